@@ -1,0 +1,15 @@
+#include "app/Commands.h"
+
+#include "appearance/AppearanceCommands.h"
+#include "dialogs/HelpCommands.h"
+#include "document/DocumentCommands.h"
+#include "print/PrintCommand.h"
+#include "tray/TrayCommands.h"
+
+void connectCommands(frmMain& window) {
+    connectDocumentCommands(window);
+    connectAppearanceCommands(window);
+    connectPrintCommand(window);
+    connectTrayCommands(window);
+    connectHelpCommands(window);
+}

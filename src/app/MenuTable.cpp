@@ -1,0 +1,36 @@
+#include "app/MenuTable.h"
+
+namespace {
+constexpr MenuEntry table[] = {
+    {MenuEntry::Menu, "mnuFile", "File", "", true},
+    {MenuEntry::Item, "mnuFileNew", "New", "Ctrl+N", true},
+    {MenuEntry::Item, "mnuFileClear", "Clear", "Ctrl+L", true},
+    {MenuEntry::Item, "mnuFilePrint", "Print", "Ctrl+P", true},
+    {MenuEntry::Item, "mnuMinimizetotray", "Minimize to tray", "", true},
+    {MenuEntry::Menu, "mnuSave", "Save", "", true},
+    {MenuEntry::Item, "mnuFileSave", "Save", "Ctrl+S", true},
+    {MenuEntry::Item, "mnuFileSaveas", "Save As", "Ctrl+T", true},
+    {MenuEntry::Item, "mnuFileSaveasCustom", "Save Custom", "Ctrl+E", true},
+    {MenuEntry::Menu, "mnuOpen", "Open", "", true},
+    {MenuEntry::Item, "mnuFileOpen", "Open", "Ctrl+O", true},
+    {MenuEntry::Item, "mnuOpenCustom", "Open Custom", "Ctrl+K", true},
+    {MenuEntry::Menu, "mnuHelp", "Help", "", true},
+    {MenuEntry::Item, "mnuHelpHelpTopics", "Help Topics", "F1", true},
+    {MenuEntry::Item, "mnuAbout", "About", "F12", true},
+    {MenuEntry::Item, "mnuHelpR_A_B", "Report A Bug", "", true},
+    {MenuEntry::Menu, "mnuEdit", "Edit", "", true},
+    // Undo and Redo stay disabled; the editing box keeps its own Ctrl+Z and Ctrl+X.
+    {MenuEntry::Item, "mnuEditUndo", "Undo", "Ctrl+Z", false},
+    {MenuEntry::Item, "mnuEditRedo", "Redo", "Ctrl+X", false},
+    {MenuEntry::Command, "mnuConvertFile", "Convert File", "", true},
+    {MenuEntry::Menu, "mnuAppearance", "Appearance", "", true},
+    {MenuEntry::Item, "mnuBackgroundCol", "Background Colour", "", true},
+    {MenuEntry::Item, "mnuFont", "Font", "", true},
+    {MenuEntry::Item, "mnuFontColour", "Font Colour", "", true},
+    {MenuEntry::Hidden, "mPopup", "Pop", "", true},
+};
+} // namespace
+
+std::span<const MenuEntry> mainMenuTable() {
+    return table;
+}

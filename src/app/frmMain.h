@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class CommonDialog;
+class EditingBox;
+class MessageBox;
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QTimer;
+class QToolBar;
+class SettingsStore;
+struct Platform;
+
+// The one working window. It builds its controls, menus and toolbar, restores the appearance
+// from the settings at load, and owns the document state that the commands (document/,
+// appearance/, print/, tray/, dialogs/) act on.
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    frmMain(Platform& platform, SettingsStore& settings, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // Document state: the remembered save location and whether there is one.
+    QString savePath;
+    bool hasSavePath = false;
+
+    EditingBox& txtMain() { return *editingBox; }
+    QLabel* fNameString() const { return nameLabel; }
+    QPlainTextEdit* fileDirText() const { return locationBox; }
+    QCheckBox* autosavecheck() const { return autosaveBox; }
+    QGroupBox* frame() const { return detailsFrame; }
+    QLabel* fLocation() const { return locationCaption; }
+    QLabel* fName() const { return nameCaption; }
+    QToolBar* tlBar() const { return toolbar; }
+    QTimer* autosavetimer() const { return autosaveTimer; }
+    QTimer* statusbarclear() const { return statusTimer; }
+    QMenu* mPopup() const { return popupMenu; }
+    QAction* action(const QString& name) const;
+
+    // The window's own background (the client area), apart from toolbar and status bar.
+    QColor formBackground() const;
+    void setFormBackground(const QColor& colour);
+    static void setBackground(QWidget* control, const QColor& colour);
+
+    Platform& platform() { return seams; }
+    SettingsStore& settings() { return store; }
+    CommonDialog& dlgFile();
+    MessageBox& messageBox();
+
+    // A command's report of an outcome: the status text, then "Ready" after 5 s. A second
+    // message within the 5 s restarts the countdown, so every message stays readable.
+    void ShowStatus(const QString& message);
+    QString statusText() const;
+    void setStatusText(const QString& text); // without starting the countdown
+
+    // What each auto-save tick runs; installed by the document commands.
+    void setAutosaveHandler(std::function<void()> handler) { autosaveHandler = std::move(handler); }
+
+public Q_SLOTS:
+    void toolbarClick(const QString& key);
+    void statusbarclearTick();
+    void autosavetimerTick();
+
+Q_SIGNALS:
+    // The close box was used: the program ends, asking nothing.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void buildToolbar();
+    void load();
+
+    Platform& seams;
+    SettingsStore& store;
+    std::unique_ptr<EditingBox> editingBox;
+    QWidget* formArea = nullptr;
+    QGroupBox* detailsFrame = nullptr;
+    QLabel* locationCaption = nullptr;
+    QPlainTextEdit* locationBox = nullptr;
+    QLabel* nameCaption = nullptr;
+    QLabel* nameLabel = nullptr;
+    QCheckBox* autosaveBox = nullptr;
+    QToolBar* toolbar = nullptr;
+    QLabel* statusLabel = nullptr;
+    QTimer* autosaveTimer = nullptr;
+    QTimer* statusTimer = nullptr;
+    QMenu* popupMenu = nullptr;
+    std::function<void()> autosaveHandler;
+    bool centred = false;
+};

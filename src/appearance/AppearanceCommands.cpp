@@ -1,0 +1,3 @@
+#include "appearance/AppearanceCommands.h"
+
+void connectAppearanceCommands(frmMain& /*window*/) {}

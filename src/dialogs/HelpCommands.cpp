@@ -1,0 +1,3 @@
+#include "dialogs/HelpCommands.h"
+
+void connectHelpCommands(frmMain& /*window*/) {}

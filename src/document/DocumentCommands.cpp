@@ -1,0 +1,3 @@
+#include "document/DocumentCommands.h"
+
+void connectDocumentCommands(frmMain& /*window*/) {}

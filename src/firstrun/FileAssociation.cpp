@@ -1,0 +1,3 @@
+#include "firstrun/FileAssociation.h"
+
+void associateDocumentType(Platform& /*platform*/) {}

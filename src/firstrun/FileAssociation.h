@@ -1,0 +1,6 @@
+#pragma once
+
+struct Platform;
+
+// Registers the .nv document type for this user; every failure is passed over in silence.
+void associateDocumentType(Platform& platform);

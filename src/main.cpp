@@ -1,0 +1,30 @@
+#include "app/SettingsStore.h"
+#include "app/frmMain.h"
+#include "firstrun/frmFirstTime.h"
+#include "platform/QtPlatform.h"
+
+#include <QApplication>
+#include <memory>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    // The program ends when the main window closes, not when the last visible window does:
+    // a window hidden to the tray must survive closing an about box.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QtPlatform platform;
+    SettingsStore settings;
+    std::unique_ptr<frmMain> mainWindow;
+
+    frmFirstTime firstRun(platform.platform(), settings);
+    QObject::connect(&firstRun, &frmFirstTime::startMain, &app, [&] {
+        mainWindow = std::make_unique<frmMain>(platform.platform(), settings);
+        QObject::connect(mainWindow.get(), &frmMain::closed, &app, &QCoreApplication::quit,
+                         Qt::QueuedConnection);
+        mainWindow->show();
+    });
+    QObject::connect(&firstRun, &frmFirstTime::closedWithoutStart, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    firstRun.load();
+    return app.exec();
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <memory>
+
+class QtCommonDialog;
+class QtMessageBox;
+
+// Owns the Qt/Linux implementation of every platform seam for the program's run.
+class QtPlatform {
+public:
+    QtPlatform();
+    ~QtPlatform();
+    Platform& platform() { return seams; }
+
+private:
+    std::unique_ptr<QtCommonDialog> dialogs;
+    std::unique_ptr<QtMessageBox> messages;
+    Platform seams;
+};

@@ -1,0 +1,3 @@
+#include "print/PrintCommand.h"
+
+void connectPrintCommand(frmMain& /*window*/) {}

@@ -1,0 +1,3 @@
+#include "tray/TrayCommands.h"
+
+void connectTrayCommands(frmMain& /*window*/) {}

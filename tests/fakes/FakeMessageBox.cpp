@@ -1,0 +1,14 @@
+#include "fakes/FakeMessageBox.h"
+
+QMessageBox::StandardButton FakeMessageBox::present(QWidget*, const QString& text,
+                                                    const QString& title,
+                                                    QMessageBox::StandardButtons buttons,
+                                                    QMessageBox::Icon icon) {
+    calls << Call{text, title, buttons, icon};
+    if (whileOpen) {
+        auto hook = std::move(whileOpen);
+        whileOpen = nullptr;
+        hook();
+    }
+    return answers.isEmpty() ? QMessageBox::Ok : answers.takeFirst();
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "app/SettingsStore.h"
+#include "fakes/FakeCommonDialog.h"
+#include "fakes/FakeMessageBox.h"
+#include "platform/Platform.h"
+
+#include <QTemporaryDir>
+
+// A platform of fakes and a settings store in a fresh temporary folder, for one test.
+struct TestPlatform {
+    QTemporaryDir configDir;
+    SettingsStore settings{configDir.path()};
+    FakeCommonDialog dialogs;
+    FakeMessageBox messages;
+    Platform platform;
+
+    TestPlatform() {
+        platform.dlgFile = &dialogs;
+        platform.messageBox = &messages;
+    }
+    QString setting(const QString& section, const QString& key) const {
+        return settings.ReadSetting(SettingsStore::SettingsAppName(), section, key,
+                                    QStringLiteral("<missing>"));
+    }
+    void store(const QString& section, const QString& key, const QString& text) {
+        settings.WriteSetting(SettingsStore::SettingsAppName(), section, key, text);
+    }
+};
