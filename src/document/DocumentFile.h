@@ -1,0 +1,24 @@
+#pragma once
+
+#include "app/Failure.h"
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+// File input and output for documents. Each answers std::nullopt on success, or the failure
+// with its number (see the README's table of error numbers), the operation as its source and a
+// sentence naming the path.
+
+// Reads the whole file; a file too large to hold in memory fails with number 7.
+std::optional<Failure> readDocumentFile(const QString& path, QByteArray& bytes);
+
+// Replaces (or creates) the file atomically: a temporary file beside it, flushed to disk, then
+// renamed over it, and the folder synced. On failure the old file is left byte for byte as it
+// was. A symbolic link keeps pointing at its target, which gets the new bytes; permission bits
+// of an existing file survive.
+std::optional<Failure> replaceFile(const QString& path, const QByteArray& bytes);
+
+// Adds the bytes after the file's present content (creating it when missing), atomically too:
+// either the whole new content is there or the old file is untouched.
+std::optional<Failure> appendToFile(const QString& path, const QByteArray& bytes);

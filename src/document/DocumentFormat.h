@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// How a document's bytes become the editing box's text and back. The promise: decoding a file
+// and encoding the unchanged text gives back exactly the file's bytes whenever the file ended
+// with a line break; a file without one gains exactly one.
+enum class TextEncoding { Utf8, Windows1252 };
+
+// Everything besides the text that is needed to write a document back as it was read.
+struct DocumentLayout {
+    TextEncoding encoding = TextEncoding::Utf8;
+    bool byteOrderMark = false;
+    // The line break written at the end and for breaks the file did not have: CR LF for a new
+    // document, the file's own style otherwise.
+    QByteArray defaultBreak = QByteArrayLiteral("\r\n");
+    // The style of each line break of the text, in order, as read from the file; opaque to
+    // everyone but the format.
+    QByteArray breakStyles;
+};
+
+struct DecodedDocument {
+    QString text; // line breaks as '\n'; the final line break of the file removed
+    DocumentLayout layout;
+};
+
+DocumentLayout newDocumentLayout();
+DecodedDocument decodeDocument(const QByteArray& bytes);
+// Text with '\n' line breaks to bytes, followed by one final line break. A character the
+// layout's single-byte encoding cannot hold makes the whole document UTF-8 (never "?").
+QByteArray encodeDocument(const QString& text, const DocumentLayout& layout);
