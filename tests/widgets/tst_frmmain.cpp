@@ -1,0 +1,290 @@
+#include "app/ApplicationTitle.h"
+#include "app/ColourValue.h"
+#include "app/EditingBox.h"
+#include "app/frmMain.h"
+#include "fakes/TestPlatform.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+const QColor Designed = colourFromValue(DesignedBackground);
+
+QColor background(const QWidget* w) {
+    return w->palette().color(QPalette::Window);
+}
+
+QList<QWidget*> colouredControls(frmMain& w) {
+    return {w.centralWidget(), w.frame(),       w.fLocation(),
+            w.fName(),         w.fNameString(), w.autosavecheck()};
+}
+} // namespace
+
+class tst_frmMain : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void designedWindowOnFirstStart();
+    void menusInOrderWithShortcutsAndStates();
+    void toolbarButtonsDispatchOnTheirKeys();
+    void restoresAppearanceUnderGotFlags();
+    void handEditedSettingsFallBackToDefaults();
+    void statusReturnsToReady();
+    void editingBoxKeepsItsOwnUndoAndCutKeys();
+    void closeBoxEndsWithoutQuestion();
+};
+
+void tst_frmMain::designedWindowOnFirstStart() {
+    TestPlatform t;
+    frmMain w(t.platform, t.settings);
+    QCOMPARE(w.windowTitle(), QStringLiteral("Notavo"));
+    QCOMPARE(applicationTitle(), QStringLiteral("Notavo"));
+    QCOMPARE(w.centralWidget()->size().width() > 0, true);
+    QCOMPARE(w.minimumSize(), w.maximumSize()); // not resizable
+    QCOMPARE(w.width(), 593);
+    QCOMPARE(w.height() - w.menuBar()->sizeHint().height(), 491);
+    QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(!(w.windowFlags() & Qt::WindowMinimizeButtonHint));
+    for (QWidget* control : colouredControls(w))
+        QCOMPARE(background(control), Designed);
+    QCOMPARE(w.fileDirText()->palette().color(QPalette::Base), QColor(Qt::white));
+
+    QVERIFY(!w.txtMain().isEnabled());
+    QCOMPARE(w.txtMain().text(), QStringLiteral("Load a file or start a new one.\n"));
+    QCOMPARE(w.txtMain().widget()->toolTip(), QStringLiteral("Where you can type your work."));
+    QCOMPARE(w.txtMain().widget()->objectName(), QStringLiteral("txtMain"));
+    QCOMPARE(w.txtMain().textColor(), QColor(Qt::black));
+    QCOMPARE(w.txtMain().font().pointSizeF(), 8.25);
+    QCOMPARE(w.fNameString()->text(), QStringLiteral("No file loaded"));
+    QCOMPARE(w.fileDirText()->toPlainText(), QStringLiteral("No file loaded\n"));
+    QCOMPARE(w.fileDirText()->toolTip(), QStringLiteral("The location of the current file loaded"));
+    QCOMPARE(w.frame()->title(), QStringLiteral("File Details"));
+    QCOMPARE(w.fLocation()->text(), QStringLiteral("Location:"));
+    QCOMPARE(w.fName()->text(), QStringLiteral("Name:"));
+    QCOMPARE(w.autosavecheck()->text(), QStringLiteral("AutoSave"));
+    QVERIFY(!w.autosavecheck()->isChecked());
+    QCOMPARE(w.statusText(), QStringLiteral("Ready"));
+    QCOMPARE(w.statusBar()->toolTip(), QStringLiteral("Current Status"));
+    QCOMPARE(w.autosavetimer()->interval(), 60000);
+    QVERIFY(w.autosavetimer()->isActive());
+    QCOMPARE(w.statusbarclear()->interval(), 5000);
+    QVERIFY(w.statusbarclear()->isActive());
+    // Before any font dialog, the component holds the editing box's font.
+    QCOMPARE(t.dialogs.font.size, 8.25f);
+    QCOMPARE(t.dialogs.font.name, QFontInfo(w.txtMain().font()).family());
+}
+
+void tst_frmMain::menusInOrderWithShortcutsAndStates() {
+    TestPlatform t;
+    frmMain w(t.platform, t.settings);
+    QStringList bar;
+    QStringList items;
+    for (QAction* top : w.menuBar()->actions()) {
+        bar << top->objectName() + u'=' + top->text();
+        if (QMenu* menu = top->menu())
+            for (QAction* item : menu->actions())
+                items << QStringLiteral("%1/%2=%3|%4|%5")
+                             .arg(menu->objectName(), item->objectName(), item->text(),
+                                  item->shortcut().toString(),
+                                  item->isEnabled() ? QStringLiteral("on") : QStringLiteral("off"));
+    }
+    QCOMPARE(bar, QStringList({"mnuFile=File", "mnuSave=Save", "mnuOpen=Open", "mnuHelp=Help",
+                               "mnuEdit=Edit", "mnuConvertFile=Convert File",
+                               "mnuAppearance=Appearance"}));
+    QCOMPARE(items, QStringList({
+                        "mnuFile/mnuFileNew=New|Ctrl+N|on",
+                        "mnuFile/mnuFileClear=Clear|Ctrl+L|on",
+                        "mnuFile/mnuFilePrint=Print|Ctrl+P|on",
+                        "mnuFile/mnuMinimizetotray=Minimize to tray||on",
+                        "mnuSave/mnuFileSave=Save|Ctrl+S|on",
+                        "mnuSave/mnuFileSaveas=Save As|Ctrl+T|on",
+                        "mnuSave/mnuFileSaveasCustom=Save Custom|Ctrl+E|on",
+                        "mnuOpen/mnuFileOpen=Open|Ctrl+O|on",
+                        "mnuOpen/mnuOpenCustom=Open Custom|Ctrl+K|on",
+                        "mnuHelp/mnuHelpHelpTopics=Help Topics|F1|on",
+                        "mnuHelp/mnuAbout=About|F12|on",
+                        "mnuHelp/mnuHelpR_A_B=Report A Bug||on",
+                        "mnuEdit/mnuEditUndo=Undo|Ctrl+Z|off",
+                        "mnuEdit/mnuEditRedo=Redo|Ctrl+X|off",
+                        "mnuAppearance/mnuBackgroundCol=Background Colour||on",
+                        "mnuAppearance/mnuFont=Font||on",
+                        "mnuAppearance/mnuFontColour=Font Colour||on",
+                    }));
+    // The tray's pop-up exists but never shows on the menu bar.
+    QMenu* pop = w.mPopup();
+    QCOMPARE(pop->objectName(), QStringLiteral("mPopup"));
+    QCOMPARE(pop->title(), QStringLiteral("Pop"));
+    QVERIFY(!w.menuBar()->actions().contains(pop->menuAction()));
+    QStringList popItems;
+    for (QAction* item : pop->actions())
+        popItems << item->objectName() + u'[' + item->property("index").toString() + QStringLiteral("]=") +
+                        item->text();
+    QCOMPARE(popItems, QStringList({"mPop[0]=Open", "mPop[1]=New File", "mPop[2]=Close",
+                                    "mPop[3]=About Notavo"}));
+    QCOMPARE(pop->defaultAction(), pop->actions().constFirst());
+    QVERIFY(pop->actions().constFirst()->font().bold());
+}
+
+void tst_frmMain::toolbarButtonsDispatchOnTheirKeys() {
+    TestPlatform t;
+    frmMain w(t.platform, t.settings);
+    QStringList buttons;
+    for (QAction* a : w.tlBar()->actions())
+        buttons << a->text() + u'|' + a->property("key").toString() + u'|' + a->toolTip();
+    QCOMPARE(buttons, QStringList({"Save|Save|Save your file", "Open|Open|Open a file",
+                                   "New File|NewFile|Start a new file",
+                                   "Print|Print|Print your file", "Help|Halp|View help topics"}));
+    QCOMPARE(w.tlBar()->iconSize(), QSize(35, 35));
+
+    const QStringList commands = {"mnuFileSave", "mnuFileOpen", "mnuFileNew", "mnuFilePrint",
+                                  "mnuHelpHelpTopics"};
+    QList<QSharedPointer<QSignalSpy>> spies;
+    for (const QString& name : commands)
+        spies << QSharedPointer<QSignalSpy>::create(w.action(name), &QAction::triggered);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QList<QAction*> actions = w.tlBar()->actions();
+    for (int i = 0; i < actions.size(); ++i) {
+        auto* button = qobject_cast<QToolButton*>(w.tlBar()->widgetForAction(actions[i]));
+        QVERIFY(button);
+        QTest::mouseClick(button, Qt::LeftButton);
+        for (int j = 0; j < spies.size(); ++j)
+            QCOMPARE(spies[j]->count(), j <= i ? 1 : 0);
+    }
+    // Keys compare exactly: the fifth button's caption "Help" is not a key.
+    for (const char* key : {"Help", "save", "New File", ""})
+        w.toolbarClick(QLatin1String(key));
+    for (const auto& spy : spies)
+        QCOMPARE(spy->count(), 1);
+}
+
+void tst_frmMain::restoresAppearanceUnderGotFlags() {
+    {
+        TestPlatform t;
+        t.store("data-col", "gotcolour", "1");
+        for (const char* key :
+             {"formcol", "filelocation", "filename", "filenamestring", "autosavecheck"})
+            t.store("data-col", QLatin1String(key), "255");
+        t.store("data-font", "gotfont", "1");
+        t.store("data-font", "fontname", "DejaVu Serif");
+        t.store("data-font", "fontbold", "True");
+        t.store("data-font", "fontitalic", "True");
+        t.store("data-font", "fontsize", "12.75");
+        t.store("data-col", "gotfontcol", "1");
+        t.store("data-col", "textcol", "16711680");
+        frmMain w(t.platform, t.settings);
+        for (QWidget* control : colouredControls(w))
+            QCOMPARE(background(control), control == w.frame() ? Designed : QColor(Qt::red));
+        QCOMPARE(w.txtMain().font().family(), QStringLiteral("DejaVu Serif"));
+        QVERIFY(w.txtMain().font().bold());
+        QVERIFY(w.txtMain().font().italic());
+        QCOMPARE(w.txtMain().font().pointSizeF(), 12.75);
+        QCOMPARE(w.txtMain().textColor(), QColor(Qt::blue));
+        QCOMPARE(w.fileDirText()->palette().color(QPalette::Base), QColor(Qt::white));
+    }
+    {
+        TestPlatform t; // flags other than 1 keep the designed look although values are stored
+        t.store("data-col", "gotcolour", "0");
+        t.store("data-col", "formcol", "255");
+        t.store("data-font", "gotfont", "2");
+        t.store("data-font", "fontsize", "20");
+        t.store("data-col", "gotfontcol", "0");
+        t.store("data-col", "textcol", "255");
+        frmMain w(t.platform, t.settings);
+        for (QWidget* control : colouredControls(w))
+            QCOMPARE(background(control), Designed);
+        QCOMPARE(w.txtMain().font().pointSizeF(), 8.25);
+        QCOMPARE(w.txtMain().textColor(), QColor(Qt::black));
+    }
+}
+
+void tst_frmMain::handEditedSettingsFallBackToDefaults() {
+    TestPlatform t;
+    t.store("data-col", "gotcolour", "yes");
+    t.store("data-col", "formcol", "red");
+    t.store("data-font", "fontname", "No Such Face At All");
+    t.store("data-font", "fontbold", "maybe");
+    t.store("data-font", "fontsize", "-3");
+    t.store("data-col", "textcol", "blue");
+    frmMain w(t.platform, t.settings);
+    QCOMPARE(background(w.centralWidget()), Designed);
+    QVERIFY(!w.txtMain().font().bold());
+    QCOMPARE(w.txtMain().font().pointSizeF(), 8.25);
+    QCOMPARE(w.txtMain().textColor(), QColor(Qt::black));
+
+    TestPlatform comma; // a size written with a decimal comma still restores
+    comma.store("data-font", "fontsize", "8,25");
+    comma.store("data-font", "fontname", "DejaVu Sans");
+    frmMain v(comma.platform, comma.settings);
+    QCOMPARE(v.txtMain().font().pointSizeF(), 8.25);
+}
+
+void tst_frmMain::statusReturnsToReady() {
+    TestPlatform t;
+    frmMain w(t.platform, t.settings);
+    w.statusbarclearTick(); // the tick 5 s after start: "Ready" again, timer stopped
+    QVERIFY(!w.statusbarclear()->isActive());
+    QCOMPARE(w.statusText(), QStringLiteral("Ready"));
+
+    w.ShowStatus(QStringLiteral("first"));
+    QVERIFY(w.statusbarclear()->isActive());
+    QTest::qWait(700);
+    w.ShowStatus(QStringLiteral("second")); // restarts the countdown
+    QVERIFY(w.statusbarclear()->remainingTime() > 4500);
+    QCOMPARE(w.statusText(), QStringLiteral("second"));
+    w.statusbarclearTick();
+    QCOMPARE(w.statusText(), QStringLiteral("Ready"));
+    QVERIFY(!w.statusbarclear()->isActive());
+    w.setStatusText(QStringLiteral("Printed"));
+    QVERIFY(!w.statusbarclear()->isActive());
+}
+
+void tst_frmMain::editingBoxKeepsItsOwnUndoAndCutKeys() {
+    TestPlatform t;
+    frmMain w(t.platform, t.settings);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto* edit = qobject_cast<QPlainTextEdit*>(w.txtMain().widget());
+    w.txtMain().setText(QString());
+    w.txtMain().setEnabled(true);
+    edit->setFocus();
+    QTest::keyClicks(edit, QStringLiteral("phone 555"));
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier); // Redo's shortcut, but Redo is disabled
+    QCOMPARE(w.txtMain().text(), QString());
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("phone 555"));
+    QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(w.txtMain().text(), QStringLiteral("phone 555"));
+
+    QSignalSpy newFile(w.action(QStringLiteral("mnuFileNew")), &QAction::triggered);
+    QTest::keyClick(edit, Qt::Key_N, Qt::ControlModifier); // menu shortcuts work from the box
+    QCOMPARE(newFile.count(), 1);
+}
+
+void tst_frmMain::closeBoxEndsWithoutQuestion() {
+    TestPlatform t;
+    frmMain w(t.platform, t.settings);
+    w.show();
+    w.txtMain().setEnabled(true);
+    w.txtMain().setText(QStringLiteral("unsaved"));
+    QSignalSpy closed(&w, &frmMain::closed);
+    QVERIFY(w.close());
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(t.messages.calls.isEmpty());
+    QVERIFY(t.dialogs.calls.isEmpty());
+}
+
+QTEST_MAIN(tst_frmMain)
+#include "tst_frmmain.moc"
