@@ -18,8 +18,9 @@ constexpr int ToolTimeoutMs = 10000;
 
 bool runTool(const QString& program, const QStringList& arguments) {
     QProcess process;
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // The association reports nothing, not even the tools' own notes.
     process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
     process.start(program, arguments);
     if (!process.waitForStarted(ToolTimeoutMs))
         return false;
