@@ -5,11 +5,15 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ gcc pkg-config libx11-dev
     qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins libgl-dev
+    # the icons are rendered from their SVG source in the build
+    qt6-svg-dev
     fonts-dejavu-core
     # tests: a real X server driven as a person would, PDFs read back, a private D-Bus
     xvfb xauth xdotool x11-utils imagemagick dbus poppler-utils
     # desktop integration and its validators
     desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl appstream trayer
+    # GLib's launcher reads back the association's Exec; dpkg-shlibdeps for the package's Depends
+    libglib2.0-bin dpkg-dev
     # sanitizer and fuzzer runtimes
     clang libclang-rt-14-dev
 )

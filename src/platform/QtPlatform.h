@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class LinuxFileTypeRegistry;
 class QtCommonDialog;
 class QtMessageBox;
 
@@ -17,5 +18,6 @@ public:
 private:
     std::unique_ptr<QtCommonDialog> dialogs;
     std::unique_ptr<QtMessageBox> messages;
+    std::unique_ptr<LinuxFileTypeRegistry> fileTypes;
     Platform seams;
 };

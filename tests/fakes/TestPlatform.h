@@ -2,6 +2,7 @@
 
 #include "app/SettingsStore.h"
 #include "fakes/FakeCommonDialog.h"
+#include "fakes/FakeFileTypeRegistry.h"
 #include "fakes/FakeMessageBox.h"
 #include "platform/Platform.h"
 
@@ -13,11 +14,13 @@ struct TestPlatform {
     SettingsStore settings{configDir.path()};
     FakeCommonDialog dialogs;
     FakeMessageBox messages;
+    FakeFileTypeRegistry fileTypes;
     Platform platform;
 
     TestPlatform() {
         platform.dlgFile = &dialogs;
         platform.messageBox = &messages;
+        platform.fileTypes = &fileTypes;
     }
     QString setting(const QString& section, const QString& key) const {
         return settings.ReadSetting(SettingsStore::SettingsAppName(), section, key,

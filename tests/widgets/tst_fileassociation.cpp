@@ -1,0 +1,184 @@
+// The association through the real Linux backend, in a private HOME with its own XDG folders:
+// the files it writes are checked with the desktop's own tools.
+#include "firstrun/FileAssociation.h"
+#include "firstrun/frmFirstTime.h"
+#include "platform/LinuxFileTypeRegistry.h"
+
+#include "fakes/TestPlatform.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+struct ToolResult {
+    int exitCode = -1;
+    QString output;
+};
+
+ToolResult runTool(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    if (!process.waitForFinished(20000))
+        return {};
+    return {process.exitCode(), QString::fromUtf8(process.readAll()).trimmed()};
+}
+
+QString readText(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+QString lineOf(const QString& text, const QString& key) {
+    for (const QString& line : text.split(QLatin1Char('\n')))
+        if (line.startsWith(key + QLatin1Char('=')))
+            return line.mid(key.size() + 1);
+    return {};
+}
+
+} // namespace
+
+class tst_FileAssociation : public QObject {
+    Q_OBJECT
+    QTemporaryDir home;
+    QString data;
+    QString config;
+
+    QString entryPath() const { return data + QStringLiteral("/applications/notavo-nv.desktop"); }
+
+private Q_SLOTS:
+    void init() {
+        QVERIFY(home.isValid());
+        data = home.filePath(QStringLiteral("data"));
+        config = home.filePath(QStringLiteral("config"));
+        QDir().mkpath(config);
+        qputenv("HOME", QFile::encodeName(home.path()));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(home.filePath(QStringLiteral("cache"))));
+        // xdg-mime then answers from the freedesktop files, not from a desktop's own tool.
+        for (const char* name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
+                                 "GNOME_DESKTOP_SESSION_ID", "XDG_SESSION_DESKTOP"})
+            qunsetenv(name);
+    }
+    void cleanup() { QVERIFY(home.remove()); }
+
+    void tickingTheBoxRegistersTheType() {
+        TestPlatform t;
+        LinuxFileTypeRegistry registry;
+        t.platform.fileTypes = &registry;
+        frmFirstTime window(t.platform, t.settings);
+        window.load();
+        window.addextensions()->click();
+        QVERIFY(window.addextensions()->isChecked());
+        QVERIFY(!window.addextensions()->isEnabled());
+        QVERIFY(t.messages.calls.isEmpty());
+
+        const QString entry = readText(entryPath());
+        const QString folder = QCoreApplication::applicationDirPath();
+        QCOMPARE(lineOf(entry, QStringLiteral("Exec")),
+                 QLatin1Char('"') + folder + QStringLiteral("/tst_fileassociation\""));
+        QCOMPARE(lineOf(entry, QStringLiteral("Icon")),
+                 folder + QStringLiteral("/notavo_logo.ico"));
+        QCOMPARE(lineOf(entry, QStringLiteral("MimeType")),
+                 QStringLiteral("application/x-notavo;"));
+        QCOMPARE(lineOf(entry, QStringLiteral("Comment")), QStringLiteral("Notavo Protocol File"));
+        const QString mime = readText(data + QStringLiteral("/mime/packages/notavo.xml"));
+        QVERIFY(mime.contains(QLatin1String("<comment>Notavo Text File</comment>")));
+        QVERIFY(mime.contains(QLatin1String("<glob pattern=\"*.nv\"/>")));
+
+        QCOMPARE(runTool(QStringLiteral("desktop-file-validate"), {entryPath()}).output, QString());
+        QFile document(home.filePath(QStringLiteral("some.nv")));
+        QVERIFY(document.open(QIODevice::WriteOnly));
+        document.write("phone 555 0100\r\n");
+        document.close();
+        QCOMPARE(runTool(QStringLiteral("xdg-mime"),
+                         {QStringLiteral("query"), QStringLiteral("filetype"), document.fileName()})
+                     .output,
+                 QStringLiteral("application/x-notavo"));
+        QCOMPARE(
+            runTool(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
+                                                 QStringLiteral("application/x-notavo")})
+                .output,
+            QStringLiteral("notavo-nv.desktop"));
+
+        // A later association rewrites everything with the folder of that moment.
+        associateDocumentType(t.platform, QStringLiteral("/opt/Notavo Folder/notavo"));
+        const QString again = readText(entryPath());
+        QCOMPARE(lineOf(again, QStringLiteral("Exec")),
+                 QStringLiteral("\"/opt/Notavo Folder/notavo\""));
+        QCOMPARE(lineOf(again, QStringLiteral("Icon")),
+                 QStringLiteral("/opt/Notavo Folder/notavo_logo.ico"));
+        QCOMPARE(runTool(QStringLiteral("desktop-file-validate"), {entryPath()}).output, QString());
+        QCOMPARE(readText(config + QStringLiteral("/mimeapps.list"))
+                     .count(QLatin1String("application/x-notavo=notavo-nv.desktop;")),
+                 2);
+    }
+
+    void launcherStartsExactlyTheProgram() {
+        // A folder full of characters that a shell would take: GLib's launcher must start the
+        // program at exactly that path. ('%' is left out here: GLib 2.74 looks for the program
+        // before it turns "%%" back into '%', so it refuses such an entry; the unit test reads
+        // "%%" back by the desktop entry rules.)
+        const QString folder = home.filePath(QStringLiteral("My \"odd\" $HOME `x` \\ dir;|&<*>"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString program = folder + QStringLiteral("/notavo");
+        const QString record = home.filePath(QStringLiteral("started-as"));
+        QFile script(program);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\nprintf '%s' \"$0\" > \"$NOTAVO_RECORD\"\n");
+        script.close();
+        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+        qputenv("NOTAVO_RECORD", QFile::encodeName(record));
+
+        TestPlatform t;
+        LinuxFileTypeRegistry registry;
+        t.platform.fileTypes = &registry;
+        associateDocumentType(t.platform, program);
+        QCOMPARE(runTool(QStringLiteral("desktop-file-validate"), {entryPath()}).output, QString());
+        QCOMPARE(runTool(QStringLiteral("gio"), {QStringLiteral("launch"), entryPath()}).exitCode,
+                 0);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(readText(record), program, 5000);
+
+        // A line break cannot be put into Exec: that entry is not written, the old one stays.
+        associateDocumentType(t.platform, home.filePath(QStringLiteral("two\nlines/notavo")));
+        QCOMPARE(lineOf(readText(entryPath()), QStringLiteral("Icon")),
+                 QString(folder).replace(QLatin1String("\\"), QLatin1String("\\\\")) +
+                     QStringLiteral("/notavo_logo.ico"));
+    }
+
+    void unwritableDataFolderWritesNothing() {
+        // A file where the data folder should be: no folder can be made below it, even as root.
+        QFile blocker(data);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        TestPlatform t;
+        LinuxFileTypeRegistry registry;
+        t.platform.fileTypes = &registry;
+        frmFirstTime window(t.platform, t.settings);
+        QSignalSpy started(&window, &frmFirstTime::startMain);
+        window.load();
+        window.addextensions()->click();
+        QVERIFY(!window.addextensions()->isEnabled());
+        QVERIFY(QFileInfo(data).isFile());
+        QCOMPARE(QFileInfo(data).size(), 0);
+        QVERIFY(!QFile::exists(config + QStringLiteral("/mimeapps.list")));
+        QVERIFY(t.messages.calls.isEmpty());
+        window.cStartNotavo()->click();
+        QCOMPARE(started.size(), 1);
+        QVERIFY(!window.isVisible());
+        QCOMPARE(t.setting(QStringLiteral("data"), QStringLiteral("firsttime")),
+                 QStringLiteral("0"));
+    }
+};
+
+QTEST_MAIN(tst_FileAssociation)
+#include "tst_fileassociation.moc"
