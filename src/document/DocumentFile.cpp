@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
@@ -53,6 +54,67 @@ bool writeAll(int fd, const char* data, qsizetype size) {
         size -= n;
     }
     return true;
+}
+
+struct Owner {
+    bool keep;
+    uid_t uid;
+    gid_t gid;
+};
+
+constexpr int cannotLink = -1;
+
+// Writes the bytes to a new file in the folder, synced, and names it after the pattern. With
+// O_TMPFILE the file has no name until it is complete, so a process killed while writing
+// leaves nothing behind. Answers 0, an errno, or cannotLink when the unnamed file could not be
+// given a name (no /proc, say) and the named way must be taken.
+int writeTemporary(const QByteArray& folder, const QByteArray& pattern, const QByteArray& bytes,
+                   mode_t mode, const Owner& owner, bool unnamed, QByteArray& name) {
+    name = pattern;
+    int fd = -1;
+    if (unnamed) {
+        fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+        if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL))
+            return cannotLink;
+    } else {
+        fd = ::mkostemp(name.data(), O_CLOEXEC);
+    }
+    if (fd < 0)
+        return errno;
+    int error = 0;
+    if (!writeAll(fd, bytes.constData(), bytes.size()) || ::fchmod(fd, mode) != 0)
+        error = errno;
+    if (!error && owner.keep && (owner.uid != ::geteuid() || owner.gid != ::getegid()))
+        [[maybe_unused]]
+        const int ignored = ::fchown(fd, owner.uid, owner.gid);
+    if (!error && ::fsync(fd) != 0)
+        error = errno;
+    bool linked = false;
+    if (!error && unnamed) {
+        error = EEXIST;
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            name = pattern;
+            for (qsizetype i = name.size() - 6; i < name.size(); ++i)
+                name[i] =
+                    "abcdefghijklmnopqrstuvwxyz0123456789"[QRandomGenerator::global()->bounded(36)];
+            if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(),
+                         AT_SYMLINK_FOLLOW) == 0) {
+                linked = true;
+                error = 0;
+                break;
+            }
+            if (errno != EEXIST) {
+                error = errno == ENOENT || errno == EXDEV || errno == EPERM ? cannotLink : errno;
+                break;
+            }
+        }
+    }
+    if (::close(fd) != 0 && !error)
+        error = errno;
+    if (error && (!unnamed || linked))
+        ::unlink(name.constData());
+    return error;
 }
 
 void syncFolder(const QString& folder) {
@@ -147,28 +209,19 @@ std::optional<Failure> replaceFile(const QString& path, const QByteArray& bytes)
     // Hidden, beside the target so that the rename stays on one file system; a long name is
     // left out so the temporary name cannot grow too long.
     const QString stem = info.fileName().size() > 200 ? QString() : info.fileName();
-    QByteArray temp =
+    const QByteArray tempPattern =
         nativePath(folder + QStringLiteral("/.") + stem + QStringLiteral(".notavo-XXXXXX"));
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        return fileFailure(errno, saveSource, path, FileAction::Write);
-    bool ok = writeAll(fd, bytes.constData(), bytes.size()) && ::fchmod(fd, mode) == 0;
-    if (ok && exists && (old.st_uid != ::geteuid() || old.st_gid != ::getegid())) [[maybe_unused]]
-        const int owned = ::fchown(fd, old.st_uid, old.st_gid);
-    ok = ok && ::fsync(fd) == 0;
-    int error = ok ? 0 : errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
+    const Owner owner{exists, old.st_uid, old.st_gid};
+    QByteArray temp;
+    int error = writeTemporary(nativePath(folder), tempPattern, bytes, mode, owner, true, temp);
+    if (error == cannotLink)
+        error = writeTemporary(nativePath(folder), tempPattern, bytes, mode, owner, false, temp);
+    if (!error && ::rename(temp.constData(), nativeTarget.constData()) != 0) {
         error = errno;
-    }
-    if (ok && ::rename(temp.constData(), nativeTarget.constData()) != 0) {
-        ok = false;
-        error = errno;
-    }
-    if (!ok) {
         ::unlink(temp.constData());
-        return fileFailure(error, saveSource, path, FileAction::Write);
     }
+    if (error)
+        return fileFailure(error, saveSource, path, FileAction::Write);
     syncFolder(folder);
     return std::nullopt;
 }
