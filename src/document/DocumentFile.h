@@ -7,7 +7,7 @@
 #include <optional>
 
 // File input and output for documents. Each answers std::nullopt on success, or the failure
-// with its number (see the README's table of error numbers), the operation as its source and a
+// with its number (docs/error-numbers.md lists them), the operation as its source and a
 // sentence naming the path.
 
 // Reads the whole file; a file too large to hold in memory fails with number 7.

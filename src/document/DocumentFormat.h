@@ -30,3 +30,5 @@ DecodedDocument decodeDocument(const QByteArray& bytes);
 // Text with '\n' line breaks to bytes, followed by one final line break. A character the
 // layout's single-byte encoding cannot hold makes the whole document UTF-8 (never "?").
 QByteArray encodeDocument(const QString& text, const DocumentLayout& layout);
+// The same, and a document that had to become UTF-8 stays UTF-8 in its layout from now on.
+QByteArray encodeDocumentSettling(const QString& text, DocumentLayout& layout);

@@ -1,0 +1,81 @@
+#include "document/FileErrors.h"
+
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+
+bool isUsableFileName(const QString& path) {
+    return !path.isEmpty() && !path.contains(QChar(0));
+}
+
+namespace {
+
+int numberFor(int error, const QString& path, FileAction action) {
+    switch (error) {
+    case ENOENT: {
+        const QFileInfo folder(QFileInfo(path).absolutePath());
+        return folder.isDir() ? FileError::FileNotFound : FileError::PathNotFound;
+    }
+    case ENOTDIR:
+        return FileError::PathNotFound;
+    case EACCES:
+    case EPERM:
+        return FileError::PermissionDenied;
+    case ENOSPC:
+    case EDQUOT:
+        return FileError::DiskFull;
+    case EFBIG:
+        return action == FileAction::Read ? FileError::OutOfMemory : FileError::DiskFull;
+    case EIO:
+        return FileError::DeviceIo;
+    case ENOMEM:
+        return FileError::OutOfMemory;
+    case EINVAL:
+    case ENAMETOOLONG:
+        return FileError::BadFileName;
+    default: // EISDIR, EROFS, ELOOP, EBUSY, ETXTBSY and the rest
+        return FileError::PathFileAccess;
+    }
+}
+
+QString sentenceFor(int number, int error, const QString& path, FileAction action) {
+    const QString quoted = u'"' + path + u'"';
+    const QString verb =
+        action == FileAction::Read ? QStringLiteral("read") : QStringLiteral("written");
+    switch (number) {
+    case FileError::FileNotFound:
+        return QStringLiteral("The file %1 does not exist.").arg(quoted);
+    case FileError::PathNotFound:
+        return QStringLiteral("The folder of the file %1 does not exist.").arg(quoted);
+    case FileError::PermissionDenied:
+        return QStringLiteral("Permission was denied: the file %1 cannot be %2.").arg(quoted, verb);
+    case FileError::DiskFull:
+        return QStringLiteral("The disk is full: the file %1 cannot be written.").arg(quoted);
+    case FileError::DeviceIo:
+        return QStringLiteral("A device error happened while the file %1 was %2.")
+            .arg(quoted, verb);
+    case FileError::OutOfMemory:
+        if (error == EFBIG)
+            return QStringLiteral("The file %1 is too large to open: files of up to %2 MB open.")
+                .arg(quoted)
+                .arg(maxDocumentBytes >> 20);
+        return QStringLiteral("There is not enough memory for the file %1.").arg(quoted);
+    case FileError::BadFileName:
+        return QStringLiteral("The name %1 is not a usable file name.").arg(quoted);
+    default:
+        if (error == EISDIR)
+            return QStringLiteral("%1 is a folder, not a file.").arg(quoted);
+        if (error == EROFS)
+            return QStringLiteral("The file %1 is on a read-only disk and cannot be written.")
+                .arg(quoted);
+        return QStringLiteral("The file %1 cannot be %2: %3.")
+            .arg(quoted, verb, QString::fromLocal8Bit(std::strerror(error)));
+    }
+}
+
+} // namespace
+
+Failure fileFailure(int error, const QString& source, const QString& path, FileAction action) {
+    const int number = numberFor(error, path, action);
+    return {number, source, sentenceFor(number, error, path, action)};
+}

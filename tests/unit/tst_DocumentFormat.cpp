@@ -1,0 +1,107 @@
+#include "document/DocumentFormat.h"
+
+#include <QTest>
+
+// Bytes of a file, the text the editing box gets, and what saving it unchanged writes.
+class tst_DocumentFormat : public QObject {
+    Q_OBJECT
+private slots:
+    void roundTrip_data();
+    void roundTrip();
+    void windows1252();
+    void promotionToUtf8();
+    void editedBreaks();
+    void newDocument();
+};
+
+void tst_DocumentFormat::roundTrip_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("saved");
+    QTest::newRow("empty file gains a break") << QByteArray() << QString() << QByteArray("\r\n");
+    QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << u"a\nb"_qs << QByteArray("a\r\nb\r\n");
+    QTest::newRow("LF") << QByteArray("a\nb\n") << u"a\nb"_qs << QByteArray("a\nb\n");
+    QTest::newRow("lone CR") << QByteArray("a\rb\r") << u"a\nb"_qs << QByteArray("a\rb\r");
+    QTest::newRow("mix") << QByteArray("a\r\r\n\n\rb\n\r") << u"a\n\n\n\nb\n"_qs
+                         << QByteArray("a\r\r\n\n\rb\n\r");
+    QTest::newRow("no final break, LF file")
+        << QByteArray("a\nb") << u"a\nb"_qs << QByteArray("a\nb\n");
+    QTest::newRow("only a break") << QByteArray("\n") << QString() << QByteArray("\n");
+    QTest::newRow("two final breaks")
+        << QByteArray("a\r\n\r\n") << u"a\n"_qs << QByteArray("a\r\n\r\n");
+    QTest::newRow("BOM") << QByteArray("\xEF\xBB\xBFh\xC3\xA9\r\n") << u"h\u00E9"_qs
+                         << QByteArray("\xEF\xBB\xBFh\xC3\xA9\r\n");
+    QTest::newRow("BOM twice") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF\n") << u"\uFEFF"_qs
+                               << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF\n");
+    QTest::newRow("U+2029 and frame marks are breaks")
+        << QByteArray("a\xE2\x80\xA9"
+                      "b\xEF\xB7\x90\xEF\xB7\x91\xE2\x80\xA8")
+        << u"a\nb\n\n\u2028"_qs
+        << QByteArray("a\xE2\x80\xA9"
+                      "b\xEF\xB7\x90\xEF\xB7\x91\xE2\x80\xA8\r\n");
+    QTest::newRow("final U+2029") << QByteArray("a\xE2\x80\xA9") << u"a"_qs
+                                  << QByteArray("a\xE2\x80\xA9");
+    QTest::newRow("NUL") << QByteArray("\0a\0\n", 4) << QString::fromUtf16(u"\0a\0", 3)
+                         << QByteArray("\0a\0\n", 4);
+    QTest::newRow("Windows-1252") << QByteArray("\x80\x81\x8D\x8F\x90\x9D\xFF\r\n")
+                                  << u"\u20AC\u0081\u008D\u008F\u0090\u009D\u00FF"_qs
+                                  << QByteArray("\x80\x81\x8D\x8F\x90\x9D\xFF\r\n");
+    QTest::newRow("overlong and surrogate UTF-8 are not UTF-8")
+        << QByteArray("\xC0\xAF\xED\xA0\x80\n") << u"\u00C0\u00AF\u00ED\u00A0\u20AC"_qs
+        << QByteArray("\xC0\xAF\xED\xA0\x80\n");
+}
+
+void tst_DocumentFormat::roundTrip() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, saved);
+    const DecodedDocument doc = decodeDocument(bytes);
+    QCOMPARE(doc.text, text);
+    QCOMPARE(encodeDocument(doc.text, doc.layout), saved);
+}
+
+void tst_DocumentFormat::windows1252() {
+    QByteArray every;
+    for (int b = 0; b < 256; ++b)
+        every.append(char(b));
+    every.append('\n');
+    const DecodedDocument doc = decodeDocument(every);
+    QCOMPARE(doc.layout.encoding, TextEncoding::Windows1252);
+    QCOMPARE(doc.text.size(), 256); // the final LF is taken off
+    QCOMPARE(encodeDocument(doc.text, doc.layout), every);
+}
+
+void tst_DocumentFormat::promotionToUtf8() {
+    DecodedDocument doc = decodeDocument("caf\xE9\r\n");
+    QCOMPARE(doc.layout.encoding, TextEncoding::Windows1252);
+    QCOMPARE(encodeDocument(doc.text + QChar(0x20AC), doc.layout), QByteArray("caf\xE9\x80\r\n"));
+    const QString typed = doc.text + u"\u0416\U0001F600"_qs;
+    QCOMPARE(encodeDocument(typed, doc.layout),
+             QByteArray("caf\xC3\xA9\xD0\x96\xF0\x9F\x98\x80\r\n"));
+    QCOMPARE(doc.layout.encoding, TextEncoding::Windows1252);
+    encodeDocumentSettling(typed, doc.layout);
+    QCOMPARE(doc.layout.encoding, TextEncoding::Utf8);
+    QCOMPARE(encodeDocument(u"caf\u00E9"_qs, doc.layout), QByteArray("caf\xC3\xA9\r\n"));
+}
+
+void tst_DocumentFormat::editedBreaks() {
+    // Recorded styles are reused in order, breaks beyond them take the file's common style,
+    // and the final break keeps its own.
+    const DecodedDocument doc = decodeDocument("a\rb\nc\nd\r\n");
+    QCOMPARE(doc.layout.defaultBreak, QByteArray("\n"));
+    QCOMPARE(encodeDocument(u"a\nb\nc\nd\ne\nf"_qs, doc.layout),
+             QByteArray("a\rb\nc\nd\ne\nf\r\n"));
+    QCOMPARE(encodeDocument(u"ab"_qs, doc.layout), QByteArray("ab\r\n"));
+    // A large file of alike lines keeps a tiny record.
+    const DecodedDocument big = decodeDocument(QByteArray("line\r\n").repeated(100000));
+    QVERIFY(big.layout.breakStyles.size() < 8);
+}
+
+void tst_DocumentFormat::newDocument() {
+    const DocumentLayout layout = newDocumentLayout();
+    QCOMPARE(encodeDocument(QString(), layout), QByteArray("\r\n"));
+    QCOMPARE(encodeDocument(u"a\n\u00E9"_qs, layout), QByteArray("a\r\n\xC3\xA9\r\n"));
+}
+
+QTEST_APPLESS_MAIN(tst_DocumentFormat)
+#include "tst_DocumentFormat.moc"
