@@ -6,6 +6,7 @@
 
 class QtCommonDialog;
 class QtMessageBox;
+class QtPrinter;
 
 // Owns the Qt/Linux implementation of every platform seam for the program's run.
 class QtPlatform {
@@ -15,6 +16,7 @@ public:
     Platform& platform() { return seams; }
 
 private:
+    std::unique_ptr<QtPrinter> printer;
     std::unique_ptr<QtCommonDialog> dialogs;
     std::unique_ptr<QtMessageBox> messages;
     Platform seams;

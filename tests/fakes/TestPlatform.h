@@ -3,6 +3,7 @@
 #include "app/SettingsStore.h"
 #include "fakes/FakeCommonDialog.h"
 #include "fakes/FakeMessageBox.h"
+#include "fakes/FakePrinter.h"
 #include "platform/Platform.h"
 
 #include <QTemporaryDir>
@@ -13,11 +14,13 @@ struct TestPlatform {
     SettingsStore settings{configDir.path()};
     FakeCommonDialog dialogs;
     FakeMessageBox messages;
+    FakePrinter printer;
     Platform platform;
 
     TestPlatform() {
         platform.dlgFile = &dialogs;
         platform.messageBox = &messages;
+        platform.printer = &printer;
     }
     QString setting(const QString& section, const QString& key) const {
         return settings.ReadSetting(SettingsStore::SettingsAppName(), section, key,
