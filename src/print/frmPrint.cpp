@@ -73,7 +73,9 @@ bool frmPrint::load(QString& failure) {
         font.setFamily(store.readText(DataFont, QStringLiteral("fontname"), dialogFont.name));
         font.setBold(store.readBool(DataFont, QStringLiteral("fontbold"), dialogFont.bold));
         font.setItalic(store.readBool(DataFont, QStringLiteral("fontitalic"), dialogFont.italic));
-        const float size = store.readSingle(DataFont, QStringLiteral("fontsize"), dialogFont.size);
+        float size = store.readSingle(DataFont, QStringLiteral("fontsize"), dialogFont.size);
+        if (!usableFontSize(size))
+            size = dialogFont.size;
         if (usableFontSize(size))
             font.setPointSizeF(size);
         body->setFont(font);
