@@ -6,11 +6,6 @@
 #include <QWidget>
 #include <algorithm>
 
-namespace {
-// Window sizes are laid out for 96 logical pixels to the inch (15 twips each).
-constexpr double LayoutDpi = 96.0;
-} // namespace
-
 QtPrinter::QtPrinter() : printer(std::make_unique<QPrinter>(QPrinter::HighResolution)) {}
 
 QtPrinter::~QtPrinter() = default;
@@ -39,15 +34,17 @@ bool QtPrinter::printPage(QWidget& page, QString& failure) {
                             .arg(printer->outputFileName());
         return false;
     }
-    // One inch on the screen layout is one inch on paper, unless the printable area is smaller:
-    // then the whole page shrinks to fit, so nothing of it is cut off.
+    // Replaying a picture scales it from its own resolution to the printer's by itself, so one
+    // inch of the window is one inch on paper. Only when the printable area is smaller does the
+    // whole page shrink to fit, so nothing of it is cut off.
     const QRectF area = printer->pageRect(QPrinter::DevicePixel);
-    const QSizeF size = page.size();
-    double scale = printer->resolution() / LayoutDpi;
-    if (size.width() > 0 && size.height() > 0)
-        scale = std::min({scale, area.width() / size.width(), area.height() / size.height()});
-    painter.scale(scale, scale);
-    painter.setClipRect(QRectF(QPointF(), size));
+    const double natural = double(printer->logicalDpiX()) / picture.logicalDpiX();
+    const QSizeF printed = QSizeF(page.size()) * natural;
+    double shrink = 1.0;
+    if (!printed.isEmpty())
+        shrink = std::min({1.0, area.width() / printed.width(), area.height() / printed.height()});
+    painter.setClipRect(QRectF(QPointF(), printed * shrink));
+    painter.scale(shrink, shrink);
     painter.drawPicture(0, 0, picture);
     if (!painter.end()) {
         failure = QStringLiteral("The print job could not be finished.");
