@@ -7,6 +7,7 @@
 class LinuxFileTypeRegistry;
 class QtCommonDialog;
 class QtMessageBox;
+class QtPrinter;
 
 // Owns the Qt/Linux implementation of every platform seam for the program's run.
 class QtPlatform {
@@ -16,6 +17,7 @@ public:
     Platform& platform() { return seams; }
 
 private:
+    std::unique_ptr<QtPrinter> printer;
     std::unique_ptr<QtCommonDialog> dialogs;
     std::unique_ptr<QtMessageBox> messages;
     std::unique_ptr<LinuxFileTypeRegistry> fileTypes;

@@ -4,6 +4,7 @@
 #include "fakes/FakeCommonDialog.h"
 #include "fakes/FakeFileTypeRegistry.h"
 #include "fakes/FakeMessageBox.h"
+#include "fakes/FakePrinter.h"
 #include "platform/Platform.h"
 
 #include <QTemporaryDir>
@@ -15,12 +16,14 @@ struct TestPlatform {
     FakeCommonDialog dialogs;
     FakeMessageBox messages;
     FakeFileTypeRegistry fileTypes;
+    FakePrinter printer;
     Platform platform;
 
     TestPlatform() {
         platform.dlgFile = &dialogs;
         platform.messageBox = &messages;
         platform.fileTypes = &fileTypes;
+        platform.printer = &printer;
     }
     QString setting(const QString& section, const QString& key) const {
         return settings.ReadSetting(SettingsStore::SettingsAppName(), section, key,
