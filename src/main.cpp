@@ -1,3 +1,4 @@
+#include "app/FirstPaintProbe.h"
 #include "app/SettingsStore.h"
 #include "app/frmMain.h"
 #include "firstrun/frmFirstTime.h"
@@ -21,6 +22,8 @@ int main(int argc, char* argv[]) {
         mainWindow = std::make_unique<frmMain>(platform.platform(), settings);
         QObject::connect(mainWindow.get(), &frmMain::closed, &app, &QCoreApplication::quit,
                          Qt::QueuedConnection);
+        if (qEnvironmentVariableIsSet("NOTAVO_BENCH_EXIT_AFTER_PAINT"))
+            quitAfterFirstPaint(mainWindow.get());
         mainWindow->show();
     });
     QObject::connect(&firstRun, &frmFirstTime::closedWithoutStart, &app, &QCoreApplication::quit,

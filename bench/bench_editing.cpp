@@ -1,0 +1,173 @@
+// The figures a user feels with one document, through the real editing box in a shown window
+// (offscreen): time from the start of an open until the first screen of text is painted and
+// until the whole document is editable; key-to-repaint latency at the start, middle and end;
+// resident memory with the document open; and save (text, encode, replace and sync).
+//
+//   bench_editing FILE [RUNS]      prints one key=value line of medians over RUNS (default 5)
+#include "app/PlainEditingBox.h"
+#include "document/DocumentFile.h"
+#include "document/DocumentFormat.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QWidget>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+QElapsedTimer clock_;
+qint64 lastPaintEnd = -1;
+
+// Records when a paint event of any widget has been fully handled.
+class TimingApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override {
+        const bool paint = event->type() == QEvent::Paint;
+        const bool result = QApplication::notify(receiver, event);
+        if (paint)
+            lastPaintEnd = clock_.nsecsElapsed();
+        return result;
+    }
+};
+
+qint64 statusKb(const char* key) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(qsizetype(std::strlen(key))).trimmed().split(' ').first().toLongLong();
+    return -1;
+}
+
+// Handles events until a paint that ended after `since`; false after five seconds without one.
+bool waitForPaintAfter(qint64 since) {
+    QElapsedTimer guard;
+    guard.start();
+    while (lastPaintEnd <= since) {
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+        if (guard.elapsed() > 5000)
+            return false;
+    }
+    return true;
+}
+
+void settle() {
+    for (int i = 0; i < 20; ++i)
+        QApplication::processEvents();
+}
+
+void placeCaret(QWidget* widget, double fraction) {
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
+        QTextCursor cursor = edit->textCursor();
+        const QTextBlock block = edit->document()->findBlockByNumber(
+            int(fraction * (edit->document()->blockCount() - 1)));
+        cursor.setPosition(fraction >= 1.0 ? edit->document()->characterCount() - 1
+                                           : block.position());
+        edit->setTextCursor(cursor);
+        edit->ensureCursorVisible();
+    }
+}
+
+// Milliseconds from posting one key press until its repaint has been painted.
+double keyLatencyMs(QWidget* widget, double fraction) {
+    placeCaret(widget, fraction);
+    std::vector<double> samples;
+    for (int i = 0; i < 7; ++i) {
+        settle();
+        const qint64 start = clock_.nsecsElapsed();
+        QCoreApplication::postEvent(widget, new QKeyEvent(QEvent::KeyPress, Qt::Key_X,
+                                                          Qt::NoModifier, QStringLiteral("x")));
+        QCoreApplication::postEvent(widget, new QKeyEvent(QEvent::KeyRelease, Qt::Key_X,
+                                                          Qt::NoModifier, QStringLiteral("x")));
+        if (!waitForPaintAfter(start))
+            return -1;
+        samples.push_back(double(lastPaintEnd - start) / 1e6);
+    }
+    std::sort(samples.begin(), samples.end());
+    return samples[samples.size() / 2];
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? -1 : values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    TimingApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench_editing FILE [RUNS]\n");
+        return 2;
+    }
+    const QString source = QString::fromLocal8Bit(argv[1]);
+    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    QTemporaryDir dir;
+    const QString savePath = dir.filePath(QStringLiteral("saved.txt"));
+    clock_.start();
+
+    std::vector<double> first, editable, keyStart, keyMiddle, keyEnd, save;
+    qint64 rssKb = 0;
+    qint64 fileBytes = 0;
+    bool exact = true;
+    for (int run = 0; run < runs; ++run) {
+        QWidget window;
+        window.resize(900, 700);
+        PlainEditingBox box(&window);
+        box.widget()->setGeometry(0, 0, 900, 700);
+        box.setEnabled(true);
+        window.show();
+        settle();
+
+        const qint64 start = clock_.nsecsElapsed();
+        QByteArray bytes;
+        if (readDocumentFile(source, bytes))
+            return 1;
+        fileBytes = bytes.size();
+        DecodedDocument doc = decodeDocument(bytes);
+        bytes = QByteArray();
+        box.setText(doc.text);
+        doc.text = QString();
+        const qint64 loaded = clock_.nsecsElapsed();
+        if (!waitForPaintAfter(loaded - 1))
+            return 1;
+        first.push_back(double(lastPaintEnd - start) / 1e6);
+        editable.push_back(double(std::max(loaded, lastPaintEnd) - start) / 1e6);
+        settle();
+        rssKb = statusKb("VmRSS:");
+
+        // Save the text as opened before typing into it, and check it came back byte for byte.
+        QElapsedTimer timer;
+        timer.start();
+        const QByteArray saved = encodeDocument(box.text(), doc.layout);
+        if (replaceFile(savePath, saved))
+            return 1;
+        save.push_back(double(timer.nsecsElapsed()) / 1e6);
+        if (run == 0) {
+            QByteArray original;
+            readDocumentFile(source, original);
+            exact = exact && (original == saved || original + "\r\n" == saved);
+        }
+
+        box.widget()->setFocus();
+        keyStart.push_back(keyLatencyMs(box.widget(), 0.0));
+        keyMiddle.push_back(keyLatencyMs(box.widget(), 0.5));
+        keyEnd.push_back(keyLatencyMs(box.widget(), 1.0));
+    }
+    std::printf("bytes=%lld first_ms=%.1f editable_ms=%.1f key_start_ms=%.2f key_middle_ms=%.2f "
+                "key_end_ms=%.2f rss_mb=%.1f peak_mb=%.1f save_ms=%.1f round_trip=%s\n",
+                fileBytes, median(first), median(editable), median(keyStart), median(keyMiddle),
+                median(keyEnd), double(rssKb) / 1024.0, double(statusKb("VmHWM:")) / 1024.0,
+                median(save), exact ? "exact" : "CHANGED");
+    return 0;
+}

@@ -1,0 +1,149 @@
+#!/bin/bash
+# bench/run.sh -- the figures that matter to a user, for 1, 10 and 100 MB CR LF documents, each
+# with its target and PASS or MISS, and the peer note pads' figures beside ours when the peer
+# benchmark (../shared/bench/peers) is present.
+#
+#   bash bench/run.sh [--build DIR] [--runs N] [--start-runs N]
+#                     [--peers] [--peer-runs N] [--peer-editors "kwrite featherpad"]
+#
+# --build: a Release build directory holding notavo and bench/bench_editing (default build-rel).
+# --peers: also runs the peer benchmark (needs root: it installs the editors) in the same run.
+# Documents come from the peer benchmark's generator when it is there, so both measure the same
+# files; otherwise a generator of the same shape (about 80 characters a line, CR LF) is used.
+set -uo pipefail
+
+HERE=$(cd "$(dirname "$0")" && pwd)
+ROOT=$(cd "$HERE/.." && pwd)
+BUILD=$ROOT/build-rel
+RUNS=5
+START_RUNS=7
+PEERS=0
+PEER_RUNS=3
+PEER_EDITORS="kwrite featherpad mousepad"
+PEER_DIR=$(cd "$ROOT/.." && pwd)/shared/bench/peers
+while [ $# -gt 0 ]; do
+    case $1 in
+    --build) BUILD=$(cd "$2" && pwd); shift ;;
+    --runs) RUNS=$2; shift ;;
+    --start-runs) START_RUNS=$2; shift ;;
+    --peers) PEERS=1 ;;
+    --peer-runs) PEER_RUNS=$2; shift ;;
+    --peer-editors) PEER_EDITORS=$2; shift ;;
+    -h | --help) sed -n '2,12p' "$0"; exit 0 ;;
+    *) echo "unknown option $1" >&2; exit 2 ;;
+    esac
+    shift
+done
+[ -d "$PEER_DIR" ] || PEER_DIR=/work/shared/bench/peers
+NOTAVO=$BUILD/notavo
+BENCH=$BUILD/bench/bench_editing
+for f in "$NOTAVO" "$BENCH" "$BUILD/bench/bench_documents"; do
+    [ -x "$f" ] || { echo "missing $f: build with -DCMAKE_BUILD_TYPE=Release first" >&2; exit 1; }
+done
+WORK=$(mktemp -d /tmp/notavo-bench.XXXXXX)
+XPID=""
+cleanup() {
+    [ -n "$XPID" ] && kill "$XPID" 2>/dev/null
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+# ------------------------------------------------------------------ documents
+declare -A BYTES=([1]=1048576 [10]=10485760 [100]=104857600)
+doc() { echo "$WORK/$1M-crlf.txt"; }
+for mb in 1 10 100; do
+    if [ -f "$PEER_DIR/gen_text.pl" ]; then
+        perl "$PEER_DIR/gen_text.pl" "${BYTES[$mb]}" crlf "$(doc $mb)"
+    else
+        perl -e 'my ($n, $i) = (shift, 0); while ($n > 0) {
+            my $l = sprintf("%07d The quick brown fox jumps over the lazy dog near the river bank.\r\n", ++$i);
+            print $l; $n -= length $l }' "${BYTES[$mb]}" >"$(doc $mb)"
+    fi
+done
+
+# ------------------------------------------------------------------ peers (same run)
+if [ $PEERS = 1 ] && [ -f "$PEER_DIR/run.sh" ]; then
+    echo "running the peer benchmark ($PEER_EDITORS, $PEER_RUNS runs)..." >&2
+    bash "$PEER_DIR/run.sh" --editors "$PEER_EDITORS" --runs "$PEER_RUNS" --start-runs 5 \
+        --files "1M-crlf 10M-crlf 100M-crlf" --no-floor --no-shots >"$WORK/peers.md" 2>"$WORK/peers.log" ||
+        echo "peer benchmark failed; see its log" >&2
+fi
+PEER_RAW=${PEERBENCH_DIR:-/tmp/peerbench}/raw/runs.txt
+# peer_best FILEKEY FIELD: "value editor" of the best (lowest) median among the peers
+peer_best() {
+    [ $PEERS = 1 ] && [ -s "$PEER_RAW" ] || return 0
+    awk -v f="$1" -v k="$2" '
+        function med(a, n,   i, j, t) { for (i = 2; i <= n; i++) { t = a[i]; for (j = i - 1; j >= 1 && a[j] > t; j--) a[j+1] = a[j]; a[j+1] = t } return a[int((n+1)/2)] }
+        $0 ~ ("file=" f " ") && / phase=measure / && / status=ok/ {
+            ed = $1; sub("editor=", "", ed)
+            for (i = 1; i <= NF; i++) if (index($i, k "=") == 1) { v = substr($i, length(k) + 2) + 0; n[ed]++; val[ed, n[ed]] = v }
+        }
+        END { best = ""; for (ed in n) { for (i = 1; i <= n[ed]; i++) a[i] = val[ed, i]; m = med(a, n[ed]); if (best == "" || m < best) { best = m; who = ed } }
+              if (best != "") printf "%s %s\n", best, who }' "$PEER_RAW"
+}
+
+# ------------------------------------------------------------------ our figures
+# row FIGURE VALUE UNIT TARGET [PEER_VALUE PEER_NAME]: one line with PASS/MISS for the target and
+# for "at least twice as good as the best peer".
+row() {
+    local fig=$1 val=$2 unit=$3 target=$4 pval=${5:-} pname=${6:-}
+    local verdict peer="-" pverdict="-"
+    verdict=$(awk -v v="$val" -v t="$target" 'BEGIN { print (v >= 0 && v <= t) ? "PASS" : "MISS" }')
+    if [ -n "$pval" ]; then
+        peer="$pval $unit ($pname)"
+        pverdict=$(awk -v v="$val" -v p="$pval" 'BEGIN { print (v >= 0 && 2 * v <= p) ? "PASS" : "MISS" }')
+    fi
+    printf "| %-34s | %10s %-3s | <= %-8s | %-4s | %-26s | %-4s |\n" "$fig" "$val" "$unit" "$target" "$verdict" "$peer" "$pverdict"
+}
+
+echo
+echo "| figure (median of $RUNS) | ours | target | | best peer | 2x peer |"
+echo "|---|---|---|---|---|---|"
+for mb in 1 10 100; do
+    line=$(QT_QPA_PLATFORM=offscreen "$BENCH" "$(doc $mb)" "$RUNS") || { echo "bench_editing failed for $mb MB" >&2; continue; }
+    get() { echo "$line" | tr ' ' '\n' | sed -n "s/^$1=//p"; }
+    read -r popen pname <<<"$(peer_best "${mb}M-crlf" ready_ms)"
+    read -r prss prssname <<<"$(peer_best "${mb}M-crlf" rss_settled_kb)"
+    [ -n "$prss" ] && prss=$(awk -v k="$prss" 'BEGIN { printf "%.0f", k / 1024 }')
+    row "$mb MB: first screen after open" "$(get first_ms)" ms 500
+    row "$mb MB: whole document editable" "$(get editable_ms)" ms 2000 "$popen" "$pname"
+    row "$mb MB: key to repaint, start" "$(get key_start_ms)" ms 16
+    row "$mb MB: key to repaint, middle" "$(get key_middle_ms)" ms 16
+    row "$mb MB: key to repaint, end" "$(get key_end_ms)" ms 16
+    row "$mb MB: resident memory, open" "$(get rss_mb)" MB "$((3 * mb))" "$prss" "$prssname"
+    row "$mb MB: save incl. sync" "$(get save_ms)" ms 500
+    [ "$(get round_trip)" = exact ] || echo "| $mb MB: ROUND TRIP CHANGED BYTES | | | MISS | | |"
+done
+
+# ------------------------------------------------------------------ start-up under Xvfb
+d=70
+while [ -e /tmp/.X$d-lock ] || [ -e /tmp/.X11-unix/X$d ]; do d=$((d + 1)); done
+Xvfb ":$d" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+XPID=$!
+for _ in $(seq 100); do DISPLAY=:$d xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+export DISPLAY=:$d QT_QPA_PLATFORM=xcb HOME=$WORK/home XDG_CONFIG_HOME=$WORK/config
+mkdir -p "$HOME" "$XDG_CONFIG_HOME"
+# The first start ever shows the welcome window and stores that it has been seen; the measured
+# starts then open the main window with the settings restored.
+"$NOTAVO" >/dev/null 2>&1 &
+first=$!
+sleep 1.5
+kill "$first" 2>/dev/null
+wait "$first" 2>/dev/null
+starts=""
+for _ in $(seq "$START_RUNS"); do
+    t0=$(date +%s%N)
+    painted=$(NOTAVO_BENCH_EXIT_AFTER_PAINT=1 timeout 20 "$NOTAVO" 2>/dev/null | sed -n 's/^painted_ns=//p')
+    [ -n "$painted" ] && starts="$starts $(( (painted - t0) / 1000 ))"
+done
+start_ms=$(echo "$starts" | tr ' ' '\n' | sed '/^$/d' | sort -n | awk '{ a[NR] = $1 } END { if (NR) printf "%.1f", a[int((NR+1)/2)] / 1000; else print -1 }')
+read -r pstart pstartname <<<"$(peer_best none map_ms)"
+row "start-up, exec to window painted" "$start_ms" ms 150 "$pstart" "$pstartname"
+echo
+echo "Where the open and save time goes (bench_documents, one run):"
+QT_QPA_PLATFORM=offscreen "$BUILD/bench/bench_documents" 2>/dev/null | sed 's/^/    /'
+echo
+echo "Peer figures: open = exec with the file to window mapped and idle; memory = settled VmRSS;"
+echo "start-up = exec to window mapped (ours: to the window painted)."
+[ -s "$WORK/peers.md" ] && { echo; cat "$WORK/peers.md"; }
+exit 0
