@@ -1,9 +1,9 @@
 #include "document/DocumentFormat.h"
 
 #include "document/LineBreakStyles.h"
+#include "document/Utf8Lines.h"
 #include "document/Windows1252.h"
 
-#include <QStringDecoder>
 #include <cstring>
 
 // The editing box (a QTextDocument) turns CR, LF, CR LF, U+2029 and the frame marks U+FDD0 and
@@ -16,53 +16,14 @@ namespace {
 constexpr char16_t frameStart = 0xFDD0;
 constexpr char16_t frameEnd = 0xFDD1;
 
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool isValidUtf8(const char* data, qsizetype size) {
-    const auto* p = reinterpret_cast<const unsigned char*>(data);
-    const auto* end = p + size;
-    while (p < end) {
-        // Plain ASCII eight bytes at a time.
-        while (end - p >= 8) {
-            quint64 word;
-            std::memcpy(&word, p, 8);
-            if (word & 0x8080808080808080ULL)
-                break;
-            p += 8;
-        }
-        if (p == end)
-            break;
-        const unsigned char lead = *p;
-        if (lead < 0x80) {
-            ++p;
-            continue;
-        }
-        int length;
-        unsigned char low = 0x80, high = 0xBF; // allowed range of the second byte
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            if (lead == 0xE0)
-                low = 0xA0;
-            else if (lead == 0xED)
-                high = 0x9F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            if (lead == 0xF0)
-                low = 0x90;
-            else if (lead == 0xF4)
-                high = 0x8F;
-        } else {
-            return false;
-        }
-        if (end - p < length || p[1] < low || p[1] > high)
-            return false;
-        for (int i = 2; i < length; ++i)
-            if ((p[i] & 0xC0) != 0x80)
-                return false;
-        p += length;
+// Takes the one final break off and stores the styles in the layout.
+void finishBreaks(QString& text, LineBreakRecorder& recorder, DocumentLayout& layout) {
+    if (recorder.count() > 0 && text.endsWith(u'\n')) {
+        text.chop(1);
+        recorder.takeLastAsFinal();
     }
-    return true;
+    layout.defaultBreak = breakBytes(recorder.commonPlainStyle());
+    layout.breakStyles = recorder.finish();
 }
 
 // Turns every line break of the text into '\n' in place and records the styles; the one final
@@ -98,21 +59,12 @@ void takeLineBreaks(QString& text, DocumentLayout& layout) {
         data[out++] = u'\n';
     }
     text.truncate(out);
-    if (recorder.count() > 0 && text.endsWith(u'\n')) {
-        text.chop(1);
-        recorder.takeLastAsFinal();
-    }
-    layout.defaultBreak = breakBytes(recorder.commonPlainStyle());
-    layout.breakStyles = recorder.finish();
+    finishBreaks(text, recorder, layout);
 }
 
-// The text in the layout's encoding with '\n' already as single LF bytes; false when a character
-// does not fit the single-byte encoding.
-bool encodeCharacters(const QString& text, TextEncoding encoding, QByteArray& bytes) {
-    if (encoding == TextEncoding::Utf8) {
-        bytes = text.toUtf8();
-        return true;
-    }
+// The text in Windows-1252 with '\n' already as single LF bytes; false when a character does
+// not fit.
+bool encodeWindows1252(const QString& text, QByteArray& bytes) {
     bytes.resize(text.size());
     char* out = bytes.data();
     for (const QChar c : text) {
@@ -127,19 +79,25 @@ bool encodeCharacters(const QString& text, TextEncoding encoding, QByteArray& by
 QByteArray encodeAs(const QString& text, const DocumentLayout& layout, TextEncoding encoding,
                     bool& fits) {
     fits = false;
+    if (encoding == TextEncoding::Utf8) {
+        LineBreakPlayer breaks(layout.breakStyles, layout.defaultBreak);
+        QByteArray out;
+        if (layout.byteOrderMark)
+            out.append("\xEF\xBB\xBF");
+        encodeUtf8Lines(text, breaks, out);
+        fits = true;
+        return out;
+    }
     QByteArray chars;
-    if (!encodeCharacters(text, encoding, chars))
+    if (!encodeWindows1252(text, chars))
         return {};
-    const bool utf8 = encoding == TextEncoding::Utf8;
     LineBreakPlayer breaks(layout.breakStyles, layout.defaultBreak);
     QByteArray out;
     out.reserve(chars.size() + chars.size() / 16 + 8);
-    if (utf8 && layout.byteOrderMark)
-        out.append("\xEF\xBB\xBF");
     const char* p = chars.constData();
     const char* end = p + chars.size();
     auto putBreak = [&](const QByteArray& brk) {
-        if (!utf8 && brk.size() > 2) // a break only UTF-8 can hold
+        if (brk.size() > 2) // a break only UTF-8 can hold
             return false;
         out.append(brk);
         return true;
@@ -167,17 +125,17 @@ DocumentLayout newDocumentLayout() {
 
 DecodedDocument decodeDocument(const QByteArray& bytes) {
     DecodedDocument doc;
-    if (isValidUtf8(bytes.constData(), bytes.size())) {
+    // Only the first BOM is the file's mark; a second one is text (U+FEFF).
+    const bool mark = bytes.startsWith("\xEF\xBB\xBF");
+    LineBreakRecorder recorder;
+    if (decodeUtf8Lines(QByteArrayView(bytes).sliced(mark ? 3 : 0), doc.text, recorder)) {
         doc.layout.encoding = TextEncoding::Utf8;
-        doc.layout.byteOrderMark = bytes.startsWith("\xEF\xBB\xBF");
-        const qsizetype skip = doc.layout.byteOrderMark ? 3 : 0;
-        // Our own BOM check above; the decoder must keep a second one as U+FEFF.
-        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
-        doc.text = decoder(QByteArrayView(bytes).sliced(skip));
-    } else {
-        doc.layout.encoding = TextEncoding::Windows1252;
-        doc.text = decodeWindows1252(bytes);
+        doc.layout.byteOrderMark = mark;
+        finishBreaks(doc.text, recorder, doc.layout);
+        return doc;
     }
+    doc.layout.encoding = TextEncoding::Windows1252;
+    doc.text = decodeWindows1252(bytes);
     takeLineBreaks(doc.text, doc.layout);
     return doc;
 }

@@ -12,6 +12,7 @@ private slots:
     void promotionToUtf8();
     void editedBreaks();
     void newDocument();
+    void everyAlignment();
 };
 
 void tst_DocumentFormat::roundTrip_data() {
@@ -101,6 +102,35 @@ void tst_DocumentFormat::newDocument() {
     const DocumentLayout layout = newDocumentLayout();
     QCOMPARE(encodeDocument(QString(), layout), QByteArray("\r\n"));
     QCOMPARE(encodeDocument(u"a\n\u00E9"_qs, layout), QByteArray("a\r\n\xC3\xA9\r\n"));
+}
+
+// The decoder and encoder take plain ASCII in blocks: a break, a multi-byte character or a bad
+// byte must be found at any position within and across those blocks.
+void tst_DocumentFormat::everyAlignment() {
+    const QList<QByteArray> specials = {"\r\n",         "\r",           "\n",
+                                        "\xC3\xA9",     "\xE2\x82\xAC", "\xF0\x9F\x98\x80",
+                                        "\xE2\x80\xA9", "\xEF\xB7\x91"};
+    for (int offset = 0; offset < 40; ++offset) {
+        for (const QByteArray& special : specials) {
+            const QByteArray bytes =
+                QByteArray(offset, 'x') + special + QByteArray(37 - offset % 19, 'y') + "\r\n";
+            QString expected = QString::fromUtf8(bytes);
+            expected.chop(2);
+            expected.replace(u"\r\n"_qs, u"\n"_qs).replace(u'\r', u'\n');
+            expected.replace(QChar(0x2029), u'\n').replace(QChar(0xFDD1), u'\n');
+            const DecodedDocument doc = decodeDocument(bytes);
+            QCOMPARE(doc.layout.encoding, TextEncoding::Utf8);
+            QCOMPARE(doc.text, expected);
+            QCOMPARE(encodeDocument(doc.text, doc.layout), bytes);
+        }
+        for (const QByteArray& bad : {QByteArray("\xC3("), QByteArray("\xE2\x82"),
+                                      QByteArray("\x80"), QByteArray("\xF5\x80\x80\x80")}) {
+            const QByteArray bytes = QByteArray(offset, 'x') + bad + QByteArray(offset % 5, 'y');
+            const DecodedDocument doc = decodeDocument(bytes);
+            QCOMPARE(doc.layout.encoding, TextEncoding::Windows1252);
+            QCOMPARE(encodeDocument(doc.text, doc.layout), bytes + "\r\n");
+        }
+    }
 }
 
 QTEST_APPLESS_MAIN(tst_DocumentFormat)

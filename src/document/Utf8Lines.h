@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+class LineBreakRecorder;
+class LineBreakPlayer;
+
+// UTF-8 with line breaks to and from the editing box's text, each in one pass over the data.
+
+// Strict UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF) to UTF-16, with every
+// CR, LF, CR LF, U+2029, U+FDD0 and U+FDD1 turned into '\n' and its style recorded. False when
+// the bytes are not strict UTF-8; text and breaks are then of no use.
+bool decodeUtf8Lines(QByteArrayView bytes, QString& text, LineBreakRecorder& breaks);
+
+// Appends the text as UTF-8 to out, writing each '\n' as the player's next break and then the
+// final break. A lone surrogate becomes '?', as QString::toUtf8 writes it.
+void encodeUtf8Lines(QStringView text, LineBreakPlayer& breaks, QByteArray& out);
