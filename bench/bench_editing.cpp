@@ -120,6 +120,7 @@ int main(int argc, char** argv) {
     qint64 rssKb = 0;
     qint64 fileBytes = 0;
     bool exact = true;
+    bool keysTyped = true;
     for (int run = 0; run < runs; ++run) {
         QWidget window;
         window.resize(900, 700);
@@ -149,10 +150,13 @@ int main(int argc, char** argv) {
         // Save the text as opened before typing into it, and check it came back byte for byte.
         QElapsedTimer timer;
         timer.start();
-        const QByteArray saved = encodeDocument(box.text(), doc.layout);
+        QString opened = box.text();
+        const QByteArray saved = encodeDocument(opened, doc.layout);
         if (replaceFile(savePath, saved))
             return 1;
         save.push_back(double(timer.nsecsElapsed()) / 1e6);
+        const qsizetype openedSize = opened.size();
+        opened = QString();
         if (run == 0) {
             QByteArray original;
             readDocumentFile(source, original);
@@ -163,11 +167,14 @@ int main(int argc, char** argv) {
         keyStart.push_back(keyLatencyMs(box.widget(), 0.0));
         keyMiddle.push_back(keyLatencyMs(box.widget(), 0.5));
         keyEnd.push_back(keyLatencyMs(box.widget(), 1.0));
+        // Every key timed must have typed its character.
+        if (run == 0 && box.text().size() != openedSize + 21)
+            keysTyped = false;
     }
     std::printf("bytes=%lld first_ms=%.1f editable_ms=%.1f key_start_ms=%.2f key_middle_ms=%.2f "
-                "key_end_ms=%.2f rss_mb=%.1f peak_mb=%.1f save_ms=%.1f round_trip=%s\n",
+                "key_end_ms=%.2f rss_mb=%.1f peak_mb=%.1f save_ms=%.1f round_trip=%s keys=%s\n",
                 fileBytes, median(first), median(editable), median(keyStart), median(keyMiddle),
                 median(keyEnd), double(rssKb) / 1024.0, double(statusKb("VmHWM:")) / 1024.0,
-                median(save), exact ? "exact" : "CHANGED");
+                median(save), exact ? "exact" : "CHANGED", keysTyped ? "typed" : "LOST");
     return 0;
 }

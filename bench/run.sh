@@ -113,6 +113,7 @@ for mb in 1 10 100; do
     row "$mb MB: resident memory, open" "$(get rss_mb)" MB "$((3 * mb))" "$prss" "$prssname"
     row "$mb MB: save incl. sync" "$(get save_ms)" ms 500
     [ "$(get round_trip)" = exact ] || echo "| $mb MB: ROUND TRIP CHANGED BYTES | | | MISS | | |"
+    [ "$(get keys)" = typed ] || echo "| $mb MB: TIMED KEYS DID NOT TYPE | | | MISS | | |"
 done
 
 # ------------------------------------------------------------------ start-up under Xvfb
