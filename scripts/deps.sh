@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ gcc pkg-config libx11-dev
-    qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins libgl-dev
+    libxcb1-dev qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins libgl-dev
     fonts-dejavu-core
     # tests: a real X server driven as a person would, PDFs read back, a private D-Bus
     xvfb xauth xdotool x11-utils imagemagick dbus poppler-utils

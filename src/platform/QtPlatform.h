@@ -6,6 +6,9 @@
 
 class QtCommonDialog;
 class QtMessageBox;
+class QtShell;
+class QtTrayHost;
+class LinuxSystemRegistry;
 
 // Owns the Qt/Linux implementation of every platform seam for the program's run.
 class QtPlatform {
@@ -17,5 +20,8 @@ public:
 private:
     std::unique_ptr<QtCommonDialog> dialogs;
     std::unique_ptr<QtMessageBox> messages;
+    std::unique_ptr<QtTrayHost> tray;
+    std::unique_ptr<LinuxSystemRegistry> systemRegistry;
+    std::unique_ptr<QtShell> programs;
     Platform seams;
 };
