@@ -3,6 +3,9 @@
 #include "app/SettingsStore.h"
 #include "fakes/FakeCommonDialog.h"
 #include "fakes/FakeMessageBox.h"
+#include "fakes/FakeShell.h"
+#include "fakes/FakeSystemRegistry.h"
+#include "fakes/FakeTrayHost.h"
 #include "platform/Platform.h"
 
 #include <QTemporaryDir>
@@ -13,11 +16,17 @@ struct TestPlatform {
     SettingsStore settings{configDir.path()};
     FakeCommonDialog dialogs;
     FakeMessageBox messages;
+    FakeTrayHost tray;
+    FakeSystemRegistry registry;
+    FakeShell shell;
     Platform platform;
 
     TestPlatform() {
         platform.dlgFile = &dialogs;
         platform.messageBox = &messages;
+        platform.trayHost = &tray;
+        platform.registry = &registry;
+        platform.shell = &shell;
     }
     QString setting(const QString& section, const QString& key) const {
         return settings.ReadSetting(SettingsStore::SettingsAppName(), section, key,
