@@ -6,6 +6,7 @@
 #include "platform/Shell.h"
 
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -56,8 +57,11 @@ frmBugReport::frmBugReport(Platform& platform, QWidget* parent) : QWidget(parent
     grid->addWidget(idLabel, 2, 0, 1, 2);
     grid->addWidget(idBox, 3, 0, 1, 2);
     grid->addWidget(continueButton, 2, 2, 2, 1);
-    grid->addWidget(nameLabel, 4, 0);
-    grid->addWidget(whyButton, 4, 1, Qt::AlignLeft);
+    auto* emailRow = new QHBoxLayout;
+    emailRow->addWidget(nameLabel);
+    emailRow->addWidget(whyButton);
+    emailRow->addStretch(1);
+    grid->addLayout(emailRow, 4, 0, 1, 2);
     grid->addWidget(nameBox, 5, 0, 1, 2);
     grid->addWidget(bugLabel, 6, 0, 1, 3);
     grid->addWidget(bugBox, 7, 0, 1, 3);
