@@ -28,8 +28,8 @@ TrayAreaWatcher::TrayAreaWatcher(QObject* parent) : QObject(parent) {
 }
 
 TrayAreaWatcher::~TrayAreaWatcher() {
-    if (managerAtom != XCB_ATOM_NONE)
-        QCoreApplication::instance()->removeNativeEventFilter(this);
+    if (QCoreApplication* app = QCoreApplication::instance(); app && managerAtom != XCB_ATOM_NONE)
+        app->removeNativeEventFilter(this);
 }
 
 void TrayAreaWatcher::watchX11() {
