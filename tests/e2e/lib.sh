@@ -36,13 +36,22 @@ start_x() {
     for n in $(seq 60 160); do
         [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
         Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-        E2E_PIDS+=($!)
+        local server=$!
+        E2E_PIDS+=("$server")
         export DISPLAY=:$n
         for _ in $(seq 100); do
-            xdpyinfo >/dev/null 2>&1 && return 0
+            # Tests run side by side may race for a display: use it only when the server
+            # answering there is ours.
+            if xdpyinfo >/dev/null 2>&1; then
+                [[ $(tr -d ' \n' </tmp/.X$n-lock 2>/dev/null) == "$server" ]] && return 0
+                kill "$server" 2>/dev/null || true
+                wait "$server" 2>/dev/null || true
+                continue 2
+            fi
+            kill -0 "$server" 2>/dev/null || break
             sleep 0.05
         done
-        fail "Xvfb did not start on :$n"
+        kill -0 "$server" 2>/dev/null && fail "Xvfb did not start on :$n"
     done
     fail "no free X display"
 }
