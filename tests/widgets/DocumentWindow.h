@@ -37,5 +37,11 @@ inline void writeBytes(const QString& path, const QByteArray& bytes) {
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
+// Open Custom and Convert File offer seven kinds.
+inline const QString SevenKinds = QStringLiteral(
+    "Notavo Files (*.nv)|*.nv|Text Files (*.txt)|*.txt|DAT File (Data File) (*.dat)|*.dat|"
+    "PWN Script (*.pwn)|*.pwn|PWN Include (*.inc)|*.inc|Configuration File (*.cfg)|*.cfg|"
+    "Other (*.*)|*.*");
+
 inline const QString AbortedLine =
     QStringLiteral("\rNotavo has aborted this operation to prevent a fatal crash.");

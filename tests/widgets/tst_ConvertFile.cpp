@@ -1,13 +1,6 @@
 #include "app/EditingBox.h"
 #include "widgets/DocumentWindow.h"
 
-namespace {
-const QString SevenKinds = QStringLiteral(
-    "Notavo Files (*.nv)|*.nv|Text Files (*.txt)|*.txt|DAT File (Data File) (*.dat)|*.dat|"
-    "PWN Script (*.pwn)|*.pwn|PWN Include (*.inc)|*.inc|Configuration File (*.cfg)|*.cfg|"
-    "Other (*.*)|*.*");
-}
-
 class tst_ConvertFile : public QObject {
     Q_OBJECT
 private Q_SLOTS:

@@ -6,10 +6,6 @@ using Kind = FakeCommonDialog::Kind;
 
 namespace {
 const QString NotavoFilter = QStringLiteral("Notavo Files (*.nv)|*.nv");
-const QString SevenKinds = QStringLiteral(
-    "Notavo Files (*.nv)|*.nv|Text Files (*.txt)|*.txt|DAT File (Data File) (*.dat)|*.dat|"
-    "PWN Script (*.pwn)|*.pwn|PWN Include (*.inc)|*.inc|Configuration File (*.cfg)|*.cfg|"
-    "Other (*.*)|*.*");
 const QString SixKinds = QStringLiteral(
     "Notavo Files (*.nv)|*.nv|Text Files (*.txt)|*.txt|DAT File (Data File) (*.dat)|*.dat|"
     "PWN Script (*.pwn)|*.pwn|PWN Include (*.inc)|*.inc|Other (*.*)|*.*");
