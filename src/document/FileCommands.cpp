@@ -127,6 +127,9 @@ void fileClear(frmMain& window) {
     if (answer == QMessageBox::Yes) {
         if (!askPath(window, true, DocumentFilters::ClearSave, DocumentFilters::SaveTitle)) {
             window.txtMain().setText(QString());
+            // The box is empty now; a remembered location would let the next Save or
+            // auto-save write that emptiness over the file the panel still names.
+            window.hasSavePath = false;
             return;
         }
         // Added after whatever the chosen file already holds.

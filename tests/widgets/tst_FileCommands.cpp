@@ -2,6 +2,8 @@
 #include "document/DocumentFile.h"
 #include "widgets/DocumentWindow.h"
 
+#include <QCheckBox>
+
 using Kind = FakeCommonDialog::Kind;
 
 namespace {
@@ -236,7 +238,16 @@ private Q_SLOTS:
         QCOMPARE(f.name(), QStringLiteral("doc.nv"));
         QCOMPARE(f.location(), path);
         QCOMPARE(f.w.statusText(), QStringLiteral("Opened file: ") + path);
-        QVERIFY(f.w.hasSavePath);
+        QCOMPARE(bytesOf(path), QByteArray("doc\r\n"));
+        // The emptied box must never be written over the file by Save or auto-save.
+        QVERIFY(!f.w.hasSavePath);
+        f.w.autosavecheck()->setChecked(true);
+        f.w.autosavetimerTick();
+        f.w.autosavecheck()->setChecked(false);
+        QCOMPARE(bytesOf(path), QByteArray("doc\r\n"));
+        f.t.dialogs.queueCancel();
+        f.run("mnuFileSave");
+        QCOMPARE(f.t.dialogs.calls.last().title, QStringLiteral("Notavo | Save File"));
         QCOMPARE(bytesOf(path), QByteArray("doc\r\n"));
 
         f.w.txtMain().setText(QStringLiteral("unsaved"));
