@@ -5,6 +5,9 @@
 #include "fakes/FakeFileTypeRegistry.h"
 #include "fakes/FakeMessageBox.h"
 #include "fakes/FakePrinter.h"
+#include "fakes/FakeShell.h"
+#include "fakes/FakeSystemRegistry.h"
+#include "fakes/FakeTrayHost.h"
 #include "platform/Platform.h"
 
 #include <QTemporaryDir>
@@ -17,6 +20,9 @@ struct TestPlatform {
     FakeMessageBox messages;
     FakeFileTypeRegistry fileTypes;
     FakePrinter printer;
+    FakeTrayHost tray;
+    FakeSystemRegistry registry;
+    FakeShell shell;
     Platform platform;
 
     TestPlatform() {
@@ -24,6 +30,9 @@ struct TestPlatform {
         platform.messageBox = &messages;
         platform.fileTypes = &fileTypes;
         platform.printer = &printer;
+        platform.trayHost = &tray;
+        platform.registry = &registry;
+        platform.shell = &shell;
     }
     QString setting(const QString& section, const QString& key) const {
         return settings.ReadSetting(SettingsStore::SettingsAppName(), section, key,
