@@ -88,12 +88,16 @@ peer_best() {
 row() {
     local fig=$1 val=$2 unit=$3 target=$4 pval=${5:-} pname=${6:-}
     local verdict peer="-" pverdict="-"
-    verdict=$(awk -v v="$val" -v t="$target" 'BEGIN { print (v >= 0 && v <= t) ? "PASS" : "MISS" }')
+    if [ "$target" = - ]; then verdict="info"; else
+        verdict=$(awk -v v="$val" -v t="$target" 'BEGIN { print (v >= 0 && v <= t) ? "PASS" : "MISS" }')
+    fi
     if [ -n "$pval" ]; then
         peer="$pval $unit ($pname)"
         pverdict=$(awk -v v="$val" -v p="$pval" 'BEGIN { print (v >= 0 && 2 * v <= p) ? "PASS" : "MISS" }')
     fi
-    printf "| %-34s | %10s %-3s | <= %-8s | %-4s | %-26s | %-4s |\n" "$fig" "$val" "$unit" "$target" "$verdict" "$peer" "$pverdict"
+    local tcol="<= $target"
+    [ "$target" = - ] && tcol=-
+    printf "| %-34s | %10s %-3s | %-11s | %-4s | %-26s | %-4s |\n" "$fig" "$val" "$unit" "$tcol" "$verdict" "$peer" "$pverdict"
 }
 
 echo
@@ -110,7 +114,11 @@ for mb in 1 10 100; do
     row "$mb MB: key to repaint, start" "$(get key_start_ms)" ms 16
     row "$mb MB: key to repaint, middle" "$(get key_middle_ms)" ms 16
     row "$mb MB: key to repaint, end" "$(get key_end_ms)" ms 16
-    row "$mb MB: resident memory, open" "$(get rss_mb)" MB "$((3 * mb))" "$prss" "$prssname"
+    # The memory target (three times the file) is set for the 100 MB document.
+    memtarget=-
+    [ "$mb" = 100 ] && memtarget=300
+    row "$mb MB: resident memory, open" "$(get rss_mb)" MB "$memtarget" "$prss" "$prssname"
+    row "$mb MB: peak resident while opening" "$(get peak_mb)" MB -
     row "$mb MB: save incl. sync" "$(get save_ms)" ms 500
     [ "$(get round_trip)" = exact ] || echo "| $mb MB: ROUND TRIP CHANGED BYTES | | | MISS | | |"
     [ "$(get keys)" = typed ] || echo "| $mb MB: TIMED KEYS DID NOT TYPE | | | MISS | | |"
