@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ gcc pkg-config libx11-dev
-    qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins libgl-dev
+    libxcb1-dev qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins libgl-dev
     # the icons are rendered from their SVG source in the build
     qt6-svg-dev
     fonts-dejavu-core

@@ -7,6 +7,10 @@
 class LinuxFileTypeRegistry;
 class QtCommonDialog;
 class QtMessageBox;
+class QtPrinter;
+class QtShell;
+class QtTrayHost;
+class LinuxSystemRegistry;
 
 // Owns the Qt/Linux implementation of every platform seam for the program's run.
 class QtPlatform {
@@ -16,8 +20,12 @@ public:
     Platform& platform() { return seams; }
 
 private:
+    std::unique_ptr<QtPrinter> printer;
     std::unique_ptr<QtCommonDialog> dialogs;
     std::unique_ptr<QtMessageBox> messages;
     std::unique_ptr<LinuxFileTypeRegistry> fileTypes;
+    std::unique_ptr<QtTrayHost> tray;
+    std::unique_ptr<LinuxSystemRegistry> systemRegistry;
+    std::unique_ptr<QtShell> programs;
     Platform seams;
 };

@@ -4,6 +4,10 @@
 #include "fakes/FakeCommonDialog.h"
 #include "fakes/FakeFileTypeRegistry.h"
 #include "fakes/FakeMessageBox.h"
+#include "fakes/FakePrinter.h"
+#include "fakes/FakeShell.h"
+#include "fakes/FakeSystemRegistry.h"
+#include "fakes/FakeTrayHost.h"
 #include "platform/Platform.h"
 
 #include <QTemporaryDir>
@@ -15,12 +19,20 @@ struct TestPlatform {
     FakeCommonDialog dialogs;
     FakeMessageBox messages;
     FakeFileTypeRegistry fileTypes;
+    FakePrinter printer;
+    FakeTrayHost tray;
+    FakeSystemRegistry registry;
+    FakeShell shell;
     Platform platform;
 
     TestPlatform() {
         platform.dlgFile = &dialogs;
         platform.messageBox = &messages;
         platform.fileTypes = &fileTypes;
+        platform.printer = &printer;
+        platform.trayHost = &tray;
+        platform.registry = &registry;
+        platform.shell = &shell;
     }
     QString setting(const QString& section, const QString& key) const {
         return settings.ReadSetting(SettingsStore::SettingsAppName(), section, key,

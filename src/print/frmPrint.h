@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QTextEdit;
+class QTimer;
+class frmMain;
+
+// The page-sized print window: the header band `bar` naming the document and the body
+// `txtToPrint` with the editor's text. load() composes the page from the main window and the
+// settings; `closeme` unloads the window 200 ms after the load.
+class frmPrint : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmPrint(frmMain& main);
+
+    // Composes the page and prints it; false (with the reason) when the printer failed.
+    [[nodiscard]] bool load(QString& failure);
+
+    QLabel* bar() const { return header; }
+    QTextEdit* txtToPrint() const { return body; }
+    QTimer* closeme() const { return closeTimer; }
+
+public Q_SLOTS:
+    void closemeTick();
+
+Q_SIGNALS:
+    // The window has closed itself after printing; it is deleted once the slots have run.
+    void unloaded();
+
+private:
+    void applyAlignment(int code);
+
+    frmMain& mainWindow;
+    QLabel* header;
+    QTextEdit* body;
+    QTimer* closeTimer;
+};

@@ -1,0 +1,15 @@
+#include "fakes/FakePrinter.h"
+
+#include <QLabel>
+#include <QTextEdit>
+
+bool FakePrinter::printPage(QWidget& page, QString& failure) {
+    if (!failWith.isEmpty()) {
+        failure = failWith;
+        return false;
+    }
+    const auto* header = page.findChild<QLabel*>(QStringLiteral("bar"));
+    const auto* body = page.findChild<QTextEdit*>(QStringLiteral("txtToPrint"));
+    pages << Page{header ? header->text() : QString(), body ? body->toPlainText() : QString()};
+    return true;
+}

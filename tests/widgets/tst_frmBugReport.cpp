@@ -1,0 +1,114 @@
+#include "app/frmMain.h"
+#include "dialogs/frmBugReport.h"
+#include "fakes/TestPlatform.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+
+class tst_frmBugReport : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void windowAndTabOrder();
+    void why();
+    void continueHandsOverAndCloses();
+};
+
+namespace {
+frmBugReport* openReport(frmMain& w) {
+    w.action(QStringLiteral("mnuHelpR_A_B"))->trigger();
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* report = qobject_cast<frmBugReport*>(top); report && report->isVisible())
+            return report;
+    return nullptr;
+}
+} // namespace
+
+void tst_frmBugReport::windowAndTabOrder() {
+    TestPlatform t;
+    frmMain w(t.platform, t.settings);
+    w.show();
+    frmBugReport* report = openReport(w);
+    QVERIFY(report);
+    QCOMPARE(report->windowTitle(), QStringLiteral("Report A Bug"));
+    QVERIFY(!report->parentWidget());
+    QVERIFY(report->windowFlags().testFlag(Qt::Tool));
+    QCOMPARE(report->minimumSize(), report->maximumSize());
+    QCOMPARE(report->cmdContinue()->text(), QStringLiteral("Continue"));
+    QCOMPARE(report->cmdWhy()->text(), QStringLiteral("Why?"));
+    QCOMPARE(report->txtBug()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QApplication::setActiveWindow(report);
+    QTRY_COMPARE(QApplication::focusWidget(), report->txtID());
+    const QList<QWidget*> order = {report->cmdContinue(), report->cmdWhy(), report->txtName(),
+                                   report->txtBug(), report->txtID()};
+    for (QWidget* next : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), next);
+    }
+
+    // Opening it again while it is open keeps what was typed.
+    report->txtID()->setText(QStringLiteral("13"));
+    QCOMPARE(openReport(w), report);
+    QCOMPARE(report->txtID()->text(), QStringLiteral("13"));
+    report->close();
+}
+
+void tst_frmBugReport::why() {
+    TestPlatform t;
+    frmMain w(t.platform, t.settings);
+    frmBugReport* report = openReport(w);
+    report->cmdWhy()->click();
+    report->cmdWhy()->click();
+    const QString first = QStringLiteral(
+        "If you choose to supply your email, you will be listed in the credits as a bug reporter.");
+    const QString second =
+        QStringLiteral("If you do not want to put your email, leave it blank or put None.");
+    QCOMPARE(t.messages.calls.size(), 4);
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(t.messages.calls.at(i).text, i % 2 ? second : first);
+        QCOMPARE(t.messages.calls.at(i).title, QStringLiteral("Notavo"));
+        QCOMPARE(t.messages.calls.at(i).icon, QMessageBox::NoIcon);
+        QCOMPARE(t.messages.calls.at(i).buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    }
+    QVERIFY(report->isVisible());
+    report->close();
+}
+
+void tst_frmBugReport::continueHandsOverAndCloses() {
+    TestPlatform t;
+    frmMain w(t.platform, t.settings);
+    QPointer<frmBugReport> report = openReport(w);
+    report->txtName()->setText(QStringLiteral("None"));
+    report->txtID()->setText(QStringLiteral("13"));
+    report->txtBug()->setPlainText(QStringLiteral("crash & burn?\nline two"));
+    report->cmdContinue()->click();
+    QCOMPARE(t.shell.urls,
+             QStringList{QLatin1String("mailto:") + frmBugReport::BugReportAddress() +
+                         QStringLiteral("?subject=Bug Report From: None. ID: 13"
+                                        "&body=crash%20%26%20burn%3F%0D%0Aline%20two")});
+    QVERIFY(t.messages.calls.isEmpty());
+    QTRY_VERIFY(!report);
+
+    // A failed hand-over says so and closes all the same; the next window starts empty.
+    t.shell.openSucceeds = false;
+    report = openReport(w);
+    QVERIFY(report->txtID()->text().isEmpty());
+    report->txtBug()->setPlainText(QStringLiteral("lost"));
+    report->cmdContinue()->click();
+    QCOMPARE(t.shell.urls.size(), 2);
+    QCOMPARE(t.messages.calls.size(), 1);
+    QCOMPARE(t.messages.calls.at(0).text,
+             QStringLiteral("Error: Bug send failed, please try again."));
+    QCOMPARE(t.messages.calls.at(0).title, QStringLiteral("Notavo"));
+    QCOMPARE(t.messages.calls.at(0).icon, QMessageBox::Critical);
+    QTRY_VERIFY(!report);
+    report = openReport(w);
+    QVERIFY(report->txtBug()->toPlainText().isEmpty());
+    report->close();
+}
+
+QTEST_MAIN(tst_frmBugReport)
+#include "tst_frmBugReport.moc"

@@ -1,0 +1,196 @@
+#include "app/EditingBox.h"
+#include "app/frmMain.h"
+#include "fakes/TestPlatform.h"
+#include "print/frmPrint.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QTextEdit>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+const QString DataFont = QStringLiteral("data-font");
+const QString DataCol = QStringLiteral("data-col");
+const Qt::Alignment HorizontalAlignment = Qt::AlignLeft | Qt::AlignRight | Qt::AlignHCenter;
+
+void print(frmMain& w) {
+    w.action(QStringLiteral("mnuFilePrint"))->trigger();
+}
+
+frmPrint* page(frmMain& w) {
+    return w.findChild<frmPrint*>(QStringLiteral("frmPrint"));
+}
+
+void document(frmMain& w, const QString& name, const QString& text) {
+    w.fNameString()->setText(name);
+    w.txtMain().setText(text);
+    w.txtMain().setEnabled(true);
+}
+} // namespace
+
+class tst_print : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void refusedOrCancelled();
+    void untitledPageFromDefaults();
+    void storedSettingsShapeThePage();
+    void unusableSettingsStillPrint();
+    void printerFailureIsReported();
+};
+
+void tst_print::refusedOrCancelled() {
+    TestPlatform t;
+    frmMain w(t.platform, t.settings);
+    print(w); // "No file loaded"
+    QCOMPARE(t.messages.calls.size(), 1);
+    QCOMPARE(t.messages.calls[0].text, QStringLiteral("No file loaded!"));
+    QCOMPARE(t.messages.calls[0].title, QStringLiteral("Error"));
+    QCOMPARE(t.messages.calls[0].icon, QMessageBox::Critical);
+    QCOMPARE(t.messages.calls[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QVERIFY(t.dialogs.calls.isEmpty());
+
+    document(w, QStringLiteral("Not saved"), QStringLiteral("text"));
+    w.setStatusText(QStringLiteral("Saved file to /x"));
+    t.dialogs.queueCancel();
+    print(w);
+    QCOMPARE(t.dialogs.calls.size(), 1);
+    QCOMPARE(t.dialogs.calls[0].kind, FakeCommonDialog::Printer);
+    QCOMPARE(t.dialogs.calls[0].title, QStringLiteral("Notavo | Print File"));
+    QCOMPARE(t.messages.calls.size(), 1);
+    QCOMPARE(w.statusText(), QStringLiteral("Saved file to /x"));
+    QVERIFY(t.printer.pages.isEmpty());
+    QVERIFY(!page(w));
+}
+
+void tst_print::untitledPageFromDefaults() {
+    TestPlatform t;
+    frmMain w(t.platform, t.settings);
+    t.dialogs.font = FontChoice{QStringLiteral("DejaVu Sans Mono"), true, true, 14.5f};
+    document(w, QStringLiteral("Not saved"), QString());
+    t.dialogs.queuePrinterOk();
+    print(w);
+    QCOMPARE(w.statusText(), QStringLiteral("Printing"));
+    QVERIFY(w.statusbarclear()->isActive());
+    frmPrint* p = page(w);
+    QVERIFY(p && p->isVisible());
+    QVERIFY(p->windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(p->size(), QSize(788, 1077));
+    QCOMPARE(p->bar()->text(), QStringLiteral("Untitled Document"));
+    const QFont header = p->bar()->font();
+    QCOMPARE(header.family(), QStringLiteral("DejaVu Sans Mono"));
+    QVERIFY(header.bold() && !header.italic());
+    QCOMPARE(header.pointSizeF(), 27.75);
+    QCOMPARE(p->bar()->alignment(), Qt::AlignCenter);
+    const QFont body = p->txtToPrint()->font();
+    QCOMPARE(body.family(), QStringLiteral("DejaVu Sans Mono"));
+    QVERIFY(body.bold() && body.italic());
+    QCOMPARE(body.pointSizeF(), 14.5);
+    QCOMPARE(p->txtToPrint()->palette().color(QPalette::Text),
+             QTextEdit().palette().color(QPalette::Text));
+    QCOMPARE(p->txtToPrint()->alignment() & HorizontalAlignment, Qt::AlignLeft);
+    QCOMPARE(p->txtToPrint()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QCOMPARE(p->txtToPrint()->lineWrapMode(), QTextEdit::WidgetWidth);
+    QCOMPARE(t.printer.pages.size(), 1);
+    QCOMPARE(t.printer.pages[0].header, QStringLiteral("Untitled Document"));
+    QCOMPARE(t.printer.pages[0].body, QString());
+
+    QCOMPARE(p->closeme()->interval(), 200);
+    QVERIFY(p->closeme()->isActive());
+    QVERIFY(t.messages.calls.isEmpty());
+    QPointer<frmPrint> gone = p;
+    QTRY_VERIFY_WITH_TIMEOUT(gone.isNull(), 3000); // the real closeme tick
+    QCOMPARE(t.messages.calls.size(), 1);
+    QCOMPARE(t.messages.calls[0].text, QStringLiteral("Printed"));
+    QCOMPARE(t.messages.calls[0].title, QStringLiteral("Notavo")); // the application title
+    QCOMPARE(t.messages.calls[0].icon, QMessageBox::NoIcon);
+    QCOMPARE(t.messages.calls[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(w.statusText(), QStringLiteral("Printed"));
+    // Set directly: the countdown from "Printing" still runs and turns it into "Ready".
+    QVERIFY(w.statusbarclear()->isActive());
+    w.statusbarclearTick();
+    QCOMPARE(w.statusText(), QStringLiteral("Ready"));
+}
+
+void tst_print::storedSettingsShapeThePage() {
+    TestPlatform t;
+    t.store(DataFont, QStringLiteral("fontname"), QStringLiteral("DejaVu Serif"));
+    t.store(DataFont, QStringLiteral("fontbold"), QStringLiteral("False"));
+    t.store(DataFont, QStringLiteral("fontitalic"), QStringLiteral("True"));
+    t.store(DataFont, QStringLiteral("fontsize"), QStringLiteral("8.25"));
+    t.store(DataFont, QStringLiteral("gotfont"), QStringLiteral("1"));
+    t.store(DataFont, QStringLiteral("fontalign"), QStringLiteral("2"));
+    t.store(DataCol, QStringLiteral("textcol"), QStringLiteral("255"));
+    frmMain w(t.platform, t.settings);
+    document(w, QStringLiteral("notes.nv"), QStringLiteral("one\ntwo"));
+    t.dialogs.queuePrinterOk();
+    print(w);
+    frmPrint* p = page(w);
+    QVERIFY(p);
+    QCOMPARE(p->bar()->text(), QStringLiteral("notes.nv"));
+    QCOMPARE(p->bar()->font().family(), QStringLiteral("DejaVu Serif"));
+    QCOMPARE(p->txtToPrint()->font().family(), QStringLiteral("DejaVu Serif"));
+    QVERIFY(!p->txtToPrint()->font().bold() && p->txtToPrint()->font().italic());
+    QCOMPARE(p->txtToPrint()->font().pointSizeF(), 8.25);
+    QCOMPARE(p->txtToPrint()->palette().color(QPalette::Text), QColor(255, 0, 0));
+    QCOMPARE(p->txtToPrint()->alignment() & HorizontalAlignment, Qt::AlignHCenter);
+    QCOMPARE(t.printer.pages[0].body, QStringLiteral("one\ntwo"));
+    p->closemeTick();
+    QCOMPARE(t.messages.calls.size(), 1);
+
+    // "gotfont" 0: the body keeps its initial font, the header still takes the stored face.
+    t.store(DataFont, QStringLiteral("gotfont"), QStringLiteral("0"));
+    t.store(DataCol, QStringLiteral("gotfontcol"), QStringLiteral("0"));
+    t.store(DataFont, QStringLiteral("gotfontalign"), QStringLiteral("0"));
+    t.dialogs.queuePrinterOk();
+    print(w);
+    QCOMPARE(w.findChildren<frmPrint*>().size(), 2); // the first one awaits its deletion
+    p = w.findChildren<frmPrint*>().last();
+    QCOMPARE(p->txtToPrint()->font(), QTextEdit().font());
+    QCOMPARE(p->bar()->font().family(), QStringLiteral("DejaVu Serif"));
+    QCOMPARE(p->txtToPrint()->palette().color(QPalette::Text),
+             QTextEdit().palette().color(QPalette::Text));
+    QCOMPARE(p->txtToPrint()->alignment() & HorizontalAlignment, Qt::AlignLeft);
+}
+
+void tst_print::unusableSettingsStillPrint() {
+    TestPlatform t;
+    t.store(DataFont, QStringLiteral("gotfont"), QStringLiteral("one"));
+    t.store(DataFont, QStringLiteral("fontname"), QStringLiteral("No Such Face 4711"));
+    t.store(DataFont, QStringLiteral("fontbold"), QStringLiteral("perhaps"));
+    t.store(DataFont, QStringLiteral("fontsize"), QStringLiteral("1e30"));
+    t.store(DataFont, QStringLiteral("gotfontalign"), QStringLiteral("1"));
+    t.store(DataFont, QStringLiteral("fontalign"), QStringLiteral("99999"));
+    t.store(DataCol, QStringLiteral("textcol"), QStringLiteral("blue"));
+    frmMain w(t.platform, t.settings);
+    t.dialogs.font = FontChoice{QStringLiteral("DejaVu Sans"), true, false, 11.0f};
+    document(w, QStringLiteral("a.nv"), QStringLiteral("body"));
+    t.dialogs.queuePrinterOk();
+    print(w);
+    frmPrint* p = page(w);
+    QVERIFY(p);
+    QCOMPARE(t.printer.pages.size(), 1);
+    QVERIFY(p->txtToPrint()->font().bold()); // the dialog's value
+    QCOMPARE(p->txtToPrint()->font().pointSizeF(), 11.0);
+    QCOMPARE(p->txtToPrint()->alignment() & HorizontalAlignment, Qt::AlignLeft);
+    QCOMPARE(p->txtToPrint()->palette().color(QPalette::Text),
+             QTextEdit().palette().color(QPalette::Text));
+}
+
+void tst_print::printerFailureIsReported() {
+    TestPlatform t;
+    frmMain w(t.platform, t.settings);
+    document(w, QStringLiteral("a.nv"), QStringLiteral("body"));
+    t.printer.failWith = QStringLiteral("The file \"/x.pdf\" could not be written.");
+    t.dialogs.queuePrinterOk();
+    print(w);
+    QVERIFY(!page(w));
+    QCOMPARE(t.messages.calls.size(), 1);
+    QCOMPARE(t.messages.calls[0].title, QStringLiteral("Error"));
+    QCOMPARE(t.messages.calls[0].icon, QMessageBox::Critical);
+    QVERIFY(t.messages.calls[0].text.contains(QStringLiteral("/x.pdf")));
+    QCOMPARE(w.statusText(), QStringLiteral("Printing"));
+}
+
+QTEST_MAIN(tst_print)
+#include "tst_print.moc"

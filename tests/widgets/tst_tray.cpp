@@ -1,0 +1,172 @@
+#include "app/EditingBox.h"
+#include "app/frmMain.h"
+#include "dialogs/frmAbout.h"
+#include "fakes/TestPlatform.h"
+#include "platform/QtTrayHost.h"
+#include "tray/TrayCommands.h"
+#include "tray/frmMinimizeIcon.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QtTest>
+
+class tst_tray : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void minimizeTwiceKeepsOneIconAndFirstTip();
+    void iconAndLongCaption();
+    void mouseActions();
+    void trayMenu();
+    void recreatedAreaAddsIcon();
+    void noNotificationArea();
+    void qtActivationReasons();
+};
+
+namespace {
+void minimize(frmMain& w) {
+    w.action(QStringLiteral("mnuMinimizetotray"))->trigger();
+}
+QAction* pop(frmMain& w, int index) {
+    return w.mPopup()->actions().at(index);
+}
+} // namespace
+
+void tst_tray::minimizeTwiceKeepsOneIconAndFirstTip() {
+    TestPlatform t;
+    frmMain w(t.platform, t.settings);
+    w.show();
+    QVERIFY(!t.tray.isPresent()); // nothing at start
+    minimize(w);
+    QVERIFY(!w.isVisible());
+    QCOMPARE(t.tray.shown.size(), 1);
+    QCOMPARE(t.tray.shown.at(0).tip, QStringLiteral("Notavo"));
+
+    pop(w, 0)->trigger(); // "Open"
+    QVERIFY(w.isVisible());
+    QVERIFY(t.tray.isPresent()); // restoring leaves the icon
+    w.setWindowTitle(QStringLiteral("letters.nv - Notavo"));
+    minimize(w);
+    QVERIFY(!w.isVisible());
+    QCOMPARE(t.tray.shown.size(), 1);
+    QCOMPARE(t.tray.shown.at(0).tip, QStringLiteral("Notavo"));
+    QVERIFY(t.messages.calls.isEmpty());
+}
+
+void tst_tray::iconAndLongCaption() {
+    TestPlatform t;
+    frmMain w(t.platform, t.settings);
+    w.show();
+    const QString caption = QString(70, QLatin1Char('x')) + QStringLiteral(" - Notavo");
+    w.setWindowTitle(caption);
+    minimize(w);
+    QCOMPARE(t.tray.shown.at(0).tip, caption.left(63));
+
+    const QImage image = frmMinimizeIcon().pixmap(48, 48).toImage();
+    QCOMPARE(image.size(), QSize(48, 48));
+    int drawn = 0;
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 48; ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.alpha() == 0)
+                continue;
+            ++drawn;
+            QVERIFY2(c.red() == c.green() && c.green() == c.blue(), "a pixel is not grey");
+        }
+    QVERIFY(drawn > 500);
+}
+
+void tst_tray::mouseActions() {
+    TestPlatform t;
+    frmMain w(t.platform, t.settings);
+    w.show();
+    minimize(w);
+    t.tray.doubleClick();
+    QVERIFY(w.isVisible());
+    t.tray.doubleClick(); // already visible: stays so
+    QVERIFY(w.isVisible());
+    QCOMPARE(t.tray.shown.size(), 1);
+}
+
+void tst_tray::trayMenu() {
+    TestPlatform t;
+    frmMain w(t.platform, t.settings);
+    w.show();
+    minimize(w);
+    QSignalSpy closed(&w, &frmMain::closed);
+    QSignalSpy newFile(w.action(QStringLiteral("mnuFileNew")), &QAction::triggered);
+
+    t.tray.rightClick();
+    QMenu* menu = w.mPopup();
+    QTRY_VERIFY(menu->isVisible());
+    QCOMPARE(menu->defaultAction(), pop(w, 0));
+    QCOMPARE(pop(w, 0)->text(), QStringLiteral("Open"));
+    QVERIFY(pop(w, 0)->font().bold());
+    QCOMPARE(pop(w, 1)->text(), QStringLiteral("New File"));
+    QCOMPARE(pop(w, 2)->text(), QStringLiteral("Close"));
+    QCOMPARE(pop(w, 3)->text(), QStringLiteral("About Notavo"));
+    QTest::keyClick(menu, Qt::Key_Escape);
+    QTRY_VERIFY(!menu->isVisible());
+    QVERIFY(!w.isVisible());
+    QCOMPARE(newFile.size(), 0);
+    QCOMPARE(closed.size(), 0);
+
+    pop(w, 3)->trigger(); // "About Notavo": not modal, the window stays hidden
+    auto* about = w.findChild<frmAbout*>();
+    QVERIFY(about && about->isVisible());
+    QVERIFY(!about->isModal());
+    QVERIFY(!w.isVisible());
+    about->close();
+
+    pop(w, 1)->trigger(); // "New File": the window first, then New
+    QVERIFY(w.isVisible());
+    QCOMPARE(newFile.size(), 1);
+
+    w.txtMain().setText(QStringLiteral("unsaved"));
+    pop(w, 2)->trigger(); // "Close": ends the program, asking nothing
+    QCOMPARE(closed.size(), 1);
+    QVERIFY(t.messages.calls.isEmpty());
+}
+
+void tst_tray::recreatedAreaAddsIcon() {
+    TestPlatform t;
+    frmMain w(t.platform, t.settings);
+    w.show();
+    t.tray.restartHost(); // never hidden, no icon yet: it is added, the window stays
+    QCOMPARE(t.tray.shown.size(), 1);
+    QCOMPARE(t.tray.shown.at(0).tip, QStringLiteral("Notavo"));
+    QVERIFY(w.isVisible());
+    t.tray.restartHost();
+    QCOMPARE(t.tray.shown.size(), 1);
+}
+
+void tst_tray::noNotificationArea() {
+    TestPlatform t;
+    t.tray.available = false;
+    frmMain w(t.platform, t.settings);
+    w.show();
+    minimize(w);
+    QVERIFY(w.isVisible());
+    QVERIFY(!t.tray.isPresent());
+    QCOMPARE(t.messages.calls.size(), 1);
+    QCOMPARE(t.messages.calls.at(0).title, QStringLiteral("Notavo"));
+    QVERIFY(t.messages.calls.at(0).text.contains(QStringLiteral("no notification area")));
+}
+
+void tst_tray::qtActivationReasons() {
+    QtTrayHost host;
+    QSignalSpy doubles(&host, &TrayHost::doubleClicked);
+    QSignalSpy rights(&host, &TrayHost::rightClicked);
+    for (auto reason :
+         {QSystemTrayIcon::Trigger, QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Unknown})
+        host.activate(reason);
+    QCOMPARE(doubles.size(), 0);
+    QCOMPARE(rights.size(), 0);
+    host.activate(QSystemTrayIcon::DoubleClick);
+    host.activate(QSystemTrayIcon::Context);
+    QCOMPARE(doubles.size(), 1);
+    QCOMPARE(rights.size(), 1);
+}
+
+QTEST_MAIN(tst_tray)
+#include "tst_tray.moc"
