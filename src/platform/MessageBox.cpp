@@ -15,7 +15,12 @@ QMessageBox::StandardButton QtMessageBox::present(QWidget* parent, const QString
                                                   const QString& title,
                                                   QMessageBox::StandardButtons buttons,
                                                   QMessageBox::Icon icon) {
-    QMessageBox box(icon, title, text, buttons, parent);
+    // Texts break lines with a lone carriage return, which Qt's label would not show as a break.
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
+    QMessageBox box(icon, title, shown, buttons, parent);
     box.setObjectName(QStringLiteral("messageBox"));
+    // A file name such as "<b>.nv" is shown as typed, never as markup.
+    box.setTextFormat(Qt::PlainText);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }

@@ -30,21 +30,21 @@ fail() {
     exit 1
 }
 
-# Starts Xvfb on a free display and exports DISPLAY.
+# Starts Xvfb on a free display and exports DISPLAY. The server picks the display itself, so
+# tests run side by side never share one.
 start_x() {
-    local n
-    for n in $(seq 60 160); do
-        [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-        E2E_PIDS+=($!)
-        export DISPLAY=:$n
-        for _ in $(seq 100); do
+    local numberFile=$E2E_WORK/display n
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numberFile" >/dev/null 2>&1 &
+    E2E_PIDS+=($!)
+    for _ in $(seq 200); do
+        n=$(tr -dc 0-9 <"$numberFile")
+        if [[ -n $n ]]; then
+            export DISPLAY=:$n
             xdpyinfo >/dev/null 2>&1 && return 0
-            sleep 0.05
-        done
-        fail "Xvfb did not start on :$n"
+        fi
+        sleep 0.05
     done
-    fail "no free X display"
+    fail "Xvfb did not start"
 }
 
 # Starts notavo in the background; its pid is in NOTAVO_PID.

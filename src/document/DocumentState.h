@@ -1,0 +1,29 @@
+#pragma once
+
+#include "document/DocumentFormat.h"
+
+#include <QObject>
+#include <QString>
+#include <optional>
+
+class frmMain;
+struct Failure;
+
+// What the main window keeps about the document in hand besides its text and panel: how its
+// file was laid out, so that saves write the file's own encoding and line breaks.
+class DocumentState : public QObject {
+    Q_OBJECT
+public:
+    explicit DocumentState(QObject* parent);
+
+    DocumentLayout layout = newDocumentLayout();
+};
+
+// The window's document state, created on first use.
+DocumentState& documentState(frmMain& window);
+
+// The editing box's text as the document's bytes.
+QByteArray documentBytes(frmMain& window);
+
+// Replaces the file at path with the document.
+std::optional<Failure> writeDocument(frmMain& window, const QString& path);

@@ -1,0 +1,150 @@
+#include "document/FileCommands.h"
+
+#include "app/EditingBox.h"
+#include "app/Failure.h"
+#include "app/frmMain.h"
+#include "document/DocumentFile.h"
+#include "document/DocumentFilters.h"
+#include "document/DocumentState.h"
+#include "document/ErrorReport.h"
+#include "platform/CommonDialog.h"
+#include "platform/MessageBox.h"
+
+#include <QByteArray>
+#include <QLabel>
+#include <QPlainTextEdit>
+
+namespace {
+const QString NoFileLoaded = QStringLiteral("No file loaded");
+const QString NotSaved = QStringLiteral("Not saved");
+
+void setDocumentTitle(frmMain& window, const QString& name) {
+    window.setWindowTitle(name + QLatin1String(" - Notavo"));
+}
+
+void reportFailure(frmMain& window, const Failure& failure) {
+    ShowErrorReport(window.messageBox(), &window, failure);
+}
+
+// Shows a file dialog with the command's settings; false when the user cancelled.
+bool askPath(frmMain& window, bool save, const QString& filter, const QString& title) {
+    CommonDialog& dialog = window.dlgFile();
+    dialog.filter = filter;
+    dialog.title = title;
+    return save ? dialog.showSave() : dialog.showOpen();
+}
+
+// The user can type at once, without a click into the box first.
+void focusEditing(frmMain& window) {
+    window.txtMain().widget()->setFocus();
+}
+} // namespace
+
+void fileNew(frmMain& window) {
+    window.setWindowTitle(QStringLiteral("New File - Notavo"));
+    window.txtMain().setEnabled(true);
+    window.txtMain().setText(QString());
+    documentState(window).layout = newDocumentLayout();
+    window.hasSavePath = false;
+    window.savePath.clear();
+    window.ShowStatus(QStringLiteral("New file started"));
+    window.fileDirText()->setPlainText(NotSaved);
+    window.fNameString()->setText(NotSaved);
+    focusEditing(window);
+}
+
+void fileOpen(frmMain& window, const QString& filter) {
+    if (!askPath(window, false, filter, DocumentFilters::OpenTitle))
+        return;
+    const QString path = window.dlgFile().fileName;
+    const QString name = window.dlgFile().fileTitle;
+    QByteArray bytes;
+    if (const auto failure = readDocumentFile(path, bytes)) {
+        reportFailure(window, *failure);
+        return;
+    }
+    DecodedDocument document = decodeDocument(bytes);
+    bytes.clear(); // a large file is not held twice longer than needed
+    window.txtMain().setText(document.text);
+    documentState(window).layout = std::move(document.layout);
+    // Save and auto-save now write back to the opened file, never over an earlier one.
+    window.savePath = path;
+    window.hasSavePath = true;
+    setDocumentTitle(window, name);
+    window.txtMain().setEnabled(true);
+    window.fileDirText()->setPlainText(path);
+    window.ShowStatus(QLatin1String("Opened file: ") + path);
+    window.fNameString()->setText(name);
+    focusEditing(window);
+}
+
+void fileSave(frmMain& window) {
+    if (window.hasSavePath) {
+        if (const auto failure = writeDocument(window, window.savePath)) {
+            reportFailure(window, *failure);
+            return;
+        }
+        window.ShowStatus(QLatin1String("Auto-Saved file to ") + window.savePath);
+        return;
+    }
+    if (!askPath(window, true, DocumentFilters::Notavo, DocumentFilters::SaveTitle))
+        return;
+    const QString path = window.dlgFile().fileName;
+    const QString name = window.dlgFile().fileTitle;
+    window.savePath = path;
+    window.hasSavePath = true;
+    window.fNameString()->setText(name);
+    window.fileDirText()->setPlainText(path);
+    if (const auto failure = writeDocument(window, path)) {
+        reportFailure(window, *failure);
+        return;
+    }
+    setDocumentTitle(window, name);
+    window.ShowStatus(QLatin1String("Saved file to ") + window.savePath);
+}
+
+void fileSaveAs(frmMain& window, const QString& filter, const QString& title) {
+    if (!askPath(window, true, filter, title))
+        return;
+    const QString path = window.dlgFile().fileName;
+    const QString name = window.dlgFile().fileTitle;
+    window.savePath = path;
+    window.hasSavePath = true;
+    window.fileDirText()->setPlainText(path);
+    if (const auto failure = writeDocument(window, path)) {
+        reportFailure(window, *failure);
+        return;
+    }
+    setDocumentTitle(window, name);
+    window.ShowStatus(QLatin1String("Saved file to ") + window.savePath);
+    window.fNameString()->setText(name);
+}
+
+void fileClear(frmMain& window) {
+    const auto answer = window.messageBox().show(
+        &window, QStringLiteral("Do you want to save first?"), QStringLiteral("Save"),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::Question);
+    if (answer == QMessageBox::Yes) {
+        if (!askPath(window, true, DocumentFilters::ClearSave, DocumentFilters::SaveTitle)) {
+            window.txtMain().setText(QString());
+            return;
+        }
+        // Added after whatever the chosen file already holds.
+        if (const auto failure = appendToFile(window.dlgFile().fileName, documentBytes(window))) {
+            // The text was not saved, so it stays in the box rather than being lost.
+            reportFailure(window, *failure);
+            return;
+        }
+        window.txtMain().setText(QString());
+        window.setWindowTitle(QStringLiteral("Notavo"));
+        window.hasSavePath = false;
+        window.savePath.clear();
+        window.ShowStatus(QStringLiteral("Cleared"));
+    } else {
+        window.txtMain().setText(QString());
+        window.hasSavePath = false;
+    }
+    documentState(window).layout = newDocumentLayout();
+    window.fileDirText()->setPlainText(NoFileLoaded);
+    window.fNameString()->setText(NoFileLoaded);
+}

@@ -1,0 +1,114 @@
+#include "app/EditingBox.h"
+#include "widgets/DocumentWindow.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QTimer>
+
+namespace {
+const QString NoFile = QStringLiteral("AutoSave is on, but there is no file to save. Aborted");
+}
+
+class tst_AutoSave : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void timerAndCheckBox() {
+        DocumentWindow f;
+        QTimer* timer = f.w.autosavetimer();
+        QCOMPARE(timer->interval(), 60000);
+        QVERIFY(timer->isActive());
+        QVERIFY(!f.w.autosavecheck()->isChecked());
+        // A click halfway through the countdown does not move the next tick (shortened here).
+        timer->start(1000);
+        QSignalSpy ticks(timer, &QTimer::timeout);
+        QTest::qWait(500);
+        f.w.autosavecheck()->click();
+        QVERIFY(ticks.wait(800));
+        timer->setInterval(60000);
+        timer->stop();
+        f.w.autosavecheck()->click();
+        QVERIFY(timer->isActive());
+    }
+
+    void ticksFollowTheBoxAndTheLocation() {
+        DocumentWindow f;
+        f.run("mnuFileNew");
+        f.t.dialogs.queuePath(f.path("a.nv"));
+        f.run("mnuFileSave");
+        writeBytes(f.path("a.nv"), "edited elsewhere");
+        f.w.autosavetimerTick(); // unchecked: nothing
+        QCOMPARE(bytesOf(f.path("a.nv")), QByteArray("edited elsewhere"));
+
+        f.run("mnuFileNew");
+        f.w.autosavecheck()->click();
+        f.t.messages.whileOpen = [&] { f.w.autosavetimerTick(); };
+        f.w.autosavetimerTick();
+        QCOMPARE(f.t.messages.calls.size(), 1); // no second box from the tick inside it
+        QCOMPARE(f.lastBox().text, NoFile);
+        QCOMPARE(f.lastBox().title, QStringLiteral("Error"));
+        QCOMPARE(f.lastBox().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(f.lastBox().icon, QMessageBox::Critical);
+
+        // A tick inside the save dialog does nothing, then ticks write the same bytes.
+        f.w.txtMain().setText(QStringLiteral("line"));
+        const QString path = f.path("b.nv");
+        f.t.dialogs.queuePath(path);
+        f.t.dialogs.whileOpen = [&] { f.w.autosavetimerTick(); };
+        f.run("mnuFileSave");
+        QCOMPARE(f.t.messages.calls.size(), 1);
+        f.w.hide();
+        f.w.statusbarclearTick();
+        for (int i = 0; i < 3; ++i)
+            f.w.autosavetimerTick();
+        QCOMPARE(bytesOf(path), QByteArray("line\r\n"));
+        QCOMPARE(f.w.statusText(), QStringLiteral("Auto-Saved file to ") + path);
+        QVERIFY(f.w.statusbarclear()->isActive());
+
+        f.w.autosavecheck()->click();
+        writeBytes(path, "x");
+        f.w.autosavetimerTick();
+        QCOMPARE(bytesOf(path), QByteArray("x"));
+        QCOMPARE(f.t.messages.calls.size(), 1);
+    }
+
+    void clearStopsTheWrites() {
+        for (const auto answer : {QMessageBox::Yes, QMessageBox::No}) {
+            DocumentWindow f;
+            f.run("mnuFileNew");
+            f.t.dialogs.queuePath(f.path("a.nv"));
+            f.run("mnuFileSave");
+            f.w.autosavecheck()->click();
+            f.t.messages.answers << answer;
+            f.t.dialogs.queuePath(f.path("cleared.nv"));
+            f.run("mnuFileClear");
+            f.w.autosavetimerTick();
+            QCOMPARE(f.lastBox().text, NoFile);
+        }
+    }
+
+    void aFailingWriteIsReportedOnce() {
+        DocumentWindow f;
+        QVERIFY(QDir(f.dir.path()).mkdir(QStringLiteral("sub")));
+        const QString path = f.path("sub/a.nv");
+        f.run("mnuFileNew");
+        f.t.dialogs.queuePath(path);
+        f.run("mnuFileSave");
+        f.w.autosavecheck()->click();
+        QVERIFY(QDir(f.path("sub")).removeRecursively());
+        for (int i = 0; i < 3; ++i)
+            f.w.autosavetimerTick();
+        QCOMPARE(f.t.messages.calls.size(), 1);
+        QVERIFY(f.lastBox().text.startsWith(QStringLiteral("Error ID: ")));
+        QVERIFY(f.lastBox().text.endsWith(AbortedLine));
+        QVERIFY(QDir(f.dir.path()).mkdir(QStringLiteral("sub")));
+        f.w.autosavetimerTick();
+        QCOMPARE(bytesOf(path), QByteArray("\r\n"));
+        QVERIFY(QDir(f.path("sub")).removeRecursively());
+        f.w.autosavetimerTick();
+        f.w.autosavetimerTick();
+        QCOMPARE(f.t.messages.calls.size(), 2);
+    }
+};
+
+QTEST_MAIN(tst_AutoSave)
+#include "tst_AutoSave.moc"

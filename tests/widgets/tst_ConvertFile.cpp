@@ -1,0 +1,86 @@
+#include "app/EditingBox.h"
+#include "widgets/DocumentWindow.h"
+
+class tst_ConvertFile : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void convertsAndLeavesTheDocumentInHand() {
+        DocumentWindow f;
+        f.run("mnuFileNew");
+        f.w.txtMain().setText(QStringLiteral("mine"));
+        const QString doc = f.path("doc.nv");
+        f.t.dialogs.queuePath(doc);
+        f.run("mnuFileSave");
+        const QString source = f.path("src.nv");
+        writeBytes(source, "a\r\nb\r\n");
+        f.t.dialogs.queuePath(source);
+        f.t.dialogs.queuePath(f.path("out.txt"));
+        f.run("mnuConvertFile");
+        const auto& calls = f.t.dialogs.calls;
+        QCOMPARE(calls.size(), 3);
+        QCOMPARE(calls[1].kind, FakeCommonDialog::Open);
+        QCOMPARE(calls[1].title,
+                 QStringLiteral("Notavo | Convert File | Choose file to be converted"));
+        QCOMPARE(calls[1].filter, SevenKinds);
+        QCOMPARE(calls[2].kind, FakeCommonDialog::Save);
+        QCOMPARE(calls[2].title,
+                 QStringLiteral("Notavo | Convert File | Choose where to save converted file"));
+        QCOMPARE(calls[2].filter, SevenKinds);
+        QCOMPARE(bytesOf(f.path("out.txt")), QByteArray("a\r\nb\r\n"));
+        QCOMPARE(f.lastBox().text, QStringLiteral("Sucess! Converted 'src.nv' to 'out.txt'"));
+        QCOMPARE(f.lastBox().title, QStringLiteral("Notavo"));
+        QCOMPARE(f.lastBox().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(f.lastBox().icon, QMessageBox::NoIcon);
+        QCOMPARE(f.w.txtMain().text(), QStringLiteral("mine"));
+        QCOMPARE(f.w.windowTitle(), QStringLiteral("doc.nv - Notavo"));
+        QCOMPARE(f.w.statusText(), QStringLiteral("Saved file to ") + doc);
+        f.run("mnuFileSave");
+        QCOMPARE(bytesOf(doc), QByteArray("mine\r\n"));
+    }
+
+    void edgeFiles() {
+        DocumentWindow f;
+        const QString self = f.path("self.nv");
+        writeBytes(self, "keep\r\n");
+        f.t.dialogs.queuePath(self);
+        f.t.dialogs.queuePath(self);
+        f.run("mnuConvertFile");
+        QCOMPARE(bytesOf(self), QByteArray("keep\r\n"));
+
+        const QString empty = f.path("empty");
+        writeBytes(empty, "");
+        f.t.dialogs.queuePath(empty);
+        f.t.dialogs.queuePath(f.path("empty.cfg"));
+        f.run("mnuConvertFile");
+        QCOMPARE(bytesOf(f.path("empty.cfg")), QByteArray("\r\n"));
+
+        writeBytes(self, "no break");
+        f.t.dialogs.queuePath(self);
+        f.t.dialogs.queuePath(f.path("broken.dat"));
+        f.run("mnuConvertFile");
+        QCOMPARE(bytesOf(f.path("broken.dat")), QByteArray("no break\r\n"));
+    }
+
+    void cancelsAndFailures() {
+        DocumentWindow f;
+        f.t.dialogs.queueCancel();
+        f.run("mnuConvertFile");
+        QCOMPARE(f.t.dialogs.calls.size(), 1);
+        writeBytes(f.path("s.nv"), "s\r\n");
+        f.t.dialogs.queuePath(f.path("s.nv"));
+        f.t.dialogs.queueCancel();
+        f.run("mnuConvertFile");
+        QVERIFY(!QFile::exists(f.path("never.nv")));
+        QVERIFY(f.t.messages.calls.isEmpty());
+
+        f.t.dialogs.queuePath(f.path("missing.nv"));
+        f.run("mnuConvertFile");
+        QCOMPARE(f.t.messages.calls.size(), 1);
+        QVERIFY(f.lastBox().text.startsWith(QStringLiteral("Error ID: 53\r")));
+        QCOMPARE(f.lastBox().title, QStringLiteral("Error"));
+        QCOMPARE(f.t.dialogs.calls.size(), 4); // no save dialog after the failed read
+    }
+};
+
+QTEST_MAIN(tst_ConvertFile)
+#include "tst_ConvertFile.moc"

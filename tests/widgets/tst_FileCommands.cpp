@@ -1,0 +1,266 @@
+#include "app/EditingBox.h"
+#include "document/DocumentFile.h"
+#include "widgets/DocumentWindow.h"
+
+using Kind = FakeCommonDialog::Kind;
+
+namespace {
+const QString NotavoFilter = QStringLiteral("Notavo Files (*.nv)|*.nv");
+const QString SixKinds = QStringLiteral(
+    "Notavo Files (*.nv)|*.nv|Text Files (*.txt)|*.txt|DAT File (Data File) (*.dat)|*.dat|"
+    "PWN Script (*.pwn)|*.pwn|PWN Include (*.inc)|*.inc|Other (*.*)|*.*");
+
+void checkDialog(const FakeCommonDialog& d, Kind kind, const QString& title,
+                 const QString& filter) {
+    QVERIFY(!d.calls.isEmpty());
+    QCOMPARE(d.calls.last().kind, kind);
+    QCOMPARE(d.calls.last().title, title);
+    QCOMPARE(d.calls.last().filter, filter);
+}
+
+// The error report for a write to path, whose number the file layer decides.
+void checkWriteReport(const DocumentWindow& f, const QString& path) {
+    const auto expected = replaceFile(path, "x");
+    QVERIFY(expected.has_value());
+    QCOMPARE(f.lastBox().title, QStringLiteral("Error"));
+    QCOMPARE(f.lastBox().icon, QMessageBox::Critical);
+    QCOMPARE(f.lastBox().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QVERIFY(f.lastBox().text.startsWith(QStringLiteral("Error ID: ") +
+                                        QString::number(expected->number) + u'\r'));
+    QVERIFY(f.lastBox().text.endsWith(AbortedLine));
+}
+} // namespace
+
+class tst_FileCommands : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void newFromAnyState() {
+        DocumentWindow f;
+        f.w.toolbarClick(QStringLiteral("NewFile"));
+        QCOMPARE(f.w.windowTitle(), QStringLiteral("New File - Notavo"));
+        QVERIFY(f.w.txtMain().isEnabled());
+        QCOMPARE(f.w.txtMain().text(), QString());
+        QCOMPARE(f.w.statusText(), QStringLiteral("New file started"));
+        QCOMPARE(f.name(), QStringLiteral("Not saved"));
+        QCOMPARE(f.location(), QStringLiteral("Not saved"));
+        f.t.dialogs.queuePath(f.path("a.nv"));
+        f.run("mnuFileSave");
+        f.w.txtMain().setText(QStringLiteral("text"));
+        f.run("mnuFileNew");
+        QCOMPARE(f.w.txtMain().text(), QString());
+        QVERIFY(!f.w.hasSavePath);
+        QCOMPARE(f.w.savePath, QString());
+        QCOMPARE(f.w.windowTitle(), QStringLiteral("New File - Notavo"));
+    }
+
+    void saveFirstThroughDialogThenWithout() {
+        DocumentWindow f;
+        f.run("mnuFileNew");
+        const QString path = f.path("empty.nv");
+        f.t.dialogs.queuePath(path);
+        f.run("mnuFileSave");
+        checkDialog(f.t.dialogs, Kind::Save, QStringLiteral("Notavo | Save File"), NotavoFilter);
+        QCOMPARE(bytesOf(path), QByteArray("\r\n"));
+        QVERIFY(f.w.hasSavePath);
+        QCOMPARE(f.w.savePath, path);
+        QCOMPARE(f.name(), QStringLiteral("empty.nv"));
+        QCOMPARE(f.location(), path);
+        QCOMPARE(f.w.windowTitle(), QStringLiteral("empty.nv - Notavo"));
+        QCOMPARE(f.w.statusText(), QStringLiteral("Saved file to ") + path);
+
+        f.w.txtMain().setText(QStringLiteral("Grüße\n€ 5"));
+        f.w.toolbarClick(QStringLiteral("Save"));
+        QCOMPARE(f.t.dialogs.calls.size(), 1);
+        QCOMPARE(bytesOf(path), QByteArray("Gr\xc3\xbc\xc3\x9f"
+                                           "e\r\n\xe2\x82\xac 5\r\n"));
+        QCOMPARE(f.w.statusText(), QStringLiteral("Auto-Saved file to ") + path);
+        QCOMPARE(f.w.windowTitle(), QStringLiteral("empty.nv - Notavo"));
+
+        // The remembered file has gone to a missing folder: reported, nothing else changes.
+        f.w.savePath = f.path("gone/empty.nv");
+        f.w.statusbarclearTick();
+        f.run("mnuFileSave");
+        checkWriteReport(f, f.w.savePath);
+        QCOMPARE(f.w.statusText(), QStringLiteral("Ready"));
+    }
+
+    void saveCancelledOrFailing() {
+        DocumentWindow f;
+        f.run("mnuFileNew");
+        f.t.dialogs.queueCancel();
+        f.run("mnuFileSave");
+        QVERIFY(!f.w.hasSavePath);
+        QCOMPARE(f.name(), QStringLiteral("Not saved"));
+        QVERIFY(f.t.messages.calls.isEmpty());
+
+        f.w.txtMain().setText(QStringLiteral("keep"));
+        const QString path = f.path("missing/doc.nv");
+        f.t.dialogs.queuePath(path);
+        f.run("mnuFileSave");
+        checkWriteReport(f, path);
+        QVERIFY(f.w.hasSavePath);
+        QCOMPARE(f.w.savePath, path);
+        QCOMPARE(f.name(), QStringLiteral("doc.nv"));
+        QCOMPARE(f.location(), path);
+        QCOMPARE(f.w.windowTitle(), QStringLiteral("New File - Notavo"));
+        QCOMPARE(f.w.statusText(), QStringLiteral("New file started"));
+        QCOMPARE(f.w.txtMain().text(), QStringLiteral("keep"));
+    }
+
+    void saveAsMovesTheLocationAndSaveCustomAddsNoExtension() {
+        DocumentWindow f;
+        f.run("mnuFileNew");
+        f.w.txtMain().setText(QStringLiteral("one"));
+        f.t.dialogs.queuePath(f.path("a.nv"));
+        f.run("mnuFileSave");
+        f.t.dialogs.queuePath(f.path("b.nv"));
+        f.run("mnuFileSaveas");
+        checkDialog(f.t.dialogs, Kind::Save, QStringLiteral("Notavo | Save File"), NotavoFilter);
+        QCOMPARE(f.w.windowTitle(), QStringLiteral("b.nv - Notavo"));
+        QCOMPARE(f.name(), QStringLiteral("b.nv"));
+        f.w.txtMain().setText(QStringLiteral("two"));
+        f.run("mnuFileSave");
+        QCOMPARE(bytesOf(f.path("a.nv")), QByteArray("one\r\n"));
+        QCOMPARE(bytesOf(f.path("b.nv")), QByteArray("two\r\n"));
+
+        f.t.dialogs.queuePath(f.path("notes"));
+        f.run("mnuFileSaveasCustom");
+        checkDialog(f.t.dialogs, Kind::Save, QStringLiteral("Notavo | Save File As Custom"),
+                    SixKinds);
+        QCOMPARE(bytesOf(f.path("notes")), QByteArray("two\r\n"));
+        QCOMPARE(f.name(), QStringLiteral("notes"));
+        QCOMPARE(f.w.statusText(), QStringLiteral("Saved file to ") + f.path("notes"));
+
+        // A failing Save As has moved the location but not the name or the title.
+        const QString bad = f.path("nowhere/c.nv");
+        f.t.dialogs.queuePath(bad);
+        f.run("mnuFileSaveas");
+        checkWriteReport(f, bad);
+        QCOMPARE(f.w.savePath, bad);
+        QCOMPARE(f.location(), bad);
+        QCOMPARE(f.name(), QStringLiteral("notes"));
+        QCOMPARE(f.w.windowTitle(), QStringLiteral("notes - Notavo"));
+    }
+
+    void openAndSaveKeepsTheBytes() {
+        DocumentWindow f;
+        f.run("mnuFileNew");
+        f.t.dialogs.queuePath(f.path("earlier.nv"));
+        f.run("mnuFileSave");
+        const QString path = f.path("f.nv");
+        writeBytes(path, "x\r\ny\r\n");
+        f.t.dialogs.queuePath(path);
+        f.w.toolbarClick(QStringLiteral("Open"));
+        checkDialog(f.t.dialogs, Kind::Open, QStringLiteral("Notavo | Open File"), NotavoFilter);
+        QCOMPARE(f.w.txtMain().text(), QStringLiteral("x\ny"));
+        QCOMPARE(f.w.windowTitle(), QStringLiteral("f.nv - Notavo"));
+        QCOMPARE(f.location(), path);
+        QCOMPARE(f.name(), QStringLiteral("f.nv"));
+        QCOMPARE(f.w.statusText(), QStringLiteral("Opened file: ") + path);
+        QCOMPARE(f.w.savePath, path);
+        f.run("mnuFileSave");
+        f.run("mnuFileSave");
+        QCOMPARE(bytesOf(path), QByteArray("x\r\ny\r\n"));
+        QCOMPARE(bytesOf(f.path("earlier.nv")), QByteArray("\r\n"));
+
+        const QString empty = f.path("empty.txt");
+        writeBytes(empty, "");
+        f.t.dialogs.queuePath(empty);
+        f.run("mnuOpenCustom");
+        checkDialog(f.t.dialogs, Kind::Open, QStringLiteral("Notavo | Open File"), SevenKinds);
+        QCOMPARE(f.w.txtMain().text(), QString());
+        QCOMPARE(f.w.windowTitle(), QStringLiteral("empty.txt - Notavo"));
+    }
+
+    void openFailingOrCancelledChangesNothing() {
+        DocumentWindow f;
+        f.run("mnuFileNew");
+        f.w.txtMain().setText(QStringLiteral("in hand"));
+        f.t.dialogs.queueCancel();
+        f.run("mnuFileOpen");
+        const QString missing = f.path("missing.nv");
+        f.t.dialogs.queuePath(missing);
+        f.run("mnuFileOpen");
+        QCOMPARE(f.t.messages.calls.size(), 1);
+        QCOMPARE(f.lastBox().title, QStringLiteral("Error"));
+        QCOMPARE(f.lastBox().icon, QMessageBox::Critical);
+        QVERIFY(f.lastBox().text.startsWith(QStringLiteral("Error ID: 53\r")));
+        QVERIFY(f.lastBox().text.contains(missing));
+        QVERIFY(f.lastBox().text.endsWith(AbortedLine));
+        QCOMPARE(f.w.txtMain().text(), QStringLiteral("in hand"));
+        QCOMPARE(f.w.windowTitle(), QStringLiteral("New File - Notavo"));
+        QCOMPARE(f.name(), QStringLiteral("Not saved"));
+        QCOMPARE(f.location(), QStringLiteral("Not saved"));
+        QVERIFY(!f.w.hasSavePath);
+        QCOMPARE(f.w.statusText(), QStringLiteral("New file started"));
+    }
+
+    void clear() {
+        DocumentWindow f;
+        f.run("mnuFileNew");
+        f.t.dialogs.queuePath(f.path("old.nv"));
+        f.run("mnuFileSave");
+        const QString target = f.path("target.nv");
+        writeBytes(target, "before\r\n");
+        f.w.txtMain().setText(QStringLiteral("after"));
+        f.t.messages.answers << QMessageBox::Yes;
+        f.t.dialogs.queuePath(target);
+        f.run("mnuFileClear");
+        QCOMPARE(f.t.messages.calls.first().text, QStringLiteral("Do you want to save first?"));
+        QCOMPARE(f.t.messages.calls.first().title, QStringLiteral("Save"));
+        QCOMPARE(f.t.messages.calls.first().buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(f.t.messages.calls.first().icon, QMessageBox::Question);
+        checkDialog(f.t.dialogs, Kind::Save, QStringLiteral("Notavo | Save File"),
+                    QStringLiteral("*.nv|*.nv"));
+        QCOMPARE(bytesOf(target), QByteArray("before\r\nafter\r\n"));
+        QCOMPARE(f.w.txtMain().text(), QString());
+        QCOMPARE(f.w.windowTitle(), QStringLiteral("Notavo"));
+        QVERIFY(!f.w.hasSavePath);
+        QCOMPARE(f.w.savePath, QString());
+        QCOMPARE(f.w.statusText(), QStringLiteral("Cleared"));
+        QCOMPARE(f.name(), QStringLiteral("No file loaded"));
+        QCOMPARE(f.location(), QStringLiteral("No file loaded"));
+    }
+
+    void clearCancelledNoOrFailing() {
+        DocumentWindow f;
+        const QString path = f.path("doc.nv");
+        writeBytes(path, "doc\r\n");
+        f.t.dialogs.queuePath(path);
+        f.run("mnuFileOpen");
+        f.t.messages.answers << QMessageBox::Yes;
+        f.t.dialogs.queueCancel();
+        f.run("mnuFileClear");
+        QCOMPARE(f.w.txtMain().text(), QString());
+        QCOMPARE(f.w.windowTitle(), QStringLiteral("doc.nv - Notavo"));
+        QCOMPARE(f.name(), QStringLiteral("doc.nv"));
+        QCOMPARE(f.location(), path);
+        QCOMPARE(f.w.statusText(), QStringLiteral("Opened file: ") + path);
+        QVERIFY(f.w.hasSavePath);
+        QCOMPARE(bytesOf(path), QByteArray("doc\r\n"));
+
+        f.w.txtMain().setText(QStringLiteral("unsaved"));
+        const QString bad = f.path("nowhere/x.nv");
+        f.t.messages.answers << QMessageBox::Yes;
+        f.t.dialogs.queuePath(bad);
+        f.run("mnuFileClear");
+        QVERIFY(f.lastBox().text.startsWith(QStringLiteral("Error ID: ")));
+        QCOMPARE(f.w.txtMain().text(), QStringLiteral("unsaved")); // not lost unsaved
+
+        f.t.messages.answers << QMessageBox::No;
+        f.run("mnuFileClear");
+        QCOMPARE(f.w.txtMain().text(), QString());
+        QCOMPARE(f.w.windowTitle(), QStringLiteral("doc.nv - Notavo"));
+        QCOMPARE(f.name(), QStringLiteral("No file loaded"));
+        QCOMPARE(f.location(), QStringLiteral("No file loaded"));
+        QVERIFY(!f.w.hasSavePath);
+        QCOMPARE(f.w.savePath, path);
+        const qsizetype dialogs = f.t.dialogs.calls.size();
+        f.t.dialogs.queueCancel();
+        f.run("mnuFileSave");
+        QCOMPARE(f.t.dialogs.calls.size(), dialogs + 1);
+    }
+};
+
+QTEST_MAIN(tst_FileCommands)
+#include "tst_FileCommands.moc"
