@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringDecoder>
 #include <QStringList>
 #include <QUrl>
 #include <QUrlQuery>
@@ -25,8 +26,10 @@ void check(bool ok, const char* what) {
     }
 }
 
+// Percent-decoded UTF-8 with every character kept (QString::fromUtf8 would drop a leading BOM).
 QString decoded(const QString& field) {
-    return QString::fromUtf8(QByteArray::fromPercentEncoding(field.toLatin1()));
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return utf8(QByteArray::fromPercentEncoding(field.toLatin1()));
 }
 
 QString crLf(QString text) {
