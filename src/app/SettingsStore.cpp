@@ -46,7 +46,12 @@ QStringList readLines(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
+    QString text = QString::fromUtf8(file.readAll());
+    // Qt drops one byte order mark; further ones, left by editors that add their own, would hide
+    // the first section header until a write of ours dropped them and changed what it means.
+    while (text.startsWith(QChar::ByteOrderMark))
+        text.remove(0, 1);
+    QStringList lines = text.split(u'\n');
     for (QString& line : lines)
         if (line.endsWith(u'\r'))
             line.chop(1);

@@ -1,17 +1,73 @@
 // Replaces the file at argv[1] over and over, alternately with argv[2] MB of 'a' and of 'b',
 // until it is killed. tst_DocumentFile kills it at random moments.
+//
+// With a third argument "window" it saves through the main window's real commands instead (on
+// the fake dialogs): it opens the file, which must hold lines of 'a' or of 'b' ended by CR LF,
+// then saves lines of the other letter by Save, Save As and the auto-save tick in turn. It
+// writes "s" to stdout before each save and "d" after it, so that the killer knows what it hit.
+#include "app/EditingBox.h"
+#include "app/frmMain.h"
 #include "document/DocumentFile.h"
+#include "fakes/TestPlatform.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QByteArray>
+#include <QCheckBox>
 #include <QString>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+
+namespace {
+
+int saveThroughWindow(int argc, char** argv, const QString& path, qsizetype size) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TestPlatform t;
+    frmMain w(t.platform, t.settings);
+    t.dialogs.queuePath(path);
+    w.action(QStringLiteral("mnuFileOpen"))->trigger();
+    if (!w.hasSavePath)
+        return 1;
+    const QString line = QString(79, u'a') + u'\n';
+    // The file's final break is not part of the text.
+    QString texts[2] = {line.repeated(size / 81).chopped(1), QString()};
+    texts[1] = QString(texts[0]).replace(u'a', u'b');
+    w.autosavecheck()->setChecked(true);
+    for (unsigned round = 0;; ++round) {
+        w.txtMain().setText(texts[round % 2]);
+        std::fputs("s", stdout);
+        std::fflush(stdout);
+        switch (round % 3) {
+        case 0:
+            w.action(QStringLiteral("mnuFileSave"))->trigger();
+            break;
+        case 1:
+            t.dialogs.queuePath(path);
+            w.action(QStringLiteral("mnuFileSaveas"))->trigger();
+            break;
+        default:
+            w.autosavetimerTick();
+        }
+        std::fputs("d", stdout);
+        std::fflush(stdout);
+        if (!t.messages.calls.isEmpty()) {
+            std::fprintf(stderr, "%s\n", qPrintable(t.messages.calls.last().text));
+            return 1;
+        }
+    }
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3)
+    if (argc != 3 && !(argc == 4 && std::strcmp(argv[3], "window") == 0))
         return 2;
     const QString path = QString::fromLocal8Bit(argv[1]);
     const qsizetype size = qsizetype(std::atoi(argv[2])) << 20;
+    if (argc == 4)
+        return saveThroughWindow(argc, argv, path, size);
     const QByteArray contents[2] = {QByteArray(size, 'a'), QByteArray(size, 'b')};
     for (unsigned round = 0;; ++round) {
         if (auto failure = replaceFile(path, contents[round % 2])) {

@@ -106,6 +106,18 @@ void tst_Settings::readWriteAndFileLayout() {
                                QStringLiteral("1")));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("; comment\n[Data]\nfirsttime=1\n"));
+    file.close();
+
+    // Two byte order marks (found by fuzz_settings): the section reads the same before and
+    // after a write of another key.
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("\xEF\xBB\xBF\xEF\xBB\xBF[data]\r\nfirsttime=0\r\n[data]\r\n");
+    file.close();
+    const QString data = QStringLiteral("data");
+    QCOMPARE(store.ReadSetting(app, data, QStringLiteral("firsttime"), {}), QStringLiteral("0"));
+    QVERIFY(store.WriteSetting(app, data, QStringLiteral("gotcolour"), QStringLiteral("1")));
+    QCOMPARE(store.ReadSetting(app, data, QStringLiteral("firsttime"), {}), QStringLiteral("0"));
+    QCOMPARE(store.ReadSetting(app, data, QStringLiteral("gotcolour"), {}), QStringLiteral("1"));
 }
 
 void tst_Settings::unwritableStoreFailsCleanly() {

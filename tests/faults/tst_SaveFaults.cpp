@@ -1,0 +1,358 @@
+// Saves, auto-saves and Convert File through the main window's real commands, on the fake
+// dialogs, against broken disks and files that change under the program. Every case ends with
+// the old bytes intact or the new bytes complete, and a failure shown with its error number.
+#include "app/EditingBox.h"
+#include "widgets/DocumentWindow.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QScopeGuard>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/fsuid.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+enum class Command { Save, SaveAs, SaveCustom, AutoSave, Convert };
+constexpr Command commands[] = {Command::Save, Command::SaveAs, Command::SaveCustom,
+                                Command::AutoSave, Command::Convert};
+const char* const commandNames[] = {"Save", "Save As", "Save Custom", "auto-save", "Convert"};
+
+const QByteArray oldBytes("old line 1\r\nold line 2\r\n");
+const QString newText = QStringLiteral("new line 1\nnew line 2");
+const QByteArray newBytes("new line 1\r\nnew line 2\r\n");
+
+bool runTool(const QStringList& command) {
+    return QProcess::execute(command.first(), command.mid(1)) == 0;
+}
+
+QStringList entriesOf(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                  QDir::NoDotAndDotDot);
+}
+
+// Brings the window to the moment just before the command writes: the document in the box and,
+// for Save and auto-save, its remembered path; then runs the command on target. A window that
+// opened target itself (opened = true) keeps the path it opened.
+void attempt(DocumentWindow& d, Command command, const QString& target, const QString& source,
+             bool opened = false) {
+    if (command != Command::Convert)
+        d.w.txtMain().setText(newText);
+    if (!opened && (command == Command::Save || command == Command::AutoSave)) {
+        d.w.savePath = target;
+        d.w.hasSavePath = true;
+    }
+    switch (command) {
+    case Command::Save:
+        d.run("mnuFileSave");
+        break;
+    case Command::SaveAs:
+        d.t.dialogs.queuePath(target);
+        d.run("mnuFileSaveas");
+        break;
+    case Command::SaveCustom:
+        d.t.dialogs.queuePath(target);
+        d.run("mnuFileSaveasCustom");
+        break;
+    case Command::AutoSave:
+        d.w.autosavecheck()->setChecked(true);
+        d.w.autosavetimerTick();
+        break;
+    case Command::Convert:
+        d.t.dialogs.queuePath(source);
+        d.t.dialogs.queuePath(target);
+        d.run("mnuConvertFile");
+        break;
+    }
+}
+
+// The error number the user saw, 0 when no error box was shown.
+int shownError(const DocumentWindow& d) {
+    for (const auto& call : d.t.messages.calls) {
+        if (call.text.startsWith(QLatin1String("Error ID: ")))
+            return call.text.section(u'\r', 0, 0).mid(10).toInt();
+    }
+    return 0;
+}
+
+// Opens path through the real Open command, as the user did before the file changed.
+void openThroughWindow(DocumentWindow& d, const QString& path) {
+    d.t.dialogs.queuePath(path);
+    d.run("mnuFileOpen");
+    QVERIFY(d.w.hasSavePath);
+}
+
+// On Linux the file-system user is per thread and the commands run on this one: as root, the
+// permission checks then apply as for an ordinary user.
+struct AsOrdinaryUser {
+    const bool root = ::geteuid() == 0;
+    AsOrdinaryUser() {
+        if (root)
+            ::setfsuid(65534);
+    }
+    ~AsOrdinaryUser() {
+        if (root)
+            ::setfsuid(0);
+    }
+};
+
+} // namespace
+
+class tst_SaveFaults : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void fullFileSystem();
+    void readOnlyFileSystem();
+    void folderWithoutWritePermission();
+    void pathIsAFolder();
+    void fileReplacedByLink();
+    void fileVanished();
+    void killedSaves();
+    void cleanupTestCase();
+
+private:
+    // A failing write: the old file is kept byte for byte, nothing else is left in its folder
+    // and the user saw the number.
+    void expectFailure(const QString& folder, int number,
+                       const std::function<void(Command, const QString&)>& prepare = {});
+    QString sourceFile();
+    QTemporaryDir scratch;
+    QString mountPoint;
+    int cases = 0;
+};
+
+void tst_SaveFaults::initTestCase() {
+    QVERIFY(scratch.isValid());
+    // An ordinary user must reach the files the commands read.
+    QVERIFY(::chmod(QFile::encodeName(scratch.path()).constData(), 0755) == 0);
+    if (::geteuid() != 0)
+        return;
+    mountPoint = scratch.filePath(QStringLiteral("tiny"));
+    QVERIFY(QDir().mkpath(mountPoint));
+    if (!runTool({QStringLiteral("mount"), QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                  QStringLiteral("-o"), QStringLiteral("size=64k"), QStringLiteral("tmpfs"),
+                  mountPoint}))
+        mountPoint.clear();
+}
+
+void tst_SaveFaults::cleanupTestCase() {
+    if (!mountPoint.isEmpty())
+        runTool({QStringLiteral("umount"), mountPoint});
+    qInfo("%d fault cases run", cases);
+}
+
+QString tst_SaveFaults::sourceFile() {
+    const QString source = scratch.filePath(QStringLiteral("source.txt"));
+    QFile file(source);
+    if (!file.exists()) {
+        writeBytes(source, newBytes);
+        ::chmod(QFile::encodeName(source).constData(), 0644);
+    }
+    return source;
+}
+
+void tst_SaveFaults::expectFailure(const QString& folder, int number,
+                                   const std::function<void(Command, const QString&)>& prepare) {
+    const QString doc = folder + QStringLiteral("/doc.nv");
+    const QString source = sourceFile();
+    for (const Command command : commands) {
+        const QByteArray name = commandNames[int(command)];
+        DocumentWindow d;
+        if (prepare)
+            prepare(command, doc);
+        const QStringList before = entriesOf(folder);
+        const bool existed = QFileInfo(doc).isFile();
+        attempt(d, command, doc, source);
+        ++cases;
+        QVERIFY2(shownError(d) == number,
+                 (name + " showed error " + QByteArray::number(shownError(d))).constData());
+        if (existed)
+            QVERIFY2(bytesOf(doc) == oldBytes, (name + " changed the old bytes").constData());
+        QVERIFY2(entriesOf(folder) == before, (name + " left something in the folder").constData());
+    }
+}
+
+void tst_SaveFaults::fullFileSystem() {
+    if (mountPoint.isEmpty())
+        QSKIP("needs root to mount a small tmpfs");
+    const QString doc = mountPoint + QStringLiteral("/doc.nv");
+    writeBytes(doc, oldBytes);
+    // Fill the rest so that even the small new document does not fit.
+    QFile filler(mountPoint + QStringLiteral("/filler"));
+    QVERIFY(filler.open(QIODevice::WriteOnly));
+    const QByteArray block(4096, 'f');
+    while (filler.write(block) == block.size() && filler.flush()) {
+    }
+    filler.close();
+    expectFailure(mountPoint, 61);
+    QVERIFY(filler.remove());
+}
+
+void tst_SaveFaults::readOnlyFileSystem() {
+    if (mountPoint.isEmpty())
+        QSKIP("needs root to mount a small tmpfs");
+    writeBytes(mountPoint + QStringLiteral("/doc.nv"), oldBytes);
+    QVERIFY(runTool(
+        {QStringLiteral("mount"), QStringLiteral("-o"), QStringLiteral("remount,ro"), mountPoint}));
+    auto writable = qScopeGuard([&] {
+        runTool({QStringLiteral("mount"), QStringLiteral("-o"), QStringLiteral("remount,rw"),
+                 mountPoint});
+    });
+    expectFailure(mountPoint, 75);
+}
+
+void tst_SaveFaults::folderWithoutWritePermission() {
+    const QString folder = scratch.filePath(QStringLiteral("locked"));
+    QVERIFY(QDir().mkpath(folder));
+    writeBytes(folder + QStringLiteral("/doc.nv"), oldBytes);
+    QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0555) == 0);
+    auto unlock = qScopeGuard([&] { ::chmod(QFile::encodeName(folder).constData(), 0755); });
+    sourceFile();
+    AsOrdinaryUser ordinary;
+    // setfsuid answers the previous file-system user: ours when the change took.
+    if (ordinary.root && ::setfsuid(65534) != 65534)
+        QSKIP("root writes through any folder mode here");
+    expectFailure(folder, 70);
+}
+
+void tst_SaveFaults::pathIsAFolder() {
+    const QString folder = scratch.filePath(QStringLiteral("folderpath"));
+    QVERIFY(QDir().mkpath(folder + QStringLiteral("/doc.nv")));
+    writeBytes(folder + QStringLiteral("/doc.nv/inside"), oldBytes);
+    expectFailure(folder, 75);
+    QVERIFY(QFileInfo(folder + QStringLiteral("/doc.nv")).isDir());
+    QCOMPARE(bytesOf(folder + QStringLiteral("/doc.nv/inside")), oldBytes);
+}
+
+void tst_SaveFaults::fileReplacedByLink() {
+    const QString folder = scratch.filePath(QStringLiteral("linked"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString doc = folder + QStringLiteral("/doc.nv"),
+                  target = folder + QStringLiteral("/target.nv");
+    const QString source = sourceFile();
+    for (const Command command : commands) {
+        const QByteArray name = commandNames[int(command)];
+        // Replaced by a link to another file: the link stays, its target gets the new bytes.
+        {
+            DocumentWindow d;
+            writeBytes(doc, oldBytes);
+            openThroughWindow(d, doc);
+            QVERIFY(QFile::remove(doc));
+            writeBytes(target, "target's own bytes\r\n");
+            QVERIFY(QFile::link(QStringLiteral("target.nv"), doc));
+            attempt(d, command, doc, source, true);
+            ++cases;
+            QVERIFY2(shownError(d) == 0, (name + " failed through a link").constData());
+            QVERIFY2(QFileInfo(doc).isSymLink(), (name + " replaced the link").constData());
+            QVERIFY2(bytesOf(target) == newBytes,
+                     (name + " did not write the link's target").constData());
+            QCOMPARE(entriesOf(folder), QStringList({"doc.nv", "target.nv"}));
+            QVERIFY(QFile::remove(doc) && QFile::remove(target));
+        }
+        // Replaced by a link to itself: nothing can be written there.
+        {
+            DocumentWindow d;
+            writeBytes(doc, oldBytes);
+            openThroughWindow(d, doc);
+            QVERIFY(QFile::remove(doc));
+            QVERIFY(QFile::link(QStringLiteral("doc.nv"), doc));
+            attempt(d, command, doc, source, true);
+            ++cases;
+            QVERIFY2(shownError(d) == 75, (name + " did not report the loop").constData());
+            QVERIFY2(QFileInfo(doc).isSymLink(), (name + " replaced the looping link").constData());
+            QCOMPARE(entriesOf(folder), QStringList({"doc.nv"}));
+            QVERIFY(QFile::remove(doc));
+        }
+    }
+}
+
+void tst_SaveFaults::fileVanished() {
+    const QString source = sourceFile();
+    for (const Command command : commands) {
+        const QByteArray name = commandNames[int(command)];
+        const QString folder = scratch.filePath(QStringLiteral("vanishing"));
+        const QString doc = folder + QStringLiteral("/doc.nv");
+        // The file alone vanished: saved anew, complete.
+        {
+            QVERIFY(QDir().mkpath(folder));
+            DocumentWindow d;
+            writeBytes(doc, oldBytes);
+            openThroughWindow(d, doc);
+            QVERIFY(QFile::remove(doc));
+            attempt(d, command, doc, source, true);
+            ++cases;
+            QVERIFY2(shownError(d) == 0, (name + " failed on a vanished file").constData());
+            QVERIFY2(bytesOf(doc) == newBytes,
+                     (name + " did not write the vanished file anew").constData());
+        }
+        // Its folder vanished too: "Path not found", nothing created anywhere.
+        {
+            DocumentWindow d;
+            openThroughWindow(d, doc);
+            QVERIFY(QDir(folder).removeRecursively());
+            attempt(d, command, doc, source, true);
+            ++cases;
+            QVERIFY2(shownError(d) == 76,
+                     (name + " did not report the vanished folder").constData());
+            QVERIFY2(!QFileInfo::exists(folder),
+                     (name + " created the vanished folder").constData());
+        }
+    }
+}
+
+void tst_SaveFaults::killedSaves() {
+    // Lines of 'a' or of 'b' ended by CR LF, as the helper saves them through the window.
+    constexpr int megabytes = 4;
+    const QByteArray line = QByteArray(79, 'a') + "\r\n";
+    const QByteArray a = line.repeated((megabytes << 20) / 81);
+    const QByteArray b = QByteArray(a).replace('a', 'b');
+    const QString folder = scratch.filePath(QStringLiteral("killed"));
+    const QString doc = folder + QStringLiteral("/big.nv");
+    QVERIFY(QDir().mkpath(folder));
+    writeBytes(doc, a);
+    QRandomGenerator random(11);
+    int kills = 0, duringSave = 0;
+    for (; kills < 60; ++kills) {
+        int out[2];
+        QVERIFY(::pipe2(out, O_CLOEXEC) == 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::dup2(out[1], STDOUT_FILENO);
+            ::execl(NOTAVO_REPLACE_LOOP, NOTAVO_REPLACE_LOOP, QFile::encodeName(doc).constData(),
+                    QByteArray::number(megabytes).constData(), "window", nullptr);
+            ::_exit(127);
+        }
+        QVERIFY(child > 0);
+        ::close(out[1]);
+        // From the first save on, at a random moment within the next few saves.
+        char mark = 0;
+        QVERIFY2(::read(out[0], &mark, 1) == 1, "the saving helper did not start");
+        ::usleep(useconds_t(random.bounded(0, 600000)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        char marks[4096];
+        ssize_t n;
+        while ((n = ::read(out[0], marks, sizeof marks)) > 0)
+            mark = marks[n - 1];
+        ::close(out[0]);
+        QVERIFY2(WIFSIGNALED(status), "the saving helper stopped on its own");
+        if (mark == 's')
+            ++duringSave;
+        const QByteArray now = bytesOf(doc);
+        QVERIFY2(now == a || now == b, "a killed save left a mix of old and new bytes");
+        QVERIFY(entriesOf(folder).size() <= 2); // at most one temporary left behind
+    }
+    cases += kills;
+    qInfo("%d kills, %d of them during a save, 0 bytes lost", kills, duringSave);
+}
+
+QTEST_MAIN(tst_SaveFaults)
+#include "tst_SaveFaults.moc"
