@@ -78,38 +78,19 @@ void fileOpen(frmMain& window, const QString& filter) {
     focusEditing(window);
 }
 
-void fileSave(frmMain& window) {
-    if (window.hasSavePath) {
-        if (const auto failure = writeDocument(window, window.savePath)) {
-            reportFailure(window, *failure);
-            return;
-        }
-        window.ShowStatus(QLatin1String("Auto-Saved file to ") + window.savePath);
-        return;
-    }
-    if (!askPath(window, true, DocumentFilters::Notavo, DocumentFilters::SaveTitle))
-        return;
-    const QString path = window.dlgFile().fileName;
-    const QString name = window.dlgFile().fileTitle;
-    window.savePath = path;
-    window.hasSavePath = true;
-    window.fNameString()->setText(name);
-    window.fileDirText()->setPlainText(path);
-    if (const auto failure = writeDocument(window, path)) {
-        reportFailure(window, *failure);
-        return;
-    }
-    setDocumentTitle(window, name);
-    window.ShowStatus(QLatin1String("Saved file to ") + window.savePath);
-}
-
-void fileSaveAs(frmMain& window, const QString& filter, const QString& title) {
+namespace {
+// A save through the dialog. Save names the file in the panel before it writes, Save As and
+// Save Custom only after a successful write, so a failure leaves each as it always has.
+void saveThroughDialog(frmMain& window, const QString& filter, const QString& title,
+                       bool nameBeforeWrite) {
     if (!askPath(window, true, filter, title))
         return;
     const QString path = window.dlgFile().fileName;
     const QString name = window.dlgFile().fileTitle;
     window.savePath = path;
     window.hasSavePath = true;
+    if (nameBeforeWrite)
+        window.fNameString()->setText(name);
     window.fileDirText()->setPlainText(path);
     if (const auto failure = writeDocument(window, path)) {
         reportFailure(window, *failure);
@@ -118,6 +99,23 @@ void fileSaveAs(frmMain& window, const QString& filter, const QString& title) {
     setDocumentTitle(window, name);
     window.ShowStatus(QLatin1String("Saved file to ") + window.savePath);
     window.fNameString()->setText(name);
+}
+} // namespace
+
+void fileSave(frmMain& window) {
+    if (!window.hasSavePath) {
+        saveThroughDialog(window, DocumentFilters::Notavo, DocumentFilters::SaveTitle, true);
+        return;
+    }
+    if (const auto failure = writeDocument(window, window.savePath)) {
+        reportFailure(window, *failure);
+        return;
+    }
+    window.ShowStatus(QLatin1String("Auto-Saved file to ") + window.savePath);
+}
+
+void fileSaveAs(frmMain& window, const QString& filter, const QString& title) {
+    saveThroughDialog(window, filter, title, false);
 }
 
 void fileClear(frmMain& window) {
