@@ -8,7 +8,11 @@
 
 namespace {
 const QString InfoKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
+
+bool get(SystemRegistry& registry, const QString& key, const QString& name, QString& value) {
+    return GetKeyValue(registry, SystemRegistry::LocalMachine, key, name, value);
 }
+} // namespace
 
 class tst_GetKeyValue : public QObject {
     Q_OBJECT
@@ -24,8 +28,7 @@ void tst_GetKeyValue::strings() {
         FakeSystemRegistry registry;
         registry.setString(InfoKey, QStringLiteral("PATH"), "/usr/bin/hardinfo", countNul);
         QString value = QStringLiteral("before");
-        QVERIFY(GetKeyValue(registry, SystemRegistry::LocalMachine, InfoKey, QStringLiteral("PATH"),
-                            value));
+        QVERIFY(get(registry, InfoKey, QStringLiteral("PATH"), value));
         QCOMPARE(value, QStringLiteral("/usr/bin/hardinfo"));
         QCOMPARE(registry.opened, 1);
         QCOMPARE(registry.closed, 1);
@@ -35,8 +38,7 @@ void tst_GetKeyValue::strings() {
     FakeSystemRegistry registry;
     registry.setString(InfoKey, QStringLiteral("PATH"), QByteArray(), true);
     QString value = QStringLiteral("x");
-    QVERIFY(GetKeyValue(registry, SystemRegistry::LocalMachine, InfoKey, QStringLiteral("PATH"),
-                        value));
+    QVERIFY(get(registry, InfoKey, QStringLiteral("PATH"), value));
     QCOMPARE(value, QString());
 }
 
@@ -46,15 +48,13 @@ void tst_GetKeyValue::otherTypes() {
     registry.keys[InfoKey][QStringLiteral("n")] =
         FakeSystemRegistry::Value{SystemRegistry::NumberType, QByteArray("\xB2\xA1\x0C", 3), 3};
     QString value = QStringLiteral("7");
-    QVERIFY(
-        GetKeyValue(registry, SystemRegistry::LocalMachine, InfoKey, QStringLiteral("n"), value));
+    QVERIFY(get(registry, InfoKey, QStringLiteral("n"), value));
     QCOMPARE(value, QStringLiteral("&h7CA1B2"));
 
     registry.keys[InfoKey][QStringLiteral("b")] =
         FakeSystemRegistry::Value{3, QByteArray("\x01\x02", 2), 2};
     value = QStringLiteral("kept");
-    QVERIFY(
-        GetKeyValue(registry, SystemRegistry::LocalMachine, InfoKey, QStringLiteral("b"), value));
+    QVERIFY(get(registry, InfoKey, QStringLiteral("b"), value));
     QCOMPARE(value, QStringLiteral("kept"));
     QCOMPARE(registry.closed, registry.opened);
 }
@@ -63,25 +63,21 @@ void tst_GetKeyValue::failures() {
     FakeSystemRegistry registry;
     registry.setString(InfoKey, QStringLiteral("PATH"), "/bin/x", true);
     QString value = QStringLiteral("old");
-    QVERIFY(!GetKeyValue(registry, SystemRegistry::LocalMachine,
-                         QStringLiteral("SOFTWARE\\Nothing"), QStringLiteral("PATH"), value));
+    QVERIFY(!get(registry, QStringLiteral("SOFTWARE\\Nothing"), QStringLiteral("PATH"), value));
     QCOMPARE(value, QString());
     QCOMPARE(registry.closed, 0); // never opened, so nothing to close
 
     value = QStringLiteral("old");
     registry.failOpen = 5; // access denied for the write rights asked
-    QVERIFY(!GetKeyValue(registry, SystemRegistry::LocalMachine, InfoKey, QStringLiteral("PATH"),
-                         value));
+    QVERIFY(!get(registry, InfoKey, QStringLiteral("PATH"), value));
     QCOMPARE(value, QString());
     registry.failOpen = 0;
 
     value = QStringLiteral("old");
-    QVERIFY(!GetKeyValue(registry, SystemRegistry::LocalMachine, InfoKey, QStringLiteral("missing"),
-                         value));
+    QVERIFY(!get(registry, InfoKey, QStringLiteral("missing"), value));
     QCOMPARE(value, QString());
     registry.failQuery = SystemRegistry::MoreData;
-    QVERIFY(!GetKeyValue(registry, SystemRegistry::LocalMachine, InfoKey, QStringLiteral("PATH"),
-                         value));
+    QVERIFY(!get(registry, InfoKey, QStringLiteral("PATH"), value));
     QCOMPARE(registry.opened, 2);
     QCOMPARE(registry.closed, 2);
 }
@@ -92,8 +88,7 @@ void tst_GetKeyValue::linuxBackend() {
     qputenv("PATH", QFile::encodeName(bin.path()));
     LinuxSystemRegistry registry;
     QString value;
-    QVERIFY(!GetKeyValue(registry, SystemRegistry::LocalMachine, InfoKey, QStringLiteral("PATH"),
-                         value));
+    QVERIFY(!get(registry, InfoKey, QStringLiteral("PATH"), value));
 
     // The more complete tool wins when several are installed.
     for (const char* name : {"lshw-gtk", "hardinfo"}) {
@@ -101,12 +96,10 @@ void tst_GetKeyValue::linuxBackend() {
         QVERIFY(tool.open(QIODevice::WriteOnly));
         tool.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
     }
-    QVERIFY(GetKeyValue(registry, SystemRegistry::LocalMachine, InfoKey.toLower(),
-                        QStringLiteral("PATH"), value));
+    QVERIFY(get(registry, InfoKey.toLower(), QStringLiteral("PATH"), value));
     QCOMPARE(value, bin.filePath(QStringLiteral("hardinfo")));
-    QVERIFY(!GetKeyValue(registry, SystemRegistry::LocalMachine,
-                         QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"),
-                         QStringLiteral("MSINFO"), value));
+    QVERIFY(!get(registry, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"),
+                 QStringLiteral("MSINFO"), value));
     qputenv("PATH", savedPath);
 }
 

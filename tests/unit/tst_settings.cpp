@@ -50,16 +50,12 @@ void tst_Settings::handEditedTextCountsAsMissing() {
     QTemporaryDir dir;
     SettingsStore store(dir.path());
     const QString app = SettingsStore::SettingsAppName();
-    store.WriteSetting(app, QStringLiteral("data-font"), QStringLiteral("fontsize"),
-                       QStringLiteral("big"));
-    store.WriteSetting(app, QStringLiteral("data-font"), QStringLiteral("fontbold"),
-                       QStringLiteral("maybe"));
-    store.WriteSetting(app, QStringLiteral("data-col"), QStringLiteral("formcol"),
-                       QStringLiteral("red"));
-    QCOMPARE(store.readSingle(QStringLiteral("data-font"), QStringLiteral("fontsize"), 8.25f),
-             8.25f);
-    QCOMPARE(store.readBool(QStringLiteral("data-font"), QStringLiteral("fontbold"), true), true);
-    QCOMPARE(store.readLong(QStringLiteral("data-col"), QStringLiteral("formcol"), 7), 7);
+    store.WriteSetting(app, "data-font", "fontsize", "big");
+    store.WriteSetting(app, "data-font", "fontbold", "maybe");
+    store.WriteSetting(app, "data-col", "formcol", "red");
+    QCOMPARE(store.readSingle("data-font", "fontsize", 8.25f), 8.25f);
+    QCOMPARE(store.readBool("data-font", "fontbold", true), true);
+    QCOMPARE(store.readLong("data-col", "formcol", 7), 7);
 }
 
 void tst_Settings::readWriteAndFileLayout() {
@@ -67,26 +63,18 @@ void tst_Settings::readWriteAndFileLayout() {
     SettingsStore store(dir.path());
     SettingsStore other(dir.path()); // a second instance of the program
     const QString app = QStringLiteral("Notavo");
-    const QString col = QStringLiteral("data-col");
-    QCOMPARE(store.ReadSetting(app, col, QStringLiteral("formcol"), QStringLiteral("5")),
-             QStringLiteral("5"));
+    QCOMPARE(store.ReadSetting(app, "data-col", "formcol", "5"), QStringLiteral("5"));
 
-    QVERIFY(store.WriteSetting(app, col, QStringLiteral("formcol"), QStringLiteral("8438015")));
-    QVERIFY(store.WriteSetting(app, QStringLiteral("data"), QStringLiteral("firsttime"),
-                               QStringLiteral("0")));
-    QVERIFY(store.WriteSetting(app, col, QStringLiteral("gotcolour"), QStringLiteral("1")));
-    QVERIFY(store.WriteSetting(app, col, QStringLiteral("formcol"), QStringLiteral("255")));
-    QVERIFY(store.WriteSetting(app, QStringLiteral("data-font"), QStringLiteral("fontname"),
-                               QStringLiteral("Odd\\Face\nName")));
-    QCOMPARE(other.ReadSetting(app, col, QStringLiteral("formcol"), QString()),
-             QStringLiteral("255"));
-    QCOMPARE(
-        other.ReadSetting(app, QStringLiteral("data-font"), QStringLiteral("fontname"), QString()),
-        QStringLiteral("Odd\\Face\nName"));
+    QVERIFY(store.WriteSetting(app, "data-col", "formcol", "8438015"));
+    QVERIFY(store.WriteSetting(app, "data", "firsttime", "0"));
+    QVERIFY(store.WriteSetting(app, "data-col", "gotcolour", "1"));
+    QVERIFY(store.WriteSetting(app, "data-col", "formcol", "255"));
+    QVERIFY(store.WriteSetting(app, "data-font", "fontname", "Odd\\Face\nName"));
+    QCOMPARE(other.ReadSetting(app, "data-col", "formcol", {}), QStringLiteral("255"));
+    QCOMPARE(other.ReadSetting(app, "data-font", "fontname", {}),
+             QStringLiteral("Odd\\Face\nName"));
     // Another executable name is another store.
-    QCOMPARE(store.ReadSetting(QStringLiteral("Other"), col, QStringLiteral("formcol"),
-                               QStringLiteral("d")),
-             QStringLiteral("d"));
+    QCOMPARE(store.ReadSetting("Other", "data-col", "formcol", "d"), QStringLiteral("d"));
 
     QFile file(dir.path() + QStringLiteral("/notavo/Notavo.ini"));
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -99,11 +87,8 @@ void tst_Settings::readWriteAndFileLayout() {
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("; comment\r\n[Data]\r\n FirstTime = 0\r\n");
     file.close();
-    QCOMPARE(store.ReadSetting(app, QStringLiteral("data"), QStringLiteral("firsttime"),
-                               QStringLiteral("1")),
-             QStringLiteral(" 0"));
-    QVERIFY(store.WriteSetting(app, QStringLiteral("data"), QStringLiteral("firsttime"),
-                               QStringLiteral("1")));
+    QCOMPARE(store.ReadSetting(app, "data", "firsttime", "1"), QStringLiteral(" 0"));
+    QVERIFY(store.WriteSetting(app, "data", "firsttime", "1"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("; comment\n[Data]\nfirsttime=1\n"));
     file.close();
@@ -113,11 +98,10 @@ void tst_Settings::readWriteAndFileLayout() {
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("\xEF\xBB\xBF\xEF\xBB\xBF[data]\r\nfirsttime=0\r\n[data]\r\n");
     file.close();
-    const QString data = QStringLiteral("data");
-    QCOMPARE(store.ReadSetting(app, data, QStringLiteral("firsttime"), {}), QStringLiteral("0"));
-    QVERIFY(store.WriteSetting(app, data, QStringLiteral("gotcolour"), QStringLiteral("1")));
-    QCOMPARE(store.ReadSetting(app, data, QStringLiteral("firsttime"), {}), QStringLiteral("0"));
-    QCOMPARE(store.ReadSetting(app, data, QStringLiteral("gotcolour"), {}), QStringLiteral("1"));
+    QCOMPARE(store.ReadSetting(app, "data", "firsttime", {}), QStringLiteral("0"));
+    QVERIFY(store.WriteSetting(app, "data", "gotcolour", "1"));
+    QCOMPARE(store.ReadSetting(app, "data", "firsttime", {}), QStringLiteral("0"));
+    QCOMPARE(store.ReadSetting(app, "data", "gotcolour", {}), QStringLiteral("1"));
 }
 
 void tst_Settings::unwritableStoreFailsCleanly() {
@@ -126,11 +110,8 @@ void tst_Settings::unwritableStoreFailsCleanly() {
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     SettingsStore store(dir.path());
-    QVERIFY(!store.WriteSetting(QStringLiteral("Notavo"), QStringLiteral("data"),
-                                QStringLiteral("firsttime"), QStringLiteral("0")));
-    QCOMPARE(store.ReadSetting(QStringLiteral("Notavo"), QStringLiteral("data"),
-                               QStringLiteral("firsttime"), QStringLiteral("1")),
-             QStringLiteral("1"));
+    QVERIFY(!store.WriteSetting("Notavo", "data", "firsttime", "0"));
+    QCOMPARE(store.ReadSetting("Notavo", "data", "firsttime", "1"), QStringLiteral("1"));
 }
 
 QTEST_GUILESS_MAIN(tst_Settings)

@@ -20,6 +20,8 @@ struct DocumentWindow {
     void run(const char* action) { w.action(QLatin1String(action))->trigger(); }
     QString name() const { return w.fNameString()->text(); }
     QString location() const { return w.fileDirText()->toPlainText(); }
+    // What the window shows of its document: caption, name, location and status.
+    QStringList shown() const { return {w.windowTitle(), name(), location(), w.statusText()}; }
     // The last message box, or an empty record when none was shown.
     FakeMessageBox::Call lastBox() const {
         return t.messages.calls.isEmpty() ? FakeMessageBox::Call{} : t.messages.calls.last();

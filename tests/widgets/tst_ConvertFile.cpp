@@ -1,6 +1,8 @@
 #include "app/EditingBox.h"
 #include "widgets/DocumentWindow.h"
 
+using Box = FakeMessageBox::Call;
+
 class tst_ConvertFile : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -27,10 +29,8 @@ private Q_SLOTS:
                  QStringLiteral("Notavo | Convert File | Choose where to save converted file"));
         QCOMPARE(calls[2].filter, SevenKinds);
         QCOMPARE(bytesOf(f.path("out.txt")), QByteArray("a\r\nb\r\n"));
-        QCOMPARE(f.lastBox().text, QStringLiteral("Sucess! Converted 'src.nv' to 'out.txt'"));
-        QCOMPARE(f.lastBox().title, QStringLiteral("Notavo"));
-        QCOMPARE(f.lastBox().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-        QCOMPARE(f.lastBox().icon, QMessageBox::NoIcon);
+        QCOMPARE(f.lastBox(), (Box{"Sucess! Converted 'src.nv' to 'out.txt'", "Notavo",
+                                   QMessageBox::Ok, QMessageBox::NoIcon}));
         QCOMPARE(f.w.txtMain().text(), QStringLiteral("mine"));
         QCOMPARE(f.w.windowTitle(), QStringLiteral("doc.nv - Notavo"));
         QCOMPARE(f.w.statusText(), QStringLiteral("Saved file to ") + doc);

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using Box = FakeMessageBox::Call;
+
 class tst_frmAbout : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -66,11 +68,8 @@ void tst_frmAbout::systemInformation() {
     // Nothing in the registry.
     about.cmdSysInfo()->click();
     QCOMPARE(t.shell.started, QStringList());
-    QCOMPARE(t.messages.calls.size(), 1);
-    QCOMPARE(t.messages.calls.at(0).text, Unavailable);
-    QCOMPARE(t.messages.calls.at(0).title, QStringLiteral("Notavo"));
-    QCOMPARE(t.messages.calls.at(0).icon, QMessageBox::NoIcon);
-    QCOMPARE(t.messages.calls.at(0).buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(t.messages.calls,
+             QList({Box{Unavailable, "Notavo", QMessageBox::Ok, QMessageBox::NoIcon}}));
 
     // A PATH value naming a program that cannot be started.
     t.registry.setString(InfoKey, QStringLiteral("PATH"), "/nowhere/hardinfo", true);

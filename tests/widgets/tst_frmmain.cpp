@@ -129,8 +129,8 @@ void tst_frmMain::menusInOrderWithShortcutsAndStates() {
     QVERIFY(!w.menuBar()->actions().contains(pop->menuAction()));
     QStringList popItems;
     for (QAction* item : pop->actions())
-        popItems << item->objectName() + u'[' + item->property("index").toString() + QStringLiteral("]=") +
-                        item->text();
+        popItems << item->objectName() + u'[' + item->property("index").toString() +
+                        QStringLiteral("]=") + item->text();
     QCOMPARE(popItems, QStringList({"mPop[0]=Open", "mPop[1]=New File", "mPop[2]=Close",
                                     "mPop[3]=About Notavo"}));
     QCOMPARE(pop->defaultAction(), pop->actions().constFirst());
@@ -173,17 +173,11 @@ void tst_frmMain::toolbarButtonsDispatchOnTheirKeys() {
 void tst_frmMain::restoresAppearanceUnderGotFlags() {
     {
         TestPlatform t;
-        t.store("data-col", "gotcolour", "1");
-        for (const char* key :
-             {"formcol", "filelocation", "filename", "filenamestring", "autosavecheck"})
-            t.store("data-col", QLatin1String(key), "255");
-        t.store("data-font", "gotfont", "1");
-        t.store("data-font", "fontname", "DejaVu Serif");
-        t.store("data-font", "fontbold", "True");
-        t.store("data-font", "fontitalic", "True");
-        t.store("data-font", "fontsize", "12.75");
-        t.store("data-col", "gotfontcol", "1");
-        t.store("data-col", "textcol", "16711680");
+        t.store("data-col",
+                {"gotcolour=1", "formcol=255", "filelocation=255", "filename=255",
+                 "filenamestring=255", "autosavecheck=255", "gotfontcol=1", "textcol=16711680"});
+        t.store("data-font", {"gotfont=1", "fontname=DejaVu Serif", "fontbold=True",
+                              "fontitalic=True", "fontsize=12.75"});
         frmMain w(t.platform, t.settings);
         for (QWidget* control : colouredControls(w))
             QCOMPARE(background(control), control == w.frame() ? Designed : QColor(Qt::red));
@@ -196,12 +190,8 @@ void tst_frmMain::restoresAppearanceUnderGotFlags() {
     }
     {
         TestPlatform t; // flags other than 1 keep the designed look although values are stored
-        t.store("data-col", "gotcolour", "0");
-        t.store("data-col", "formcol", "255");
-        t.store("data-font", "gotfont", "2");
-        t.store("data-font", "fontsize", "20");
-        t.store("data-col", "gotfontcol", "0");
-        t.store("data-col", "textcol", "255");
+        t.store("data-col", {"gotcolour=0", "formcol=255", "gotfontcol=0", "textcol=255"});
+        t.store("data-font", {"gotfont=2", "fontsize=20"});
         frmMain w(t.platform, t.settings);
         for (QWidget* control : colouredControls(w))
             QCOMPARE(background(control), Designed);
@@ -212,12 +202,8 @@ void tst_frmMain::restoresAppearanceUnderGotFlags() {
 
 void tst_frmMain::handEditedSettingsFallBackToDefaults() {
     TestPlatform t;
-    t.store("data-col", "gotcolour", "yes");
-    t.store("data-col", "formcol", "red");
-    t.store("data-font", "fontname", "No Such Face At All");
-    t.store("data-font", "fontbold", "maybe");
-    t.store("data-font", "fontsize", "-3");
-    t.store("data-col", "textcol", "blue");
+    t.store("data-col", {"gotcolour=yes", "formcol=red", "textcol=blue"});
+    t.store("data-font", {"fontname=No Such Face At All", "fontbold=maybe", "fontsize=-3"});
     frmMain w(t.platform, t.settings);
     QCOMPARE(background(w.centralWidget()), Designed);
     QVERIFY(!w.txtMain().font().bold());
@@ -225,8 +211,7 @@ void tst_frmMain::handEditedSettingsFallBackToDefaults() {
     QCOMPARE(w.txtMain().textColor(), QColor(Qt::black));
 
     TestPlatform comma; // a size written with a decimal comma still restores
-    comma.store("data-font", "fontsize", "8,25");
-    comma.store("data-font", "fontname", "DejaVu Sans");
+    comma.store("data-font", {"fontsize=8,25", "fontname=DejaVu Sans"});
     frmMain v(comma.platform, comma.settings);
     QCOMPARE(v.txtMain().font().pointSizeF(), 8.25);
 }

@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QtTest>
 
+using Box = FakeMessageBox::Call;
+
 namespace {
 const QString DataFont = QStringLiteral("data-font");
 const QString DataCol = QStringLiteral("data-col");
@@ -43,11 +45,8 @@ void tst_print::refusedOrCancelled() {
     TestPlatform t;
     frmMain w(t.platform, t.settings);
     print(w); // "No file loaded"
-    QCOMPARE(t.messages.calls.size(), 1);
-    QCOMPARE(t.messages.calls[0].text, QStringLiteral("No file loaded!"));
-    QCOMPARE(t.messages.calls[0].title, QStringLiteral("Error"));
-    QCOMPARE(t.messages.calls[0].icon, QMessageBox::Critical);
-    QCOMPARE(t.messages.calls[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(t.messages.calls,
+             QList({Box{"No file loaded!", "Error", QMessageBox::Ok, QMessageBox::Critical}}));
     QVERIFY(t.dialogs.calls.isEmpty());
 
     document(w, QStringLiteral("Not saved"), QStringLiteral("text"));
@@ -100,11 +99,9 @@ void tst_print::untitledPageFromDefaults() {
     QVERIFY(t.messages.calls.isEmpty());
     QPointer<frmPrint> gone = p;
     QTRY_VERIFY_WITH_TIMEOUT(gone.isNull(), 3000); // the real closeme tick
-    QCOMPARE(t.messages.calls.size(), 1);
-    QCOMPARE(t.messages.calls[0].text, QStringLiteral("Printed"));
-    QCOMPARE(t.messages.calls[0].title, QStringLiteral("Notavo")); // the application title
-    QCOMPARE(t.messages.calls[0].icon, QMessageBox::NoIcon);
-    QCOMPARE(t.messages.calls[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    // Titled with the application title.
+    QCOMPARE(t.messages.calls,
+             QList({Box{"Printed", "Notavo", QMessageBox::Ok, QMessageBox::NoIcon}}));
     QCOMPARE(w.statusText(), QStringLiteral("Printed"));
     // Set directly: the countdown from "Printing" still runs and turns it into "Ready".
     QVERIFY(w.statusbarclear()->isActive());
@@ -114,12 +111,8 @@ void tst_print::untitledPageFromDefaults() {
 
 void tst_print::storedSettingsShapeThePage() {
     TestPlatform t;
-    t.store(DataFont, QStringLiteral("fontname"), QStringLiteral("DejaVu Serif"));
-    t.store(DataFont, QStringLiteral("fontbold"), QStringLiteral("False"));
-    t.store(DataFont, QStringLiteral("fontitalic"), QStringLiteral("True"));
-    t.store(DataFont, QStringLiteral("fontsize"), QStringLiteral("8.25"));
-    t.store(DataFont, QStringLiteral("gotfont"), QStringLiteral("1"));
-    t.store(DataFont, QStringLiteral("fontalign"), QStringLiteral("2"));
+    t.store(DataFont, {"fontname=DejaVu Serif", "fontbold=False", "fontitalic=True",
+                       "fontsize=8.25", "gotfont=1", "fontalign=2"});
     t.store(DataCol, QStringLiteral("textcol"), QStringLiteral("255"));
     frmMain w(t.platform, t.settings);
     document(w, QStringLiteral("notes.nv"), QStringLiteral("one\ntwo"));
@@ -127,9 +120,7 @@ void tst_print::storedSettingsShapeThePage() {
     print(w);
     frmPrint* p = page(w);
     QVERIFY(p);
-    QCOMPARE(p->bar()->text(), QStringLiteral("notes.nv"));
-    QCOMPARE(p->bar()->font().family(), QStringLiteral("DejaVu Serif"));
-    QCOMPARE(p->txtToPrint()->font().family(), QStringLiteral("DejaVu Serif"));
+    QCOMPARE(p->bar()->text(), QStringLiteral("notes.nv")); // faces: tst_printoutput
     QVERIFY(!p->txtToPrint()->font().bold() && p->txtToPrint()->font().italic());
     QCOMPARE(p->txtToPrint()->font().pointSizeF(), 8.25);
     QCOMPARE(p->txtToPrint()->palette().color(QPalette::Text), QColor(255, 0, 0));
@@ -139,9 +130,8 @@ void tst_print::storedSettingsShapeThePage() {
     QCOMPARE(t.messages.calls.size(), 1);
 
     // "gotfont" 0: the body keeps its initial font, the header still takes the stored face.
-    t.store(DataFont, QStringLiteral("gotfont"), QStringLiteral("0"));
+    t.store(DataFont, {"gotfont=0", "gotfontalign=0"});
     t.store(DataCol, QStringLiteral("gotfontcol"), QStringLiteral("0"));
-    t.store(DataFont, QStringLiteral("gotfontalign"), QStringLiteral("0"));
     t.dialogs.queuePrinterOk();
     print(w);
     QCOMPARE(w.findChildren<frmPrint*>().size(), 2); // the first one awaits its deletion
@@ -155,12 +145,8 @@ void tst_print::storedSettingsShapeThePage() {
 
 void tst_print::unusableSettingsStillPrint() {
     TestPlatform t;
-    t.store(DataFont, QStringLiteral("gotfont"), QStringLiteral("one"));
-    t.store(DataFont, QStringLiteral("fontname"), QStringLiteral("No Such Face 4711"));
-    t.store(DataFont, QStringLiteral("fontbold"), QStringLiteral("perhaps"));
-    t.store(DataFont, QStringLiteral("fontsize"), QStringLiteral("1e30"));
-    t.store(DataFont, QStringLiteral("gotfontalign"), QStringLiteral("1"));
-    t.store(DataFont, QStringLiteral("fontalign"), QStringLiteral("99999"));
+    t.store(DataFont, {"gotfont=one", "fontname=No Such Face 4711", "fontbold=perhaps",
+                       "fontsize=1e30", "gotfontalign=1", "fontalign=99999"});
     t.store(DataCol, QStringLiteral("textcol"), QStringLiteral("blue"));
     frmMain w(t.platform, t.settings);
     t.dialogs.font = FontChoice{QStringLiteral("DejaVu Sans"), true, false, 11.0f};

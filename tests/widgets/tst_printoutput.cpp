@@ -41,12 +41,8 @@ void tst_printoutput::onePageOfSelectableText() {
     QtPrinter printer;
     printer.printToPdf(pdf);
     t.platform.printer = &printer;
-    const QString font = QStringLiteral("data-font");
-    t.store(font, QStringLiteral("fontname"), QStringLiteral("DejaVu Serif"));
-    t.store(font, QStringLiteral("fontbold"), QStringLiteral("False"));
-    t.store(font, QStringLiteral("fontitalic"), QStringLiteral("False"));
-    t.store(font, QStringLiteral("fontsize"), QStringLiteral("12"));
-    t.store(font, QStringLiteral("gotfont"), QStringLiteral("1"));
+    t.store(QStringLiteral("data-font"), {"fontname=DejaVu Serif", "fontbold=False",
+                                          "fontitalic=False", "fontsize=12", "gotfont=1"});
     frmMain w(t.platform, t.settings);
     w.fNameString()->setText(QStringLiteral("phone numbers.nv"));
     w.txtMain().setText(numbered(200));

@@ -14,9 +14,8 @@
 class tst_tray : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void minimizeTwiceKeepsOneIconAndFirstTip();
+    void minimizeTwiceKeepsOneIconAndRestores();
     void iconAndLongCaption();
-    void mouseActions();
     void trayMenu();
     void recreatedAreaAddsIcon();
     void noNotificationArea();
@@ -32,7 +31,7 @@ QAction* pop(frmMain& w, int index) {
 }
 } // namespace
 
-void tst_tray::minimizeTwiceKeepsOneIconAndFirstTip() {
+void tst_tray::minimizeTwiceKeepsOneIconAndRestores() {
     TestPlatform t;
     frmMain w(t.platform, t.settings);
     w.show();
@@ -50,6 +49,11 @@ void tst_tray::minimizeTwiceKeepsOneIconAndFirstTip() {
     QVERIFY(!w.isVisible());
     QCOMPARE(t.tray.shown.size(), 1);
     QCOMPARE(t.tray.shown.at(0).tip, QStringLiteral("Notavo"));
+    t.tray.doubleClick();
+    QVERIFY(w.isVisible());
+    t.tray.doubleClick(); // already visible: stays so
+    QVERIFY(w.isVisible());
+    QCOMPARE(t.tray.shown.size(), 1);
     QVERIFY(t.messages.calls.isEmpty());
 }
 
@@ -76,18 +80,6 @@ void tst_tray::iconAndLongCaption() {
     QVERIFY(drawn > 500);
 }
 
-void tst_tray::mouseActions() {
-    TestPlatform t;
-    frmMain w(t.platform, t.settings);
-    w.show();
-    minimize(w);
-    t.tray.doubleClick();
-    QVERIFY(w.isVisible());
-    t.tray.doubleClick(); // already visible: stays so
-    QVERIFY(w.isVisible());
-    QCOMPARE(t.tray.shown.size(), 1);
-}
-
 void tst_tray::trayMenu() {
     TestPlatform t;
     frmMain w(t.platform, t.settings);
@@ -98,13 +90,7 @@ void tst_tray::trayMenu() {
 
     t.tray.rightClick();
     QMenu* menu = w.mPopup();
-    QTRY_VERIFY(menu->isVisible());
-    QCOMPARE(menu->defaultAction(), pop(w, 0));
-    QCOMPARE(pop(w, 0)->text(), QStringLiteral("Open"));
-    QVERIFY(pop(w, 0)->font().bold());
-    QCOMPARE(pop(w, 1)->text(), QStringLiteral("New File"));
-    QCOMPARE(pop(w, 2)->text(), QStringLiteral("Close"));
-    QCOMPARE(pop(w, 3)->text(), QStringLiteral("About Notavo"));
+    QTRY_VERIFY(menu->isVisible()); // its entries are checked in tst_frmmain
     QTest::keyClick(menu, Qt::Key_Escape);
     QTRY_VERIFY(!menu->isVisible());
     QVERIFY(!w.isVisible());
