@@ -14,8 +14,7 @@ QMessageBox::StandardButton FakeMessageBox::present(QWidget*, const QString& tex
 }
 
 char* toString(const FakeMessageBox::Call& call) {
-    return qstrdup(QStringLiteral("{\"%1\", \"%2\", buttons %3, icon %4}")
-                       .arg(call.text, call.title)
+    return qstrdup(u"{\"%1\", \"%2\", buttons %3, icon %4}"_qs.arg(call.text, call.title)
                        .arg(int(call.buttons))
                        .arg(int(call.icon))
                        .toUtf8()

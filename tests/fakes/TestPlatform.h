@@ -37,7 +37,7 @@ struct TestPlatform {
     }
     QString setting(const QString& section, const QString& key) const {
         return settings.ReadSetting(SettingsStore::SettingsAppName(), section, key,
-                                    QStringLiteral("<missing>"));
+                                    u"<missing>"_qs);
     }
     void store(const QString& section, const QString& key, const QString& text) {
         settings.WriteSetting(SettingsStore::SettingsAppName(), section, key, text);

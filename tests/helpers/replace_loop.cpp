@@ -24,7 +24,7 @@ int saveThroughWindow(int argc, char** argv, const QString& path, qsizetype size
     TestPlatform t;
     frmMain w(t.platform, t.settings);
     t.dialogs.queuePath(path);
-    w.action(QStringLiteral("mnuFileOpen"))->trigger();
+    w.action(u"mnuFileOpen"_qs)->trigger();
     if (!w.hasSavePath)
         return 1;
     const QString line = QString(79, u'a') + u'\n';
@@ -38,11 +38,11 @@ int saveThroughWindow(int argc, char** argv, const QString& path, qsizetype size
         std::fflush(stdout);
         switch (round % 3) {
         case 0:
-            w.action(QStringLiteral("mnuFileSave"))->trigger();
+            w.action(u"mnuFileSave"_qs)->trigger();
             break;
         case 1:
             t.dialogs.queuePath(path);
-            w.action(QStringLiteral("mnuFileSaveas"))->trigger();
+            w.action(u"mnuFileSaveas"_qs)->trigger();
             break;
         default:
             w.autosavetimerTick();

@@ -40,10 +40,10 @@ inline void writeBytes(const QString& path, const QByteArray& bytes) {
 }
 
 // Open Custom and Convert File offer seven kinds.
-inline const QString SevenKinds = QStringLiteral(
-    "Notavo Files (*.nv)|*.nv|Text Files (*.txt)|*.txt|DAT File (Data File) (*.dat)|*.dat|"
+inline const QString SevenKinds =
+    u"Notavo Files (*.nv)|*.nv|Text Files (*.txt)|*.txt|DAT File (Data File) (*.dat)|*.dat|"
     "PWN Script (*.pwn)|*.pwn|PWN Include (*.inc)|*.inc|Configuration File (*.cfg)|*.cfg|"
-    "Other (*.*)|*.*");
+    "Other (*.*)|*.*"_qs;
 
 inline const QString AbortedLine =
-    QStringLiteral("\rNotavo has aborted this operation to prevent a fatal crash.");
+    u"\rNotavo has aborted this operation to prevent a fatal crash."_qs;

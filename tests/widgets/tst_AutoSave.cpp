@@ -8,7 +8,7 @@
 using Box = FakeMessageBox::Call;
 
 namespace {
-const QString NoFile = QStringLiteral("AutoSave is on, but there is no file to save. Aborted");
+const QString NoFile = u"AutoSave is on, but there is no file to save. Aborted"_qs;
 }
 
 class tst_AutoSave : public QObject {
@@ -46,7 +46,7 @@ private Q_SLOTS:
         QCOMPARE(f.lastBox(), (Box{NoFile, "Error", QMessageBox::Ok, QMessageBox::Critical}));
 
         // A tick inside the save dialog does nothing, then ticks write the same bytes.
-        f.w.txtMain().setText(QStringLiteral("line"));
+        f.w.txtMain().setText(u"line"_qs);
         const QString path = f.path("b.nv");
         f.t.dialogs.queuePath(path);
         f.t.dialogs.whileOpen = [&] { f.w.autosavetimerTick(); };
@@ -57,7 +57,7 @@ private Q_SLOTS:
         for (int i = 0; i < 3; ++i)
             f.w.autosavetimerTick();
         QCOMPARE(bytesOf(path), QByteArray("line\r\n"));
-        QCOMPARE(f.w.statusText(), QStringLiteral("Auto-Saved file to ") + path);
+        QCOMPARE(f.w.statusText(), u"Auto-Saved file to "_qs + path);
         QVERIFY(f.w.statusbarclear()->isActive());
 
         f.w.autosavecheck()->click();
@@ -84,7 +84,7 @@ private Q_SLOTS:
 
     void aFailingWriteIsReportedOnce() {
         DocumentWindow f;
-        QVERIFY(QDir(f.dir.path()).mkdir(QStringLiteral("sub")));
+        QVERIFY(QDir(f.dir.path()).mkdir(u"sub"_qs));
         const QString path = f.path("sub/a.nv");
         f.run("mnuFileNew");
         f.t.dialogs.queuePath(path);
@@ -94,9 +94,9 @@ private Q_SLOTS:
         for (int i = 0; i < 3; ++i)
             f.w.autosavetimerTick();
         QCOMPARE(f.t.messages.calls.size(), 1);
-        QVERIFY(f.lastBox().text.startsWith(QStringLiteral("Error ID: ")));
+        QVERIFY(f.lastBox().text.startsWith(u"Error ID: "_qs));
         QVERIFY(f.lastBox().text.endsWith(AbortedLine));
-        QVERIFY(QDir(f.dir.path()).mkdir(QStringLiteral("sub")));
+        QVERIFY(QDir(f.dir.path()).mkdir(u"sub"_qs));
         f.w.autosavetimerTick();
         QCOMPARE(bytesOf(path), QByteArray("\r\n"));
         QVERIFY(QDir(f.path("sub")).removeRecursively());

@@ -10,10 +10,10 @@ using Kind = FakeCommonDialog::Kind;
 
 namespace {
 const QStringList NewFile = {"New File - Notavo", "Not saved", "Not saved", "New file started"};
-const QString NotavoFilter = QStringLiteral("Notavo Files (*.nv)|*.nv");
-const QString SixKinds = QStringLiteral(
-    "Notavo Files (*.nv)|*.nv|Text Files (*.txt)|*.txt|DAT File (Data File) (*.dat)|*.dat|"
-    "PWN Script (*.pwn)|*.pwn|PWN Include (*.inc)|*.inc|Other (*.*)|*.*");
+const QString NotavoFilter = u"Notavo Files (*.nv)|*.nv"_qs;
+const QString SixKinds =
+    u"Notavo Files (*.nv)|*.nv|Text Files (*.txt)|*.txt|DAT File (Data File) (*.dat)|*.dat|"
+    "PWN Script (*.pwn)|*.pwn|PWN Include (*.inc)|*.inc|Other (*.*)|*.*"_qs;
 
 void checkDialog(const FakeCommonDialog& d, Kind kind, const QString& title,
                  const QString& filter) {
@@ -27,11 +27,11 @@ void checkDialog(const FakeCommonDialog& d, Kind kind, const QString& title,
 void checkWriteReport(const DocumentWindow& f, const QString& path) {
     const auto expected = replaceFile(path, "x");
     QVERIFY(expected.has_value());
-    QCOMPARE(f.lastBox().title, QStringLiteral("Error"));
+    QCOMPARE(f.lastBox().title, u"Error"_qs);
     QCOMPARE(f.lastBox().icon, QMessageBox::Critical);
     QCOMPARE(f.lastBox().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-    QVERIFY(f.lastBox().text.startsWith(QStringLiteral("Error ID: ") +
-                                        QString::number(expected->number) + u'\r'));
+    QVERIFY(
+        f.lastBox().text.startsWith(u"Error ID: "_qs + QString::number(expected->number) + u'\r'));
     QVERIFY(f.lastBox().text.endsWith(AbortedLine));
 }
 } // namespace
@@ -41,18 +41,18 @@ class tst_FileCommands : public QObject {
 private Q_SLOTS:
     void newFromAnyState() {
         DocumentWindow f;
-        f.w.toolbarClick(QStringLiteral("NewFile"));
+        f.w.toolbarClick(u"NewFile"_qs);
         QVERIFY(f.w.txtMain().isEnabled());
         QCOMPARE(f.w.txtMain().text(), QString());
         QCOMPARE(f.shown(), NewFile);
         f.t.dialogs.queuePath(f.path("a.nv"));
         f.run("mnuFileSave");
-        f.w.txtMain().setText(QStringLiteral("text"));
+        f.w.txtMain().setText(u"text"_qs);
         f.run("mnuFileNew");
         QCOMPARE(f.w.txtMain().text(), QString());
         QVERIFY(!f.w.hasSavePath);
         QCOMPARE(f.w.savePath, QString());
-        QCOMPARE(f.w.windowTitle(), QStringLiteral("New File - Notavo"));
+        QCOMPARE(f.w.windowTitle(), u"New File - Notavo"_qs);
     }
 
     void saveFirstThroughDialogThenWithout() {
@@ -61,15 +61,15 @@ private Q_SLOTS:
         const QString path = f.path("empty.nv");
         f.t.dialogs.queuePath(path);
         f.run("mnuFileSave");
-        checkDialog(f.t.dialogs, Kind::Save, QStringLiteral("Notavo | Save File"), NotavoFilter);
+        checkDialog(f.t.dialogs, Kind::Save, u"Notavo | Save File"_qs, NotavoFilter);
         QCOMPARE(bytesOf(path), QByteArray("\r\n"));
         QVERIFY(f.w.hasSavePath);
         QCOMPARE(f.w.savePath, path);
         QCOMPARE(f.shown(),
                  QStringList({"empty.nv - Notavo", "empty.nv", path, "Saved file to " + path}));
 
-        f.w.txtMain().setText(QStringLiteral("Grüße\n€ 5"));
-        f.w.toolbarClick(QStringLiteral("Save"));
+        f.w.txtMain().setText(u"Grüße\n€ 5"_qs);
+        f.w.toolbarClick(u"Save"_qs);
         QCOMPARE(f.t.dialogs.calls.size(), 1);
         QCOMPARE(bytesOf(path), QByteArray("Gr\xc3\xbc\xc3\x9f"
                                            "e\r\n\xe2\x82\xac 5\r\n"));
@@ -83,10 +83,10 @@ private Q_SLOTS:
         f.t.dialogs.queueCancel();
         f.run("mnuFileSave");
         QVERIFY(!f.w.hasSavePath);
-        QCOMPARE(f.name(), QStringLiteral("Not saved"));
+        QCOMPARE(f.name(), u"Not saved"_qs);
         QVERIFY(f.t.messages.calls.isEmpty());
 
-        f.w.txtMain().setText(QStringLiteral("keep"));
+        f.w.txtMain().setText(u"keep"_qs);
         const QString path = f.path("missing/doc.nv");
         f.t.dialogs.queuePath(path);
         f.run("mnuFileSave");
@@ -94,28 +94,27 @@ private Q_SLOTS:
         QVERIFY(f.w.hasSavePath);
         QCOMPARE(f.w.savePath, path);
         QCOMPARE(f.shown(), QStringList({"New File - Notavo", "doc.nv", path, "New file started"}));
-        QCOMPARE(f.w.txtMain().text(), QStringLiteral("keep"));
+        QCOMPARE(f.w.txtMain().text(), u"keep"_qs);
     }
 
     void saveAsMovesTheLocationAndSaveCustomAddsNoExtension() {
         DocumentWindow f;
         f.run("mnuFileNew");
-        f.w.txtMain().setText(QStringLiteral("one"));
+        f.w.txtMain().setText(u"one"_qs);
         f.t.dialogs.queuePath(f.path("a.nv"));
         f.run("mnuFileSave");
         f.t.dialogs.queuePath(f.path("b.nv"));
         f.run("mnuFileSaveas");
-        checkDialog(f.t.dialogs, Kind::Save, QStringLiteral("Notavo | Save File"), NotavoFilter);
+        checkDialog(f.t.dialogs, Kind::Save, u"Notavo | Save File"_qs, NotavoFilter);
         QCOMPARE(f.shown().mid(0, 2), QStringList({"b.nv - Notavo", "b.nv"}));
-        f.w.txtMain().setText(QStringLiteral("two"));
+        f.w.txtMain().setText(u"two"_qs);
         f.run("mnuFileSave");
         QCOMPARE(bytesOf(f.path("a.nv")), QByteArray("one\r\n"));
         QCOMPARE(bytesOf(f.path("b.nv")), QByteArray("two\r\n"));
 
         f.t.dialogs.queuePath(f.path("notes"));
         f.run("mnuFileSaveasCustom");
-        checkDialog(f.t.dialogs, Kind::Save, QStringLiteral("Notavo | Save File As Custom"),
-                    SixKinds);
+        checkDialog(f.t.dialogs, Kind::Save, u"Notavo | Save File As Custom"_qs, SixKinds);
         QCOMPARE(bytesOf(f.path("notes")), QByteArray("two\r\n"));
         QCOMPARE(f.shown(), QStringList({"notes - Notavo", "notes", f.path("notes"),
                                          "Saved file to " + f.path("notes")}));
@@ -137,9 +136,9 @@ private Q_SLOTS:
         const QString path = f.path("f.nv");
         writeBytes(path, "x\r\ny\r\n");
         f.t.dialogs.queuePath(path);
-        f.w.toolbarClick(QStringLiteral("Open"));
-        checkDialog(f.t.dialogs, Kind::Open, QStringLiteral("Notavo | Open File"), NotavoFilter);
-        QCOMPARE(f.w.txtMain().text(), QStringLiteral("x\ny"));
+        f.w.toolbarClick(u"Open"_qs);
+        checkDialog(f.t.dialogs, Kind::Open, u"Notavo | Open File"_qs, NotavoFilter);
+        QCOMPARE(f.w.txtMain().text(), u"x\ny"_qs);
         QCOMPARE(f.shown(), QStringList({"f.nv - Notavo", "f.nv", path, "Opened file: " + path}));
         QCOMPARE(f.w.savePath, path);
         f.run("mnuFileSave");
@@ -151,27 +150,27 @@ private Q_SLOTS:
         writeBytes(empty, "");
         f.t.dialogs.queuePath(empty);
         f.run("mnuOpenCustom");
-        checkDialog(f.t.dialogs, Kind::Open, QStringLiteral("Notavo | Open File"), SevenKinds);
+        checkDialog(f.t.dialogs, Kind::Open, u"Notavo | Open File"_qs, SevenKinds);
         QCOMPARE(f.w.txtMain().text(), QString());
-        QCOMPARE(f.w.windowTitle(), QStringLiteral("empty.txt - Notavo"));
+        QCOMPARE(f.w.windowTitle(), u"empty.txt - Notavo"_qs);
     }
 
     void openFailingOrCancelledChangesNothing() {
         DocumentWindow f;
         f.run("mnuFileNew");
-        f.w.txtMain().setText(QStringLiteral("in hand"));
+        f.w.txtMain().setText(u"in hand"_qs);
         f.t.dialogs.queueCancel();
         f.run("mnuFileOpen");
         const QString missing = f.path("missing.nv");
         f.t.dialogs.queuePath(missing);
         f.run("mnuFileOpen");
         QCOMPARE(f.t.messages.calls.size(), 1);
-        QCOMPARE(f.lastBox().title, QStringLiteral("Error"));
+        QCOMPARE(f.lastBox().title, u"Error"_qs);
         QCOMPARE(f.lastBox().icon, QMessageBox::Critical);
-        QVERIFY(f.lastBox().text.startsWith(QStringLiteral("Error ID: 53\r")));
+        QVERIFY(f.lastBox().text.startsWith(u"Error ID: 53\r"_qs));
         QVERIFY(f.lastBox().text.contains(missing));
         QVERIFY(f.lastBox().text.endsWith(AbortedLine));
-        QCOMPARE(f.w.txtMain().text(), QStringLiteral("in hand"));
+        QCOMPARE(f.w.txtMain().text(), u"in hand"_qs);
         QCOMPARE(f.shown(), NewFile);
         QVERIFY(!f.w.hasSavePath);
     }
@@ -183,15 +182,14 @@ private Q_SLOTS:
         f.run("mnuFileSave");
         const QString target = f.path("target.nv");
         writeBytes(target, "before\r\n");
-        f.w.txtMain().setText(QStringLiteral("after"));
+        f.w.txtMain().setText(u"after"_qs);
         f.t.messages.answers << QMessageBox::Yes;
         f.t.dialogs.queuePath(target);
         f.run("mnuFileClear");
         QCOMPARE(f.t.messages.calls.first(),
                  (Box{"Do you want to save first?", "Save", QMessageBox::Yes | QMessageBox::No,
                       QMessageBox::Question}));
-        checkDialog(f.t.dialogs, Kind::Save, QStringLiteral("Notavo | Save File"),
-                    QStringLiteral("*.nv|*.nv"));
+        checkDialog(f.t.dialogs, Kind::Save, u"Notavo | Save File"_qs, u"*.nv|*.nv"_qs);
         QCOMPARE(bytesOf(target), QByteArray("before\r\nafter\r\n"));
         QCOMPARE(f.w.txtMain().text(), QString());
         QVERIFY(!f.w.hasSavePath);
@@ -220,16 +218,16 @@ private Q_SLOTS:
         QCOMPARE(bytesOf(path), QByteArray("doc\r\n"));
         f.t.dialogs.queueCancel();
         f.run("mnuFileSave");
-        QCOMPARE(f.t.dialogs.calls.last().title, QStringLiteral("Notavo | Save File"));
+        QCOMPARE(f.t.dialogs.calls.last().title, u"Notavo | Save File"_qs);
         QCOMPARE(bytesOf(path), QByteArray("doc\r\n"));
 
-        f.w.txtMain().setText(QStringLiteral("unsaved"));
+        f.w.txtMain().setText(u"unsaved"_qs);
         const QString bad = f.path("nowhere/x.nv");
         f.t.messages.answers << QMessageBox::Yes;
         f.t.dialogs.queuePath(bad);
         f.run("mnuFileClear");
-        QVERIFY(f.lastBox().text.startsWith(QStringLiteral("Error ID: ")));
-        QCOMPARE(f.w.txtMain().text(), QStringLiteral("unsaved")); // not lost unsaved
+        QVERIFY(f.lastBox().text.startsWith(u"Error ID: "_qs));
+        QCOMPARE(f.w.txtMain().text(), u"unsaved"_qs); // not lost unsaved
 
         f.t.messages.answers << QMessageBox::No;
         f.run("mnuFileClear");

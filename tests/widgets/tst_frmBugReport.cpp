@@ -21,7 +21,7 @@ private Q_SLOTS:
 
 namespace {
 frmBugReport* openReport(frmMain& w) {
-    w.action(QStringLiteral("mnuHelpR_A_B"))->trigger();
+    w.action(u"mnuHelpR_A_B"_qs)->trigger();
     for (QWidget* top : QApplication::topLevelWidgets())
         if (auto* report = qobject_cast<frmBugReport*>(top); report && report->isVisible())
             return report;
@@ -35,12 +35,12 @@ void tst_frmBugReport::windowAndTabOrder() {
     w.show();
     frmBugReport* report = openReport(w);
     QVERIFY(report);
-    QCOMPARE(report->windowTitle(), QStringLiteral("Report A Bug"));
+    QCOMPARE(report->windowTitle(), u"Report A Bug"_qs);
     QVERIFY(!report->parentWidget());
     QVERIFY(report->windowFlags().testFlag(Qt::Tool));
     QCOMPARE(report->minimumSize(), report->maximumSize());
-    QCOMPARE(report->cmdContinue()->text(), QStringLiteral("Continue"));
-    QCOMPARE(report->cmdWhy()->text(), QStringLiteral("Why?"));
+    QCOMPARE(report->cmdContinue()->text(), u"Continue"_qs);
+    QCOMPARE(report->cmdWhy()->text(), u"Why?"_qs);
     QCOMPARE(report->txtBug()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     QApplication::setActiveWindow(report);
     QTRY_COMPARE(QApplication::focusWidget(), report->txtID());
@@ -52,9 +52,9 @@ void tst_frmBugReport::windowAndTabOrder() {
     }
 
     // Opening it again while it is open keeps what was typed.
-    report->txtID()->setText(QStringLiteral("13"));
+    report->txtID()->setText(u"13"_qs);
     QCOMPARE(openReport(w), report);
-    QCOMPARE(report->txtID()->text(), QStringLiteral("13"));
+    QCOMPARE(report->txtID()->text(), u"13"_qs);
     report->close();
 }
 
@@ -64,10 +64,9 @@ void tst_frmBugReport::why() {
     frmBugReport* report = openReport(w);
     report->cmdWhy()->click();
     report->cmdWhy()->click();
-    const QString first = QStringLiteral(
-        "If you choose to supply your email, you will be listed in the credits as a bug reporter.");
-    const QString second =
-        QStringLiteral("If you do not want to put your email, leave it blank or put None.");
+    const QString first =
+        u"If you choose to supply your email, you will be listed in the credits as a bug reporter."_qs;
+    const QString second = u"If you do not want to put your email, leave it blank or put None."_qs;
     const Box one{first, "Notavo", QMessageBox::Ok, QMessageBox::NoIcon};
     const Box two{second, "Notavo", QMessageBox::Ok, QMessageBox::NoIcon};
     QCOMPARE(t.messages.calls, QList({one, two, one, two}));
@@ -79,14 +78,13 @@ void tst_frmBugReport::continueHandsOverAndCloses() {
     TestPlatform t;
     frmMain w(t.platform, t.settings);
     QPointer<frmBugReport> report = openReport(w);
-    report->txtName()->setText(QStringLiteral("None"));
-    report->txtID()->setText(QStringLiteral("13"));
-    report->txtBug()->setPlainText(QStringLiteral("crash & burn?\nline two"));
+    report->txtName()->setText(u"None"_qs);
+    report->txtID()->setText(u"13"_qs);
+    report->txtBug()->setPlainText(u"crash & burn?\nline two"_qs);
     report->cmdContinue()->click();
-    QCOMPARE(t.shell.urls,
-             QStringList{QLatin1String("mailto:") + frmBugReport::BugReportAddress() +
-                         QStringLiteral("?subject=Bug Report From: None. ID: 13"
-                                        "&body=crash%20%26%20burn%3F%0D%0Aline%20two")});
+    QCOMPARE(t.shell.urls, QStringList{QLatin1String("mailto:") + frmBugReport::BugReportAddress() +
+                                       u"?subject=Bug Report From: None. ID: 13"
+                                       "&body=crash%20%26%20burn%3F%0D%0Aline%20two"_qs});
     QVERIFY(t.messages.calls.isEmpty());
     QTRY_VERIFY(!report);
 
@@ -94,7 +92,7 @@ void tst_frmBugReport::continueHandsOverAndCloses() {
     t.shell.openSucceeds = false;
     report = openReport(w);
     QVERIFY(report->txtID()->text().isEmpty());
-    report->txtBug()->setPlainText(QStringLiteral("lost"));
+    report->txtBug()->setPlainText(u"lost"_qs);
     report->cmdContinue()->click();
     QCOMPARE(t.shell.urls.size(), 2);
     QCOMPARE(t.messages.calls, QList({Box{"Error: Bug send failed, please try again.", "Notavo",

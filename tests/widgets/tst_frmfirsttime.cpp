@@ -25,19 +25,19 @@ void tst_frmFirstTime::firstRunShowsWelcomeAndClearsFlagAtOnce() {
     w.load();
     QVERIFY(w.isVisible());
     QCOMPARE(start.count(), 0);
-    QCOMPARE(t.setting("data", "firsttime"), QStringLiteral("0")); // before anything is touched
-    QCOMPARE(w.windowTitle(), QStringLiteral("Welcome to Notavo"));
+    QCOMPARE(t.setting("data", "firsttime"), u"0"_qs); // before anything is touched
+    QCOMPARE(w.windowTitle(), u"Welcome to Notavo"_qs);
     QVERIFY(!(w.windowFlags() & Qt::WindowMinimizeButtonHint));
     QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
     QCOMPARE(w.minimumSize(), w.maximumSize());
-    QCOMPARE(w.findChild<QLabel*>("lblTitle")->text(), QStringLiteral("Welcome to Notavo!"));
+    QCOMPARE(w.findChild<QLabel*>("lblTitle")->text(), u"Welcome to Notavo!"_qs);
     QCOMPARE(w.findChild<QLabel*>("lblDescription")->text(),
-             QStringLiteral("Notavo is an easy to use note pad, to store snippets, phone numbers, "
-                            "email addresses, all kinds of information."));
-    QCOMPARE(w.findChild<QGroupBox*>("Settings")->title(), QStringLiteral("Settings"));
-    QCOMPARE(w.addextensions()->text(), QStringLiteral("Associate .nv with Notavo"));
+             u"Notavo is an easy to use note pad, to store snippets, phone numbers, "
+             "email addresses, all kinds of information."_qs);
+    QCOMPARE(w.findChild<QGroupBox*>("Settings")->title(), u"Settings"_qs);
+    QCOMPARE(w.addextensions()->text(), u"Associate .nv with Notavo"_qs);
     QVERIFY(!w.addextensions()->isChecked());
-    QCOMPARE(w.cStartNotavo()->text(), QStringLiteral("Start"));
+    QCOMPARE(w.cStartNotavo()->text(), u"Start"_qs);
     QVERIFY(QTest::qWaitForWindowActive(&w));
     QCOMPARE(QApplication::focusWidget(), w.cStartNotavo());
     QTest::keyClick(w.cStartNotavo(), Qt::Key_Tab);
@@ -59,7 +59,7 @@ void tst_frmFirstTime::startOrCloseBoxEndTheWelcome() {
         QCOMPARE(started.count(), start ? 1 : 0);
         QCOMPARE(ended.count(), start ? 0 : 1);
         QVERIFY(!w.isVisible());
-        QCOMPARE(t.setting("data", "firsttime"), start ? QStringLiteral("0") : QStringLiteral("1"));
+        QCOMPARE(t.setting("data", "firsttime"), start ? u"0"_qs : u"1"_qs);
     }
 }
 
@@ -86,7 +86,7 @@ void tst_frmFirstTime::onlyAZeroFlagSkipsTheWelcome() {
         w.load();
         QVERIFY2(w.isVisible() != later, value);
         QCOMPARE(start.count(), later ? 1 : 0);
-        QCOMPARE(t.setting("data", "firsttime"), QStringLiteral("0"));
+        QCOMPARE(t.setting("data", "firsttime"), u"0"_qs);
         w.close();
         QCOMPARE(ended.count(), later ? 0 : 1);
     }
