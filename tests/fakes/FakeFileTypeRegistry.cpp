@@ -7,21 +7,21 @@ bool FakeFileTypeRegistry::record(const QStringList& call) {
 
 bool FakeFileTypeRegistry::addExtension(const QString& extension, const QString& typeName,
                                         const QString& infoTip) {
-    return record({QStringLiteral("addExtension"), extension, typeName, infoTip});
+    return record({u"addExtension"_qs, extension, typeName, infoTip});
 }
 
 bool FakeFileTypeRegistry::describeType(const QString& typeName, const QString& description) {
-    return record({QStringLiteral("describeType"), typeName, description});
+    return record({u"describeType"_qs, typeName, description});
 }
 
 bool FakeFileTypeRegistry::setTypeIcon(const QString& typeName, const QString& iconPath) {
-    return record({QStringLiteral("setTypeIcon"), typeName, iconPath});
+    return record({u"setTypeIcon"_qs, typeName, iconPath});
 }
 
 bool FakeFileTypeRegistry::setOpenCommand(const QString& typeName, const QString& command) {
-    return record({QStringLiteral("setOpenCommand"), typeName, command});
+    return record({u"setOpenCommand"_qs, typeName, command});
 }
 
 bool FakeFileTypeRegistry::commit() {
-    return record({QStringLiteral("commit")});
+    return record({u"commit"_qs});
 }

@@ -12,3 +12,11 @@ QMessageBox::StandardButton FakeMessageBox::present(QWidget*, const QString& tex
     }
     return answers.isEmpty() ? QMessageBox::Ok : answers.takeFirst();
 }
+
+char* toString(const FakeMessageBox::Call& call) {
+    return qstrdup(u"{\"%1\", \"%2\", buttons %3, icon %4}"_qs.arg(call.text, call.title)
+                       .arg(int(call.buttons))
+                       .arg(int(call.icon))
+                       .toUtf8()
+                       .constData());
+}

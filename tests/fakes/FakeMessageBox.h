@@ -13,6 +13,7 @@ public:
         QString title;
         QMessageBox::StandardButtons buttons;
         QMessageBox::Icon icon;
+        bool operator==(const Call&) const = default;
     };
     QList<Call> calls;
     QList<QMessageBox::StandardButton> answers;
@@ -24,3 +25,6 @@ protected:
                                         QMessageBox::StandardButtons buttons,
                                         QMessageBox::Icon icon) override;
 };
+
+// Shows a whole box in a failed QCOMPARE.
+char* toString(const FakeMessageBox::Call& call);

@@ -8,8 +8,8 @@ bool FakePrinter::printPage(QWidget& page, QString& failure) {
         failure = failWith;
         return false;
     }
-    const auto* header = page.findChild<QLabel*>(QStringLiteral("bar"));
-    const auto* body = page.findChild<QTextEdit*>(QStringLiteral("txtToPrint"));
+    const auto* header = page.findChild<QLabel*>(u"bar"_qs);
+    const auto* body = page.findChild<QTextEdit*>(u"txtToPrint"_qs);
     pages << Page{header ? header->text() : QString(), body ? body->toPlainText() : QString()};
     return true;
 }

@@ -10,6 +10,7 @@
 #include "fakes/FakeTrayHost.h"
 #include "platform/Platform.h"
 
+#include <QStringList>
 #include <QTemporaryDir>
 
 // A platform of fakes and a settings store in a fresh temporary folder, for one test.
@@ -36,9 +37,14 @@ struct TestPlatform {
     }
     QString setting(const QString& section, const QString& key) const {
         return settings.ReadSetting(SettingsStore::SettingsAppName(), section, key,
-                                    QStringLiteral("<missing>"));
+                                    u"<missing>"_qs);
     }
     void store(const QString& section, const QString& key, const QString& text) {
         settings.WriteSetting(SettingsStore::SettingsAppName(), section, key, text);
+    }
+    // Several keys of one section, each given as "key=text".
+    void store(const QString& section, const QStringList& entries) {
+        for (const QString& entry : entries)
+            store(section, entry.section(u'=', 0, 0), entry.section(u'=', 1));
     }
 };

@@ -1,13 +1,10 @@
-// Replaces the file at argv[1] over and over, alternately with argv[2] MB of 'a' and of 'b',
-// until it is killed. tst_DocumentFile kills it at random moments.
-//
-// With a third argument "window" it saves through the main window's real commands instead (on
-// the fake dialogs): it opens the file, which must hold lines of 'a' or of 'b' ended by CR LF,
-// then saves lines of the other letter by Save, Save As and the auto-save tick in turn. It
-// writes "s" to stdout before each save and "d" after it, so that the killer knows what it hit.
+// Saves the file at argv[1] through the main window's real commands, on the fake dialogs, until
+// tst_SaveFaults kills it at a random moment (argv[2]: size in MB, argv[3]: "window"). It opens the
+// file, which must hold lines of 'a' or of 'b' ended by CR LF, then saves lines of the other letter
+// by Save, Save As and the auto-save tick in turn. It writes "s" to stdout before each save and "d"
+// after it, so that the killer knows what it hit.
 #include "app/EditingBox.h"
 #include "app/frmMain.h"
-#include "document/DocumentFile.h"
 #include "fakes/TestPlatform.h"
 
 #include <QAction>
@@ -27,7 +24,7 @@ int saveThroughWindow(int argc, char** argv, const QString& path, qsizetype size
     TestPlatform t;
     frmMain w(t.platform, t.settings);
     t.dialogs.queuePath(path);
-    w.action(QStringLiteral("mnuFileOpen"))->trigger();
+    w.action(u"mnuFileOpen"_qs)->trigger();
     if (!w.hasSavePath)
         return 1;
     const QString line = QString(79, u'a') + u'\n';
@@ -41,11 +38,11 @@ int saveThroughWindow(int argc, char** argv, const QString& path, qsizetype size
         std::fflush(stdout);
         switch (round % 3) {
         case 0:
-            w.action(QStringLiteral("mnuFileSave"))->trigger();
+            w.action(u"mnuFileSave"_qs)->trigger();
             break;
         case 1:
             t.dialogs.queuePath(path);
-            w.action(QStringLiteral("mnuFileSaveas"))->trigger();
+            w.action(u"mnuFileSaveas"_qs)->trigger();
             break;
         default:
             w.autosavetimerTick();
@@ -62,17 +59,9 @@ int saveThroughWindow(int argc, char** argv, const QString& path, qsizetype size
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3 && !(argc == 4 && std::strcmp(argv[3], "window") == 0))
+    if (!(argc == 4 && std::strcmp(argv[3], "window") == 0))
         return 2;
     const QString path = QString::fromLocal8Bit(argv[1]);
     const qsizetype size = qsizetype(std::atoi(argv[2])) << 20;
-    if (argc == 4)
-        return saveThroughWindow(argc, argv, path, size);
-    const QByteArray contents[2] = {QByteArray(size, 'a'), QByteArray(size, 'b')};
-    for (unsigned round = 0;; ++round) {
-        if (auto failure = replaceFile(path, contents[round % 2])) {
-            std::fprintf(stderr, "%s\n", qPrintable(failure->description));
-            return 1;
-        }
-    }
+    return saveThroughWindow(argc, argv, path, size);
 }

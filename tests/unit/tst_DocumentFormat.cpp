@@ -10,8 +10,7 @@ private slots:
     void roundTrip();
     void windows1252();
     void promotionToUtf8();
-    void editedBreaks();
-    void newDocument();
+    void editedBreaksAndNewDocuments();
     void everyAlignment();
 };
 
@@ -85,7 +84,7 @@ void tst_DocumentFormat::promotionToUtf8() {
     QCOMPARE(encodeDocument(u"caf\u00E9"_qs, doc.layout), QByteArray("caf\xC3\xA9\r\n"));
 }
 
-void tst_DocumentFormat::editedBreaks() {
+void tst_DocumentFormat::editedBreaksAndNewDocuments() {
     // Recorded styles are reused in order, breaks beyond them take the file's common style,
     // and the final break keeps its own.
     const DecodedDocument doc = decodeDocument("a\rb\nc\nd\r\n");
@@ -96,9 +95,6 @@ void tst_DocumentFormat::editedBreaks() {
     // A large file of alike lines keeps a tiny record.
     const DecodedDocument big = decodeDocument(QByteArray("line\r\n").repeated(100000));
     QVERIFY(big.layout.breakStyles.size() < 8);
-}
-
-void tst_DocumentFormat::newDocument() {
     const DocumentLayout layout = newDocumentLayout();
     QCOMPARE(encodeDocument(QString(), layout), QByteArray("\r\n"));
     QCOMPARE(encodeDocument(u"a\n\u00E9"_qs, layout), QByteArray("a\r\n\xC3\xA9\r\n"));

@@ -7,8 +7,12 @@
 #include <QtTest>
 
 namespace {
-const QString InfoKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
+const QString InfoKey = u"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"_qs;
+
+bool get(SystemRegistry& registry, const QString& key, const QString& name, QString& value) {
+    return GetKeyValue(registry, SystemRegistry::LocalMachine, key, name, value);
 }
+} // namespace
 
 class tst_GetKeyValue : public QObject {
     Q_OBJECT
@@ -22,66 +26,57 @@ private Q_SLOTS:
 void tst_GetKeyValue::strings() {
     for (const bool countNul : {true, false}) {
         FakeSystemRegistry registry;
-        registry.setString(InfoKey, QStringLiteral("PATH"), "/usr/bin/hardinfo", countNul);
-        QString value = QStringLiteral("before");
-        QVERIFY(GetKeyValue(registry, SystemRegistry::LocalMachine, InfoKey, QStringLiteral("PATH"),
-                            value));
-        QCOMPARE(value, QStringLiteral("/usr/bin/hardinfo"));
+        registry.setString(InfoKey, u"PATH"_qs, "/usr/bin/hardinfo", countNul);
+        QString value = u"before"_qs;
+        QVERIFY(get(registry, InfoKey, u"PATH"_qs, value));
+        QCOMPARE(value, u"/usr/bin/hardinfo"_qs);
         QCOMPARE(registry.opened, 1);
         QCOMPARE(registry.closed, 1);
         QCOMPARE(registry.accessAsked, QList<std::uint32_t>{0x2003F});
     }
     // An empty string value stored as its NUL alone.
     FakeSystemRegistry registry;
-    registry.setString(InfoKey, QStringLiteral("PATH"), QByteArray(), true);
-    QString value = QStringLiteral("x");
-    QVERIFY(GetKeyValue(registry, SystemRegistry::LocalMachine, InfoKey, QStringLiteral("PATH"),
-                        value));
+    registry.setString(InfoKey, u"PATH"_qs, QByteArray(), true);
+    QString value = u"x"_qs;
+    QVERIFY(get(registry, InfoKey, u"PATH"_qs, value));
     QCOMPARE(value, QString());
 }
 
 void tst_GetKeyValue::otherTypes() {
     FakeSystemRegistry registry;
     // 0x00A1B2 little-endian with no trailing NUL: last byte first, no leading zeros.
-    registry.keys[InfoKey][QStringLiteral("n")] =
+    registry.keys[InfoKey][u"n"_qs] =
         FakeSystemRegistry::Value{SystemRegistry::NumberType, QByteArray("\xB2\xA1\x0C", 3), 3};
-    QString value = QStringLiteral("7");
-    QVERIFY(
-        GetKeyValue(registry, SystemRegistry::LocalMachine, InfoKey, QStringLiteral("n"), value));
-    QCOMPARE(value, QStringLiteral("&h7CA1B2"));
+    QString value = u"7"_qs;
+    QVERIFY(get(registry, InfoKey, u"n"_qs, value));
+    QCOMPARE(value, u"&h7CA1B2"_qs);
 
-    registry.keys[InfoKey][QStringLiteral("b")] =
-        FakeSystemRegistry::Value{3, QByteArray("\x01\x02", 2), 2};
-    value = QStringLiteral("kept");
-    QVERIFY(
-        GetKeyValue(registry, SystemRegistry::LocalMachine, InfoKey, QStringLiteral("b"), value));
-    QCOMPARE(value, QStringLiteral("kept"));
+    registry.keys[InfoKey][u"b"_qs] = FakeSystemRegistry::Value{3, QByteArray("\x01\x02", 2), 2};
+    value = u"kept"_qs;
+    QVERIFY(get(registry, InfoKey, u"b"_qs, value));
+    QCOMPARE(value, u"kept"_qs);
     QCOMPARE(registry.closed, registry.opened);
 }
 
 void tst_GetKeyValue::failures() {
     FakeSystemRegistry registry;
-    registry.setString(InfoKey, QStringLiteral("PATH"), "/bin/x", true);
-    QString value = QStringLiteral("old");
-    QVERIFY(!GetKeyValue(registry, SystemRegistry::LocalMachine,
-                         QStringLiteral("SOFTWARE\\Nothing"), QStringLiteral("PATH"), value));
+    registry.setString(InfoKey, u"PATH"_qs, "/bin/x", true);
+    QString value = u"old"_qs;
+    QVERIFY(!get(registry, u"SOFTWARE\\Nothing"_qs, u"PATH"_qs, value));
     QCOMPARE(value, QString());
     QCOMPARE(registry.closed, 0); // never opened, so nothing to close
 
-    value = QStringLiteral("old");
+    value = u"old"_qs;
     registry.failOpen = 5; // access denied for the write rights asked
-    QVERIFY(!GetKeyValue(registry, SystemRegistry::LocalMachine, InfoKey, QStringLiteral("PATH"),
-                         value));
+    QVERIFY(!get(registry, InfoKey, u"PATH"_qs, value));
     QCOMPARE(value, QString());
     registry.failOpen = 0;
 
-    value = QStringLiteral("old");
-    QVERIFY(!GetKeyValue(registry, SystemRegistry::LocalMachine, InfoKey, QStringLiteral("missing"),
-                         value));
+    value = u"old"_qs;
+    QVERIFY(!get(registry, InfoKey, u"missing"_qs, value));
     QCOMPARE(value, QString());
     registry.failQuery = SystemRegistry::MoreData;
-    QVERIFY(!GetKeyValue(registry, SystemRegistry::LocalMachine, InfoKey, QStringLiteral("PATH"),
-                         value));
+    QVERIFY(!get(registry, InfoKey, u"PATH"_qs, value));
     QCOMPARE(registry.opened, 2);
     QCOMPARE(registry.closed, 2);
 }
@@ -92,8 +87,7 @@ void tst_GetKeyValue::linuxBackend() {
     qputenv("PATH", QFile::encodeName(bin.path()));
     LinuxSystemRegistry registry;
     QString value;
-    QVERIFY(!GetKeyValue(registry, SystemRegistry::LocalMachine, InfoKey, QStringLiteral("PATH"),
-                         value));
+    QVERIFY(!get(registry, InfoKey, u"PATH"_qs, value));
 
     // The more complete tool wins when several are installed.
     for (const char* name : {"lshw-gtk", "hardinfo"}) {
@@ -101,12 +95,9 @@ void tst_GetKeyValue::linuxBackend() {
         QVERIFY(tool.open(QIODevice::WriteOnly));
         tool.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
     }
-    QVERIFY(GetKeyValue(registry, SystemRegistry::LocalMachine, InfoKey.toLower(),
-                        QStringLiteral("PATH"), value));
-    QCOMPARE(value, bin.filePath(QStringLiteral("hardinfo")));
-    QVERIFY(!GetKeyValue(registry, SystemRegistry::LocalMachine,
-                         QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"),
-                         QStringLiteral("MSINFO"), value));
+    QVERIFY(get(registry, InfoKey.toLower(), u"PATH"_qs, value));
+    QCOMPARE(value, bin.filePath(u"hardinfo"_qs));
+    QVERIFY(!get(registry, u"SOFTWARE\\Microsoft\\Shared Tools Location"_qs, u"MSINFO"_qs, value));
     qputenv("PATH", savedPath);
 }
 

@@ -38,10 +38,10 @@ std::optional<QString> readExecBack(const QString& fileValue) {
         const QChar c = value[i];
         if (c == QLatin1Char('\\')) {
             const QChar next = value[++i];
-            if (!QStringLiteral("\"`$\\").contains(next) || i == value.size() - 1)
+            if (!u"\"`$\\"_qs.contains(next) || i == value.size() - 1)
                 return std::nullopt;
             argument += next;
-        } else if (QStringLiteral("\"`$").contains(c)) {
+        } else if (u"\"`$"_qs.contains(c)) {
             return std::nullopt;
         } else {
             argument += c;
@@ -65,103 +65,97 @@ class tst_AssociationStrings : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void separatorRule() {
-        const auto root = buildAssociation(QStringLiteral("/"), QStringLiteral("notavo"));
-        QCOMPARE(root.iconPath, QStringLiteral("/notavo_logo.ico"));
-        QCOMPARE(root.openCommand.value(), QStringLiteral("\"/notavo\""));
-        const auto plain =
-            buildAssociation(QStringLiteral("/opt/notavo"), QStringLiteral("notavo"));
-        QCOMPARE(plain.iconPath, QStringLiteral("/opt/notavo/notavo_logo.ico"));
-        QCOMPARE(plain.openCommand.value(), QStringLiteral("\"/opt/notavo/notavo\""));
+        const auto root = buildAssociation(u"/"_qs, u"notavo"_qs);
+        QCOMPARE(root.iconPath, u"/notavo_logo.ico"_qs);
+        QCOMPARE(root.openCommand.value(), u"\"/notavo\""_qs);
+        const auto plain = buildAssociation(u"/opt/notavo"_qs, u"notavo"_qs);
+        QCOMPARE(plain.iconPath, u"/opt/notavo/notavo_logo.ico"_qs);
+        QCOMPARE(plain.openCommand.value(), u"\"/opt/notavo/notavo\""_qs);
         // Spaces stay inside the one quoted word; the icon path is never quoted.
-        const auto spaced =
-            buildAssociation(QStringLiteral("/home/ann/My Programs"), QStringLiteral("notavo"));
-        QCOMPARE(spaced.iconPath, QStringLiteral("/home/ann/My Programs/notavo_logo.ico"));
-        QCOMPARE(spaced.openCommand.value(), QStringLiteral("\"/home/ann/My Programs/notavo\""));
+        const auto spaced = buildAssociation(u"/home/ann/My Programs"_qs, u"notavo"_qs);
+        QCOMPARE(spaced.iconPath, u"/home/ann/My Programs/notavo_logo.ico"_qs);
+        QCOMPARE(spaced.openCommand.value(), u"\"/home/ann/My Programs/notavo\""_qs);
     }
 
     void execQuotingReadsBackToThePath() {
         const QStringList folders{
-            QStringLiteral("/"),
-            QStringLiteral("/usr/lib/notavo"),
-            QStringLiteral("/home/ann/My Programs"),
-            QStringLiteral("/tmp/say \"hi\" 'there'"),
-            QStringLiteral("/tmp/$HOME/`id`/$(reboot)"),
-            QStringLiteral("/tmp/100%/%f %u %%"),
-            QStringLiteral("/tmp/back\\slash\\\\two\\"),
-            QStringLiteral("/tmp/a;b|c&d<e>f*g?h#i~j"),
+            u"/"_qs,
+            u"/usr/lib/notavo"_qs,
+            u"/home/ann/My Programs"_qs,
+            u"/tmp/say \"hi\" 'there'"_qs,
+            u"/tmp/$HOME/`id`/$(reboot)"_qs,
+            u"/tmp/100%/%f %u %%"_qs,
+            u"/tmp/back\\slash\\\\two\\"_qs,
+            u"/tmp/a;b|c&d<e>f*g?h#i~j"_qs,
             QString::fromUtf8("/home/j\xc3\xb6rg/\xe2\x82\xac"),
         };
         for (const QString& folder : folders) {
-            const auto strings = buildAssociation(folder, QStringLiteral("notavo"));
+            const auto strings = buildAssociation(folder, u"notavo"_qs);
             QVERIFY2(strings.openCommand, qPrintable(folder));
             const auto line = DesktopEntryText::escapeValue(*strings.openCommand);
             QVERIFY(line);
-            QCOMPARE(readExecBack(*line).value_or(QStringLiteral("<unreadable>")),
-                     joinProgramFolder(folder, QStringLiteral("notavo")));
+            QCOMPARE(readExecBack(*line).value_or(u"<unreadable>"_qs),
+                     joinProgramFolder(folder, u"notavo"_qs));
         }
         // Both levels at once, as the line stands in the file.
-        const auto odd =
-            buildAssociation(QStringLiteral("/a b/$x%\"q\\"), QStringLiteral("notavo"));
+        const auto odd = buildAssociation(u"/a b/$x%\"q\\"_qs, u"notavo"_qs);
         QCOMPARE(DesktopEntryText::escapeValue(*odd.openCommand).value(),
-                 QStringLiteral("\"/a b/\\\\$x%%\\\\\"q\\\\\\\\/notavo\""));
+                 u"\"/a b/\\\\$x%%\\\\\"q\\\\\\\\/notavo\""_qs);
         QCOMPARE(DesktopEntryText::escapeValue(odd.iconPath).value(),
-                 QStringLiteral("/a b/$x%\"q\\\\/notavo_logo.ico"));
+                 u"/a b/$x%\"q\\\\/notavo_logo.ico"_qs);
         // A line break or other control character cannot be carried: no command at all.
-        QVERIFY(!buildAssociation(QStringLiteral("/tmp/two\nlines"), QStringLiteral("notavo"))
-                     .openCommand);
-        QVERIFY(!buildAssociation(QStringLiteral("/tmp/tab\there"), QStringLiteral("notavo"))
-                     .openCommand);
-        QVERIFY(!DesktopEntryText::escapeValue(QStringLiteral("a\rb")));
+        QVERIFY(!buildAssociation(u"/tmp/two\nlines"_qs, u"notavo"_qs).openCommand);
+        QVERIFY(!buildAssociation(u"/tmp/tab\there"_qs, u"notavo"_qs).openCommand);
+        QVERIFY(!DesktopEntryText::escapeValue(u"a\rb"_qs));
     }
 
     void associationStepsInOrder() {
         TestPlatform t;
-        associateDocumentType(t.platform, QStringLiteral("/opt/My Notavo/notavo"));
+        associateDocumentType(t.platform, u"/opt/My Notavo/notavo"_qs);
         QCOMPARE(t.fileTypes.calls,
                  QStringList({
-                     QStringLiteral("addExtension|.nv|NotavoTextFile|Notavo Protocol File"),
-                     QStringLiteral("describeType|NotavoTextFile|Notavo Text File"),
-                     QStringLiteral("setTypeIcon|NotavoTextFile|/opt/My Notavo/notavo_logo.ico"),
-                     QStringLiteral("setOpenCommand|NotavoTextFile|\"/opt/My Notavo/notavo\""),
-                     QStringLiteral("commit"),
+                     u"addExtension|.nv|NotavoTextFile|Notavo Protocol File"_qs,
+                     u"describeType|NotavoTextFile|Notavo Text File"_qs,
+                     u"setTypeIcon|NotavoTextFile|/opt/My Notavo/notavo_logo.ico"_qs,
+                     u"setOpenCommand|NotavoTextFile|\"/opt/My Notavo/notavo\""_qs,
+                     u"commit"_qs,
                  }));
         // Failing steps do not stop the later ones; an inexpressible command is left out.
         TestPlatform failing;
         failing.fileTypes.succeed = false;
-        associateDocumentType(failing.platform, QStringLiteral("/opt/two\nlines/notavo"));
+        associateDocumentType(failing.platform, u"/opt/two\nlines/notavo"_qs);
         QCOMPARE(failing.fileTypes.calls.size(), 4);
-        QCOMPARE(failing.fileTypes.calls.last(), QStringLiteral("commit"));
+        QCOMPARE(failing.fileTypes.calls.last(), u"commit"_qs);
         QVERIFY(!failing.fileTypes.calls.join(QLatin1Char(' ')).contains(QLatin1String("setOpen")));
         QVERIFY(failing.messages.calls.isEmpty());
     }
 
     void mimeAppsListKeepsOtherLines() {
         using DesktopEntryText::withDefaultApplication;
-        const QString mime = QStringLiteral("application/x-notavo");
-        const QString id = QStringLiteral("notavo-nv.desktop");
-        QCOMPARE(
-            withDefaultApplication(QString(), mime, id),
-            QStringLiteral("[Default Applications]\napplication/x-notavo=notavo-nv.desktop;\n"
-                           "\n[Added Associations]\napplication/x-notavo=notavo-nv.desktop;\n"));
-        const QString existing = QStringLiteral("[Added Associations]\n"
-                                                "application/x-notavo=gedit.desktop;\n"
-                                                "\n"
-                                                "[Default Applications]\n"
-                                                "text/plain=gedit.desktop;\n"
-                                                "application/x-notavo=old.desktop;\n"
-                                                "\n"
-                                                "[Removed Associations]\n"
-                                                "image/png=gimp.desktop;\n");
+        const QString mime = u"application/x-notavo"_qs;
+        const QString id = u"notavo-nv.desktop"_qs;
+        QCOMPARE(withDefaultApplication(QString(), mime, id),
+                 u"[Default Applications]\napplication/x-notavo=notavo-nv.desktop;\n"
+                 "\n[Added Associations]\napplication/x-notavo=notavo-nv.desktop;\n"_qs);
+        const QString existing = u"[Added Associations]\n"
+                                 "application/x-notavo=gedit.desktop;\n"
+                                 "\n"
+                                 "[Default Applications]\n"
+                                 "text/plain=gedit.desktop;\n"
+                                 "application/x-notavo=old.desktop;\n"
+                                 "\n"
+                                 "[Removed Associations]\n"
+                                 "image/png=gimp.desktop;\n"_qs;
         const QString once = withDefaultApplication(existing, mime, id);
-        QCOMPARE(once, QStringLiteral("[Added Associations]\n"
-                                      "application/x-notavo=notavo-nv.desktop;gedit.desktop;\n"
-                                      "\n"
-                                      "[Default Applications]\n"
-                                      "text/plain=gedit.desktop;\n"
-                                      "application/x-notavo=notavo-nv.desktop;\n"
-                                      "\n"
-                                      "[Removed Associations]\n"
-                                      "image/png=gimp.desktop;\n"));
+        QCOMPARE(once, u"[Added Associations]\n"
+                       "application/x-notavo=notavo-nv.desktop;gedit.desktop;\n"
+                       "\n"
+                       "[Default Applications]\n"
+                       "text/plain=gedit.desktop;\n"
+                       "application/x-notavo=notavo-nv.desktop;\n"
+                       "\n"
+                       "[Removed Associations]\n"
+                       "image/png=gimp.desktop;\n"_qs);
         QCOMPARE(withDefaultApplication(once, mime, id), once);
     }
 };

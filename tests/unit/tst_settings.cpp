@@ -11,37 +11,33 @@ using namespace SettingsCodec;
 class tst_Settings : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void textForms();
-    void handEditedTextCountsAsMissing();
+    void textFormsAndHandEditedText();
     void readWriteAndFileLayout();
     void unwritableStoreFailsCleanly();
 };
 
-void tst_Settings::textForms() {
+void tst_Settings::textFormsAndHandEditedText() {
     // The number text must not follow the user's locale: a German desktop writes "8.25" too.
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    QCOMPARE(fromSingle(8.25f), QStringLiteral("8.25"));
-    QCOMPARE(fromSingle(12.0f), QStringLiteral("12"));
-    QCOMPARE(fromSingle(10.1f), QStringLiteral("10.1"));
+    QCOMPARE(fromSingle(8.25f), u"8.25"_qs);
+    QCOMPARE(fromSingle(12.0f), u"12"_qs);
+    QCOMPARE(fromSingle(10.1f), u"10.1"_qs);
     QCOMPARE(toSingle(fromSingle(10.1f)), 10.1f);
-    QCOMPARE(toSingle(QStringLiteral("8,25")), 8.25f); // written under a comma locale by hand
-    QCOMPARE(toSingle(QStringLiteral(" 8.25 ")), 8.25f);
-    QCOMPARE(fromLong(8438015), QStringLiteral("8438015"));
-    QCOMPARE(fromLong(-1), QStringLiteral("-1"));
-    QCOMPARE(toLong(QStringLiteral("-2147483648")), std::optional<std::int32_t>(INT32_MIN));
-    QCOMPARE(fromBool(true), QStringLiteral("True"));
-    QCOMPARE(fromBool(false), QStringLiteral("False"));
-    QCOMPARE(toBool(QStringLiteral("true")), std::optional<bool>(true));
-    QCOMPARE(toBool(QStringLiteral("FALSE")), std::optional<bool>(false));
-    QCOMPARE(toBool(QStringLiteral("0")), std::optional<bool>(false));
-    QCOMPARE(toInteger(QStringLiteral("2")), std::optional<std::int16_t>(2));
+    QCOMPARE(toSingle(u"8,25"_qs), 8.25f); // written under a comma locale by hand
+    QCOMPARE(toSingle(u" 8.25 "_qs), 8.25f);
+    QCOMPARE(fromLong(8438015), u"8438015"_qs);
+    QCOMPARE(fromLong(-1), u"-1"_qs);
+    QCOMPARE(toLong(u"-2147483648"_qs), std::optional<std::int32_t>(INT32_MIN));
+    QCOMPARE(fromBool(true), u"True"_qs);
+    QCOMPARE(fromBool(false), u"False"_qs);
+    QCOMPARE(toBool(u"true"_qs), std::optional<bool>(true));
+    QCOMPARE(toBool(u"FALSE"_qs), std::optional<bool>(false));
+    QCOMPARE(toBool(u"0"_qs), std::optional<bool>(false));
+    QCOMPARE(toInteger(u"2"_qs), std::optional<std::int16_t>(2));
     QLocale::setDefault(QLocale::c());
-}
-
-void tst_Settings::handEditedTextCountsAsMissing() {
     for (const char* bad : {"", "abc", "1.5", "2147483648", "0x10", "12abc"})
         QVERIFY2(!toLong(QLatin1String(bad)), bad);
-    QVERIFY(!toInteger(QStringLiteral("40000")));
+    QVERIFY(!toInteger(u"40000"_qs));
     for (const char* bad : {"", "big", "1,234.5", "inf", "nan", "8.25pt", "1e999"})
         QVERIFY2(!toSingle(QLatin1String(bad)), bad);
     for (const char* bad : {"", "yes", "maybe", "Truee"})
@@ -50,45 +46,32 @@ void tst_Settings::handEditedTextCountsAsMissing() {
     QTemporaryDir dir;
     SettingsStore store(dir.path());
     const QString app = SettingsStore::SettingsAppName();
-    store.WriteSetting(app, QStringLiteral("data-font"), QStringLiteral("fontsize"),
-                       QStringLiteral("big"));
-    store.WriteSetting(app, QStringLiteral("data-font"), QStringLiteral("fontbold"),
-                       QStringLiteral("maybe"));
-    store.WriteSetting(app, QStringLiteral("data-col"), QStringLiteral("formcol"),
-                       QStringLiteral("red"));
-    QCOMPARE(store.readSingle(QStringLiteral("data-font"), QStringLiteral("fontsize"), 8.25f),
-             8.25f);
-    QCOMPARE(store.readBool(QStringLiteral("data-font"), QStringLiteral("fontbold"), true), true);
-    QCOMPARE(store.readLong(QStringLiteral("data-col"), QStringLiteral("formcol"), 7), 7);
+    store.WriteSetting(app, "data-font", "fontsize", "big");
+    store.WriteSetting(app, "data-font", "fontbold", "maybe");
+    store.WriteSetting(app, "data-col", "formcol", "red");
+    QCOMPARE(store.readSingle("data-font", "fontsize", 8.25f), 8.25f);
+    QCOMPARE(store.readBool("data-font", "fontbold", true), true);
+    QCOMPARE(store.readLong("data-col", "formcol", 7), 7);
 }
 
 void tst_Settings::readWriteAndFileLayout() {
     QTemporaryDir dir;
     SettingsStore store(dir.path());
     SettingsStore other(dir.path()); // a second instance of the program
-    const QString app = QStringLiteral("Notavo");
-    const QString col = QStringLiteral("data-col");
-    QCOMPARE(store.ReadSetting(app, col, QStringLiteral("formcol"), QStringLiteral("5")),
-             QStringLiteral("5"));
+    const QString app = u"Notavo"_qs;
+    QCOMPARE(store.ReadSetting(app, "data-col", "formcol", "5"), u"5"_qs);
 
-    QVERIFY(store.WriteSetting(app, col, QStringLiteral("formcol"), QStringLiteral("8438015")));
-    QVERIFY(store.WriteSetting(app, QStringLiteral("data"), QStringLiteral("firsttime"),
-                               QStringLiteral("0")));
-    QVERIFY(store.WriteSetting(app, col, QStringLiteral("gotcolour"), QStringLiteral("1")));
-    QVERIFY(store.WriteSetting(app, col, QStringLiteral("formcol"), QStringLiteral("255")));
-    QVERIFY(store.WriteSetting(app, QStringLiteral("data-font"), QStringLiteral("fontname"),
-                               QStringLiteral("Odd\\Face\nName")));
-    QCOMPARE(other.ReadSetting(app, col, QStringLiteral("formcol"), QString()),
-             QStringLiteral("255"));
-    QCOMPARE(
-        other.ReadSetting(app, QStringLiteral("data-font"), QStringLiteral("fontname"), QString()),
-        QStringLiteral("Odd\\Face\nName"));
+    QVERIFY(store.WriteSetting(app, "data-col", "formcol", "8438015"));
+    QVERIFY(store.WriteSetting(app, "data", "firsttime", "0"));
+    QVERIFY(store.WriteSetting(app, "data-col", "gotcolour", "1"));
+    QVERIFY(store.WriteSetting(app, "data-col", "formcol", "255"));
+    QVERIFY(store.WriteSetting(app, "data-font", "fontname", "Odd\\Face\nName"));
+    QCOMPARE(other.ReadSetting(app, "data-col", "formcol", {}), u"255"_qs);
+    QCOMPARE(other.ReadSetting(app, "data-font", "fontname", {}), u"Odd\\Face\nName"_qs);
     // Another executable name is another store.
-    QCOMPARE(store.ReadSetting(QStringLiteral("Other"), col, QStringLiteral("formcol"),
-                               QStringLiteral("d")),
-             QStringLiteral("d"));
+    QCOMPARE(store.ReadSetting("Other", "data-col", "formcol", "d"), u"d"_qs);
 
-    QFile file(dir.path() + QStringLiteral("/notavo/Notavo.ini"));
+    QFile file(dir.path() + u"/notavo/Notavo.ini"_qs);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(),
              QByteArray("[data-col]\nformcol=255\ngotcolour=1\n\n[data]\nfirsttime=0\n\n"
@@ -99,11 +82,8 @@ void tst_Settings::readWriteAndFileLayout() {
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("; comment\r\n[Data]\r\n FirstTime = 0\r\n");
     file.close();
-    QCOMPARE(store.ReadSetting(app, QStringLiteral("data"), QStringLiteral("firsttime"),
-                               QStringLiteral("1")),
-             QStringLiteral(" 0"));
-    QVERIFY(store.WriteSetting(app, QStringLiteral("data"), QStringLiteral("firsttime"),
-                               QStringLiteral("1")));
+    QCOMPARE(store.ReadSetting(app, "data", "firsttime", "1"), u" 0"_qs);
+    QVERIFY(store.WriteSetting(app, "data", "firsttime", "1"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("; comment\n[Data]\nfirsttime=1\n"));
     file.close();
@@ -113,24 +93,20 @@ void tst_Settings::readWriteAndFileLayout() {
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("\xEF\xBB\xBF\xEF\xBB\xBF[data]\r\nfirsttime=0\r\n[data]\r\n");
     file.close();
-    const QString data = QStringLiteral("data");
-    QCOMPARE(store.ReadSetting(app, data, QStringLiteral("firsttime"), {}), QStringLiteral("0"));
-    QVERIFY(store.WriteSetting(app, data, QStringLiteral("gotcolour"), QStringLiteral("1")));
-    QCOMPARE(store.ReadSetting(app, data, QStringLiteral("firsttime"), {}), QStringLiteral("0"));
-    QCOMPARE(store.ReadSetting(app, data, QStringLiteral("gotcolour"), {}), QStringLiteral("1"));
+    QCOMPARE(store.ReadSetting(app, "data", "firsttime", {}), u"0"_qs);
+    QVERIFY(store.WriteSetting(app, "data", "gotcolour", "1"));
+    QCOMPARE(store.ReadSetting(app, "data", "firsttime", {}), u"0"_qs);
+    QCOMPARE(store.ReadSetting(app, "data", "gotcolour", {}), u"1"_qs);
 }
 
 void tst_Settings::unwritableStoreFailsCleanly() {
     QTemporaryDir dir;
-    QFile blocker(dir.path() + QStringLiteral("/notavo")); // a file where the folder should be
+    QFile blocker(dir.path() + u"/notavo"_qs); // a file where the folder should be
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     SettingsStore store(dir.path());
-    QVERIFY(!store.WriteSetting(QStringLiteral("Notavo"), QStringLiteral("data"),
-                                QStringLiteral("firsttime"), QStringLiteral("0")));
-    QCOMPARE(store.ReadSetting(QStringLiteral("Notavo"), QStringLiteral("data"),
-                               QStringLiteral("firsttime"), QStringLiteral("1")),
-             QStringLiteral("1"));
+    QVERIFY(!store.WriteSetting("Notavo", "data", "firsttime", "0"));
+    QCOMPARE(store.ReadSetting("Notavo", "data", "firsttime", "1"), u"1"_qs);
 }
 
 QTEST_GUILESS_MAIN(tst_Settings)

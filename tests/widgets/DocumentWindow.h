@@ -20,6 +20,8 @@ struct DocumentWindow {
     void run(const char* action) { w.action(QLatin1String(action))->trigger(); }
     QString name() const { return w.fNameString()->text(); }
     QString location() const { return w.fileDirText()->toPlainText(); }
+    // What the window shows of its document: caption, name, location and status.
+    QStringList shown() const { return {w.windowTitle(), name(), location(), w.statusText()}; }
     // The last message box, or an empty record when none was shown.
     FakeMessageBox::Call lastBox() const {
         return t.messages.calls.isEmpty() ? FakeMessageBox::Call{} : t.messages.calls.last();
@@ -38,10 +40,10 @@ inline void writeBytes(const QString& path, const QByteArray& bytes) {
 }
 
 // Open Custom and Convert File offer seven kinds.
-inline const QString SevenKinds = QStringLiteral(
-    "Notavo Files (*.nv)|*.nv|Text Files (*.txt)|*.txt|DAT File (Data File) (*.dat)|*.dat|"
+inline const QString SevenKinds =
+    u"Notavo Files (*.nv)|*.nv|Text Files (*.txt)|*.txt|DAT File (Data File) (*.dat)|*.dat|"
     "PWN Script (*.pwn)|*.pwn|PWN Include (*.inc)|*.inc|Configuration File (*.cfg)|*.cfg|"
-    "Other (*.*)|*.*");
+    "Other (*.*)|*.*"_qs;
 
 inline const QString AbortedLine =
-    QStringLiteral("\rNotavo has aborted this operation to prevent a fatal crash.");
+    u"\rNotavo has aborted this operation to prevent a fatal crash."_qs;

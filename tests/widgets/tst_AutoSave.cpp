@@ -5,8 +5,10 @@
 #include <QDir>
 #include <QTimer>
 
+using Box = FakeMessageBox::Call;
+
 namespace {
-const QString NoFile = QStringLiteral("AutoSave is on, but there is no file to save. Aborted");
+const QString NoFile = u"AutoSave is on, but there is no file to save. Aborted"_qs;
 }
 
 class tst_AutoSave : public QObject {
@@ -14,10 +16,7 @@ class tst_AutoSave : public QObject {
 private Q_SLOTS:
     void timerAndCheckBox() {
         DocumentWindow f;
-        QTimer* timer = f.w.autosavetimer();
-        QCOMPARE(timer->interval(), 60000);
-        QVERIFY(timer->isActive());
-        QVERIFY(!f.w.autosavecheck()->isChecked());
+        QTimer* timer = f.w.autosavetimer(); // its start state is checked in tst_frmmain
         // A click halfway through the countdown does not move the next tick (shortened here).
         timer->start(1000);
         QSignalSpy ticks(timer, &QTimer::timeout);
@@ -44,13 +43,10 @@ private Q_SLOTS:
         f.t.messages.whileOpen = [&] { f.w.autosavetimerTick(); };
         f.w.autosavetimerTick();
         QCOMPARE(f.t.messages.calls.size(), 1); // no second box from the tick inside it
-        QCOMPARE(f.lastBox().text, NoFile);
-        QCOMPARE(f.lastBox().title, QStringLiteral("Error"));
-        QCOMPARE(f.lastBox().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-        QCOMPARE(f.lastBox().icon, QMessageBox::Critical);
+        QCOMPARE(f.lastBox(), (Box{NoFile, "Error", QMessageBox::Ok, QMessageBox::Critical}));
 
         // A tick inside the save dialog does nothing, then ticks write the same bytes.
-        f.w.txtMain().setText(QStringLiteral("line"));
+        f.w.txtMain().setText(u"line"_qs);
         const QString path = f.path("b.nv");
         f.t.dialogs.queuePath(path);
         f.t.dialogs.whileOpen = [&] { f.w.autosavetimerTick(); };
@@ -61,7 +57,7 @@ private Q_SLOTS:
         for (int i = 0; i < 3; ++i)
             f.w.autosavetimerTick();
         QCOMPARE(bytesOf(path), QByteArray("line\r\n"));
-        QCOMPARE(f.w.statusText(), QStringLiteral("Auto-Saved file to ") + path);
+        QCOMPARE(f.w.statusText(), u"Auto-Saved file to "_qs + path);
         QVERIFY(f.w.statusbarclear()->isActive());
 
         f.w.autosavecheck()->click();
@@ -88,7 +84,7 @@ private Q_SLOTS:
 
     void aFailingWriteIsReportedOnce() {
         DocumentWindow f;
-        QVERIFY(QDir(f.dir.path()).mkdir(QStringLiteral("sub")));
+        QVERIFY(QDir(f.dir.path()).mkdir(u"sub"_qs));
         const QString path = f.path("sub/a.nv");
         f.run("mnuFileNew");
         f.t.dialogs.queuePath(path);
@@ -98,9 +94,9 @@ private Q_SLOTS:
         for (int i = 0; i < 3; ++i)
             f.w.autosavetimerTick();
         QCOMPARE(f.t.messages.calls.size(), 1);
-        QVERIFY(f.lastBox().text.startsWith(QStringLiteral("Error ID: ")));
+        QVERIFY(f.lastBox().text.startsWith(u"Error ID: "_qs));
         QVERIFY(f.lastBox().text.endsWith(AbortedLine));
-        QVERIFY(QDir(f.dir.path()).mkdir(QStringLiteral("sub")));
+        QVERIFY(QDir(f.dir.path()).mkdir(u"sub"_qs));
         f.w.autosavetimerTick();
         QCOMPARE(bytesOf(path), QByteArray("\r\n"));
         QVERIFY(QDir(f.path("sub")).removeRecursively());

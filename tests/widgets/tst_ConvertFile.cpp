@@ -1,13 +1,15 @@
 #include "app/EditingBox.h"
 #include "widgets/DocumentWindow.h"
 
+using Box = FakeMessageBox::Call;
+
 class tst_ConvertFile : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void convertsAndLeavesTheDocumentInHand() {
         DocumentWindow f;
         f.run("mnuFileNew");
-        f.w.txtMain().setText(QStringLiteral("mine"));
+        f.w.txtMain().setText(u"mine"_qs);
         const QString doc = f.path("doc.nv");
         f.t.dialogs.queuePath(doc);
         f.run("mnuFileSave");
@@ -19,21 +21,17 @@ private Q_SLOTS:
         const auto& calls = f.t.dialogs.calls;
         QCOMPARE(calls.size(), 3);
         QCOMPARE(calls[1].kind, FakeCommonDialog::Open);
-        QCOMPARE(calls[1].title,
-                 QStringLiteral("Notavo | Convert File | Choose file to be converted"));
+        QCOMPARE(calls[1].title, u"Notavo | Convert File | Choose file to be converted"_qs);
         QCOMPARE(calls[1].filter, SevenKinds);
         QCOMPARE(calls[2].kind, FakeCommonDialog::Save);
-        QCOMPARE(calls[2].title,
-                 QStringLiteral("Notavo | Convert File | Choose where to save converted file"));
+        QCOMPARE(calls[2].title, u"Notavo | Convert File | Choose where to save converted file"_qs);
         QCOMPARE(calls[2].filter, SevenKinds);
         QCOMPARE(bytesOf(f.path("out.txt")), QByteArray("a\r\nb\r\n"));
-        QCOMPARE(f.lastBox().text, QStringLiteral("Sucess! Converted 'src.nv' to 'out.txt'"));
-        QCOMPARE(f.lastBox().title, QStringLiteral("Notavo"));
-        QCOMPARE(f.lastBox().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-        QCOMPARE(f.lastBox().icon, QMessageBox::NoIcon);
-        QCOMPARE(f.w.txtMain().text(), QStringLiteral("mine"));
-        QCOMPARE(f.w.windowTitle(), QStringLiteral("doc.nv - Notavo"));
-        QCOMPARE(f.w.statusText(), QStringLiteral("Saved file to ") + doc);
+        QCOMPARE(f.lastBox(), (Box{"Sucess! Converted 'src.nv' to 'out.txt'", "Notavo",
+                                   QMessageBox::Ok, QMessageBox::NoIcon}));
+        QCOMPARE(f.w.txtMain().text(), u"mine"_qs);
+        QCOMPARE(f.w.windowTitle(), u"doc.nv - Notavo"_qs);
+        QCOMPARE(f.w.statusText(), u"Saved file to "_qs + doc);
         f.run("mnuFileSave");
         QCOMPARE(bytesOf(doc), QByteArray("mine\r\n"));
     }
@@ -76,8 +74,8 @@ private Q_SLOTS:
         f.t.dialogs.queuePath(f.path("missing.nv"));
         f.run("mnuConvertFile");
         QCOMPARE(f.t.messages.calls.size(), 1);
-        QVERIFY(f.lastBox().text.startsWith(QStringLiteral("Error ID: 53\r")));
-        QCOMPARE(f.lastBox().title, QStringLiteral("Error"));
+        QVERIFY(f.lastBox().text.startsWith(u"Error ID: 53\r"_qs));
+        QCOMPARE(f.lastBox().title, u"Error"_qs);
         QCOMPARE(f.t.dialogs.calls.size(), 4); // no save dialog after the failed read
     }
 };

@@ -4,13 +4,16 @@
 
 #include <QCheckBox>
 
+using Box = FakeMessageBox::Call;
+
 using Kind = FakeCommonDialog::Kind;
 
 namespace {
-const QString NotavoFilter = QStringLiteral("Notavo Files (*.nv)|*.nv");
-const QString SixKinds = QStringLiteral(
-    "Notavo Files (*.nv)|*.nv|Text Files (*.txt)|*.txt|DAT File (Data File) (*.dat)|*.dat|"
-    "PWN Script (*.pwn)|*.pwn|PWN Include (*.inc)|*.inc|Other (*.*)|*.*");
+const QStringList NewFile = {"New File - Notavo", "Not saved", "Not saved", "New file started"};
+const QString NotavoFilter = u"Notavo Files (*.nv)|*.nv"_qs;
+const QString SixKinds =
+    u"Notavo Files (*.nv)|*.nv|Text Files (*.txt)|*.txt|DAT File (Data File) (*.dat)|*.dat|"
+    "PWN Script (*.pwn)|*.pwn|PWN Include (*.inc)|*.inc|Other (*.*)|*.*"_qs;
 
 void checkDialog(const FakeCommonDialog& d, Kind kind, const QString& title,
                  const QString& filter) {
@@ -24,11 +27,11 @@ void checkDialog(const FakeCommonDialog& d, Kind kind, const QString& title,
 void checkWriteReport(const DocumentWindow& f, const QString& path) {
     const auto expected = replaceFile(path, "x");
     QVERIFY(expected.has_value());
-    QCOMPARE(f.lastBox().title, QStringLiteral("Error"));
+    QCOMPARE(f.lastBox().title, u"Error"_qs);
     QCOMPARE(f.lastBox().icon, QMessageBox::Critical);
     QCOMPARE(f.lastBox().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-    QVERIFY(f.lastBox().text.startsWith(QStringLiteral("Error ID: ") +
-                                        QString::number(expected->number) + u'\r'));
+    QVERIFY(
+        f.lastBox().text.startsWith(u"Error ID: "_qs + QString::number(expected->number) + u'\r'));
     QVERIFY(f.lastBox().text.endsWith(AbortedLine));
 }
 } // namespace
@@ -38,21 +41,18 @@ class tst_FileCommands : public QObject {
 private Q_SLOTS:
     void newFromAnyState() {
         DocumentWindow f;
-        f.w.toolbarClick(QStringLiteral("NewFile"));
-        QCOMPARE(f.w.windowTitle(), QStringLiteral("New File - Notavo"));
+        f.w.toolbarClick(u"NewFile"_qs);
         QVERIFY(f.w.txtMain().isEnabled());
         QCOMPARE(f.w.txtMain().text(), QString());
-        QCOMPARE(f.w.statusText(), QStringLiteral("New file started"));
-        QCOMPARE(f.name(), QStringLiteral("Not saved"));
-        QCOMPARE(f.location(), QStringLiteral("Not saved"));
+        QCOMPARE(f.shown(), NewFile);
         f.t.dialogs.queuePath(f.path("a.nv"));
         f.run("mnuFileSave");
-        f.w.txtMain().setText(QStringLiteral("text"));
+        f.w.txtMain().setText(u"text"_qs);
         f.run("mnuFileNew");
         QCOMPARE(f.w.txtMain().text(), QString());
         QVERIFY(!f.w.hasSavePath);
         QCOMPARE(f.w.savePath, QString());
-        QCOMPARE(f.w.windowTitle(), QStringLiteral("New File - Notavo"));
+        QCOMPARE(f.w.windowTitle(), u"New File - Notavo"_qs);
     }
 
     void saveFirstThroughDialogThenWithout() {
@@ -61,29 +61,20 @@ private Q_SLOTS:
         const QString path = f.path("empty.nv");
         f.t.dialogs.queuePath(path);
         f.run("mnuFileSave");
-        checkDialog(f.t.dialogs, Kind::Save, QStringLiteral("Notavo | Save File"), NotavoFilter);
+        checkDialog(f.t.dialogs, Kind::Save, u"Notavo | Save File"_qs, NotavoFilter);
         QCOMPARE(bytesOf(path), QByteArray("\r\n"));
         QVERIFY(f.w.hasSavePath);
         QCOMPARE(f.w.savePath, path);
-        QCOMPARE(f.name(), QStringLiteral("empty.nv"));
-        QCOMPARE(f.location(), path);
-        QCOMPARE(f.w.windowTitle(), QStringLiteral("empty.nv - Notavo"));
-        QCOMPARE(f.w.statusText(), QStringLiteral("Saved file to ") + path);
+        QCOMPARE(f.shown(),
+                 QStringList({"empty.nv - Notavo", "empty.nv", path, "Saved file to " + path}));
 
-        f.w.txtMain().setText(QStringLiteral("Grüße\n€ 5"));
-        f.w.toolbarClick(QStringLiteral("Save"));
+        f.w.txtMain().setText(u"Grüße\n€ 5"_qs);
+        f.w.toolbarClick(u"Save"_qs);
         QCOMPARE(f.t.dialogs.calls.size(), 1);
         QCOMPARE(bytesOf(path), QByteArray("Gr\xc3\xbc\xc3\x9f"
                                            "e\r\n\xe2\x82\xac 5\r\n"));
-        QCOMPARE(f.w.statusText(), QStringLiteral("Auto-Saved file to ") + path);
-        QCOMPARE(f.w.windowTitle(), QStringLiteral("empty.nv - Notavo"));
-
-        // The remembered file has gone to a missing folder: reported, nothing else changes.
-        f.w.savePath = f.path("gone/empty.nv");
-        f.w.statusbarclearTick();
-        f.run("mnuFileSave");
-        checkWriteReport(f, f.w.savePath);
-        QCOMPARE(f.w.statusText(), QStringLiteral("Ready"));
+        QCOMPARE(f.shown(), QStringList({"empty.nv - Notavo", "empty.nv", path,
+                                         "Auto-Saved file to " + path}));
     }
 
     void saveCancelledOrFailing() {
@@ -92,46 +83,41 @@ private Q_SLOTS:
         f.t.dialogs.queueCancel();
         f.run("mnuFileSave");
         QVERIFY(!f.w.hasSavePath);
-        QCOMPARE(f.name(), QStringLiteral("Not saved"));
+        QCOMPARE(f.name(), u"Not saved"_qs);
         QVERIFY(f.t.messages.calls.isEmpty());
 
-        f.w.txtMain().setText(QStringLiteral("keep"));
+        f.w.txtMain().setText(u"keep"_qs);
         const QString path = f.path("missing/doc.nv");
         f.t.dialogs.queuePath(path);
         f.run("mnuFileSave");
         checkWriteReport(f, path);
         QVERIFY(f.w.hasSavePath);
         QCOMPARE(f.w.savePath, path);
-        QCOMPARE(f.name(), QStringLiteral("doc.nv"));
-        QCOMPARE(f.location(), path);
-        QCOMPARE(f.w.windowTitle(), QStringLiteral("New File - Notavo"));
-        QCOMPARE(f.w.statusText(), QStringLiteral("New file started"));
-        QCOMPARE(f.w.txtMain().text(), QStringLiteral("keep"));
+        QCOMPARE(f.shown(), QStringList({"New File - Notavo", "doc.nv", path, "New file started"}));
+        QCOMPARE(f.w.txtMain().text(), u"keep"_qs);
     }
 
     void saveAsMovesTheLocationAndSaveCustomAddsNoExtension() {
         DocumentWindow f;
         f.run("mnuFileNew");
-        f.w.txtMain().setText(QStringLiteral("one"));
+        f.w.txtMain().setText(u"one"_qs);
         f.t.dialogs.queuePath(f.path("a.nv"));
         f.run("mnuFileSave");
         f.t.dialogs.queuePath(f.path("b.nv"));
         f.run("mnuFileSaveas");
-        checkDialog(f.t.dialogs, Kind::Save, QStringLiteral("Notavo | Save File"), NotavoFilter);
-        QCOMPARE(f.w.windowTitle(), QStringLiteral("b.nv - Notavo"));
-        QCOMPARE(f.name(), QStringLiteral("b.nv"));
-        f.w.txtMain().setText(QStringLiteral("two"));
+        checkDialog(f.t.dialogs, Kind::Save, u"Notavo | Save File"_qs, NotavoFilter);
+        QCOMPARE(f.shown().mid(0, 2), QStringList({"b.nv - Notavo", "b.nv"}));
+        f.w.txtMain().setText(u"two"_qs);
         f.run("mnuFileSave");
         QCOMPARE(bytesOf(f.path("a.nv")), QByteArray("one\r\n"));
         QCOMPARE(bytesOf(f.path("b.nv")), QByteArray("two\r\n"));
 
         f.t.dialogs.queuePath(f.path("notes"));
         f.run("mnuFileSaveasCustom");
-        checkDialog(f.t.dialogs, Kind::Save, QStringLiteral("Notavo | Save File As Custom"),
-                    SixKinds);
+        checkDialog(f.t.dialogs, Kind::Save, u"Notavo | Save File As Custom"_qs, SixKinds);
         QCOMPARE(bytesOf(f.path("notes")), QByteArray("two\r\n"));
-        QCOMPARE(f.name(), QStringLiteral("notes"));
-        QCOMPARE(f.w.statusText(), QStringLiteral("Saved file to ") + f.path("notes"));
+        QCOMPARE(f.shown(), QStringList({"notes - Notavo", "notes", f.path("notes"),
+                                         "Saved file to " + f.path("notes")}));
 
         // A failing Save As has moved the location but not the name or the title.
         const QString bad = f.path("nowhere/c.nv");
@@ -139,9 +125,7 @@ private Q_SLOTS:
         f.run("mnuFileSaveas");
         checkWriteReport(f, bad);
         QCOMPARE(f.w.savePath, bad);
-        QCOMPARE(f.location(), bad);
-        QCOMPARE(f.name(), QStringLiteral("notes"));
-        QCOMPARE(f.w.windowTitle(), QStringLiteral("notes - Notavo"));
+        QCOMPARE(f.shown().mid(0, 3), QStringList({"notes - Notavo", "notes", bad}));
     }
 
     void openAndSaveKeepsTheBytes() {
@@ -152,13 +136,10 @@ private Q_SLOTS:
         const QString path = f.path("f.nv");
         writeBytes(path, "x\r\ny\r\n");
         f.t.dialogs.queuePath(path);
-        f.w.toolbarClick(QStringLiteral("Open"));
-        checkDialog(f.t.dialogs, Kind::Open, QStringLiteral("Notavo | Open File"), NotavoFilter);
-        QCOMPARE(f.w.txtMain().text(), QStringLiteral("x\ny"));
-        QCOMPARE(f.w.windowTitle(), QStringLiteral("f.nv - Notavo"));
-        QCOMPARE(f.location(), path);
-        QCOMPARE(f.name(), QStringLiteral("f.nv"));
-        QCOMPARE(f.w.statusText(), QStringLiteral("Opened file: ") + path);
+        f.w.toolbarClick(u"Open"_qs);
+        checkDialog(f.t.dialogs, Kind::Open, u"Notavo | Open File"_qs, NotavoFilter);
+        QCOMPARE(f.w.txtMain().text(), u"x\ny"_qs);
+        QCOMPARE(f.shown(), QStringList({"f.nv - Notavo", "f.nv", path, "Opened file: " + path}));
         QCOMPARE(f.w.savePath, path);
         f.run("mnuFileSave");
         f.run("mnuFileSave");
@@ -169,32 +150,29 @@ private Q_SLOTS:
         writeBytes(empty, "");
         f.t.dialogs.queuePath(empty);
         f.run("mnuOpenCustom");
-        checkDialog(f.t.dialogs, Kind::Open, QStringLiteral("Notavo | Open File"), SevenKinds);
+        checkDialog(f.t.dialogs, Kind::Open, u"Notavo | Open File"_qs, SevenKinds);
         QCOMPARE(f.w.txtMain().text(), QString());
-        QCOMPARE(f.w.windowTitle(), QStringLiteral("empty.txt - Notavo"));
+        QCOMPARE(f.w.windowTitle(), u"empty.txt - Notavo"_qs);
     }
 
     void openFailingOrCancelledChangesNothing() {
         DocumentWindow f;
         f.run("mnuFileNew");
-        f.w.txtMain().setText(QStringLiteral("in hand"));
+        f.w.txtMain().setText(u"in hand"_qs);
         f.t.dialogs.queueCancel();
         f.run("mnuFileOpen");
         const QString missing = f.path("missing.nv");
         f.t.dialogs.queuePath(missing);
         f.run("mnuFileOpen");
         QCOMPARE(f.t.messages.calls.size(), 1);
-        QCOMPARE(f.lastBox().title, QStringLiteral("Error"));
+        QCOMPARE(f.lastBox().title, u"Error"_qs);
         QCOMPARE(f.lastBox().icon, QMessageBox::Critical);
-        QVERIFY(f.lastBox().text.startsWith(QStringLiteral("Error ID: 53\r")));
+        QVERIFY(f.lastBox().text.startsWith(u"Error ID: 53\r"_qs));
         QVERIFY(f.lastBox().text.contains(missing));
         QVERIFY(f.lastBox().text.endsWith(AbortedLine));
-        QCOMPARE(f.w.txtMain().text(), QStringLiteral("in hand"));
-        QCOMPARE(f.w.windowTitle(), QStringLiteral("New File - Notavo"));
-        QCOMPARE(f.name(), QStringLiteral("Not saved"));
-        QCOMPARE(f.location(), QStringLiteral("Not saved"));
+        QCOMPARE(f.w.txtMain().text(), u"in hand"_qs);
+        QCOMPARE(f.shown(), NewFile);
         QVERIFY(!f.w.hasSavePath);
-        QCOMPARE(f.w.statusText(), QStringLiteral("New file started"));
     }
 
     void clear() {
@@ -204,24 +182,19 @@ private Q_SLOTS:
         f.run("mnuFileSave");
         const QString target = f.path("target.nv");
         writeBytes(target, "before\r\n");
-        f.w.txtMain().setText(QStringLiteral("after"));
+        f.w.txtMain().setText(u"after"_qs);
         f.t.messages.answers << QMessageBox::Yes;
         f.t.dialogs.queuePath(target);
         f.run("mnuFileClear");
-        QCOMPARE(f.t.messages.calls.first().text, QStringLiteral("Do you want to save first?"));
-        QCOMPARE(f.t.messages.calls.first().title, QStringLiteral("Save"));
-        QCOMPARE(f.t.messages.calls.first().buttons, QMessageBox::Yes | QMessageBox::No);
-        QCOMPARE(f.t.messages.calls.first().icon, QMessageBox::Question);
-        checkDialog(f.t.dialogs, Kind::Save, QStringLiteral("Notavo | Save File"),
-                    QStringLiteral("*.nv|*.nv"));
+        QCOMPARE(f.t.messages.calls.first(),
+                 (Box{"Do you want to save first?", "Save", QMessageBox::Yes | QMessageBox::No,
+                      QMessageBox::Question}));
+        checkDialog(f.t.dialogs, Kind::Save, u"Notavo | Save File"_qs, u"*.nv|*.nv"_qs);
         QCOMPARE(bytesOf(target), QByteArray("before\r\nafter\r\n"));
         QCOMPARE(f.w.txtMain().text(), QString());
-        QCOMPARE(f.w.windowTitle(), QStringLiteral("Notavo"));
         QVERIFY(!f.w.hasSavePath);
         QCOMPARE(f.w.savePath, QString());
-        QCOMPARE(f.w.statusText(), QStringLiteral("Cleared"));
-        QCOMPARE(f.name(), QStringLiteral("No file loaded"));
-        QCOMPARE(f.location(), QStringLiteral("No file loaded"));
+        QCOMPARE(f.shown(), QStringList({"Notavo", "No file loaded", "No file loaded", "Cleared"}));
     }
 
     void clearCancelledNoOrFailing() {
@@ -234,10 +207,8 @@ private Q_SLOTS:
         f.t.dialogs.queueCancel();
         f.run("mnuFileClear");
         QCOMPARE(f.w.txtMain().text(), QString());
-        QCOMPARE(f.w.windowTitle(), QStringLiteral("doc.nv - Notavo"));
-        QCOMPARE(f.name(), QStringLiteral("doc.nv"));
-        QCOMPARE(f.location(), path);
-        QCOMPARE(f.w.statusText(), QStringLiteral("Opened file: ") + path);
+        QCOMPARE(f.shown(),
+                 QStringList({"doc.nv - Notavo", "doc.nv", path, "Opened file: " + path}));
         QCOMPARE(bytesOf(path), QByteArray("doc\r\n"));
         // The emptied box must never be written over the file by Save or auto-save.
         QVERIFY(!f.w.hasSavePath);
@@ -247,23 +218,22 @@ private Q_SLOTS:
         QCOMPARE(bytesOf(path), QByteArray("doc\r\n"));
         f.t.dialogs.queueCancel();
         f.run("mnuFileSave");
-        QCOMPARE(f.t.dialogs.calls.last().title, QStringLiteral("Notavo | Save File"));
+        QCOMPARE(f.t.dialogs.calls.last().title, u"Notavo | Save File"_qs);
         QCOMPARE(bytesOf(path), QByteArray("doc\r\n"));
 
-        f.w.txtMain().setText(QStringLiteral("unsaved"));
+        f.w.txtMain().setText(u"unsaved"_qs);
         const QString bad = f.path("nowhere/x.nv");
         f.t.messages.answers << QMessageBox::Yes;
         f.t.dialogs.queuePath(bad);
         f.run("mnuFileClear");
-        QVERIFY(f.lastBox().text.startsWith(QStringLiteral("Error ID: ")));
-        QCOMPARE(f.w.txtMain().text(), QStringLiteral("unsaved")); // not lost unsaved
+        QVERIFY(f.lastBox().text.startsWith(u"Error ID: "_qs));
+        QCOMPARE(f.w.txtMain().text(), u"unsaved"_qs); // not lost unsaved
 
         f.t.messages.answers << QMessageBox::No;
         f.run("mnuFileClear");
         QCOMPARE(f.w.txtMain().text(), QString());
-        QCOMPARE(f.w.windowTitle(), QStringLiteral("doc.nv - Notavo"));
-        QCOMPARE(f.name(), QStringLiteral("No file loaded"));
-        QCOMPARE(f.location(), QStringLiteral("No file loaded"));
+        QCOMPARE(f.shown().mid(0, 3),
+                 QStringList({"doc.nv - Notavo", "No file loaded", "No file loaded"}));
         QVERIFY(!f.w.hasSavePath);
         QCOMPARE(f.w.savePath, path);
         const qsizetype dialogs = f.t.dialogs.calls.size();

@@ -51,18 +51,18 @@ class tst_FileAssociation : public QObject {
     QString data;
     QString config;
 
-    QString entryPath() const { return data + QStringLiteral("/applications/notavo-nv.desktop"); }
+    QString entryPath() const { return data + u"/applications/notavo-nv.desktop"_qs; }
 
 private Q_SLOTS:
     void init() {
         QVERIFY(home.isValid());
-        data = home.filePath(QStringLiteral("data"));
-        config = home.filePath(QStringLiteral("config"));
+        data = home.filePath(u"data"_qs);
+        config = home.filePath(u"config"_qs);
         QDir().mkpath(config);
         qputenv("HOME", QFile::encodeName(home.path()));
         qputenv("XDG_DATA_HOME", QFile::encodeName(data));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
-        qputenv("XDG_CACHE_HOME", QFile::encodeName(home.filePath(QStringLiteral("cache"))));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(home.filePath(u"cache"_qs)));
         // xdg-mime then answers from the freedesktop files, not from a desktop's own tool.
         for (const char* name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
                                  "GNOME_DESKTOP_SESSION_ID", "XDG_SESSION_DESKTOP"})
@@ -76,48 +76,38 @@ private Q_SLOTS:
         t.platform.fileTypes = &registry;
         frmFirstTime window(t.platform, t.settings);
         window.load();
-        window.addextensions()->click();
-        QVERIFY(window.addextensions()->isChecked());
-        QVERIFY(!window.addextensions()->isEnabled());
+        window.addextensions()->click(); // the box itself is checked in tst_frmfirsttime
         QVERIFY(t.messages.calls.isEmpty());
 
         const QString entry = readText(entryPath());
         const QString folder = QCoreApplication::applicationDirPath();
-        QCOMPARE(lineOf(entry, QStringLiteral("Exec")),
-                 QLatin1Char('"') + folder + QStringLiteral("/tst_fileassociation\""));
-        QCOMPARE(lineOf(entry, QStringLiteral("Icon")),
-                 folder + QStringLiteral("/notavo_logo.ico"));
-        QCOMPARE(lineOf(entry, QStringLiteral("MimeType")),
-                 QStringLiteral("application/x-notavo;"));
-        QCOMPARE(lineOf(entry, QStringLiteral("Comment")), QStringLiteral("Notavo Protocol File"));
-        const QString mime = readText(data + QStringLiteral("/mime/packages/notavo.xml"));
+        QCOMPARE(lineOf(entry, u"Exec"_qs),
+                 QLatin1Char('"') + folder + u"/tst_fileassociation\""_qs);
+        QCOMPARE(lineOf(entry, u"Icon"_qs), folder + u"/notavo_logo.ico"_qs);
+        QCOMPARE(lineOf(entry, u"MimeType"_qs), u"application/x-notavo;"_qs);
+        QCOMPARE(lineOf(entry, u"Comment"_qs), u"Notavo Protocol File"_qs);
+        const QString mime = readText(data + u"/mime/packages/notavo.xml"_qs);
         QVERIFY(mime.contains(QLatin1String("<comment>Notavo Text File</comment>")));
         QVERIFY(mime.contains(QLatin1String("<glob pattern=\"*.nv\"/>")));
 
-        QCOMPARE(runTool(QStringLiteral("desktop-file-validate"), {entryPath()}).output, QString());
-        QFile document(home.filePath(QStringLiteral("some.nv")));
+        QCOMPARE(runTool(u"desktop-file-validate"_qs, {entryPath()}).output, QString());
+        QFile document(home.filePath(u"some.nv"_qs));
         QVERIFY(document.open(QIODevice::WriteOnly));
         document.write("phone 555 0100\r\n");
         document.close();
-        QCOMPARE(runTool(QStringLiteral("xdg-mime"),
-                         {QStringLiteral("query"), QStringLiteral("filetype"), document.fileName()})
+        QCOMPARE(runTool(u"xdg-mime"_qs, {u"query"_qs, u"filetype"_qs, document.fileName()}).output,
+                 u"application/x-notavo"_qs);
+        QCOMPARE(runTool(u"xdg-mime"_qs, {u"query"_qs, u"default"_qs, u"application/x-notavo"_qs})
                      .output,
-                 QStringLiteral("application/x-notavo"));
-        QCOMPARE(
-            runTool(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
-                                                 QStringLiteral("application/x-notavo")})
-                .output,
-            QStringLiteral("notavo-nv.desktop"));
+                 u"notavo-nv.desktop"_qs);
 
         // A later association rewrites everything with the folder of that moment.
-        associateDocumentType(t.platform, QStringLiteral("/opt/Notavo Folder/notavo"));
+        associateDocumentType(t.platform, u"/opt/Notavo Folder/notavo"_qs);
         const QString again = readText(entryPath());
-        QCOMPARE(lineOf(again, QStringLiteral("Exec")),
-                 QStringLiteral("\"/opt/Notavo Folder/notavo\""));
-        QCOMPARE(lineOf(again, QStringLiteral("Icon")),
-                 QStringLiteral("/opt/Notavo Folder/notavo_logo.ico"));
-        QCOMPARE(runTool(QStringLiteral("desktop-file-validate"), {entryPath()}).output, QString());
-        QCOMPARE(readText(config + QStringLiteral("/mimeapps.list"))
+        QCOMPARE(lineOf(again, u"Exec"_qs), u"\"/opt/Notavo Folder/notavo\""_qs);
+        QCOMPARE(lineOf(again, u"Icon"_qs), u"/opt/Notavo Folder/notavo_logo.ico"_qs);
+        QCOMPARE(runTool(u"desktop-file-validate"_qs, {entryPath()}).output, QString());
+        QCOMPARE(readText(config + u"/mimeapps.list"_qs)
                      .count(QLatin1String("application/x-notavo=notavo-nv.desktop;")),
                  2);
     }
@@ -127,10 +117,10 @@ private Q_SLOTS:
         // program at exactly that path. ('%' is left out here: GLib 2.74 looks for the program
         // before it turns "%%" back into '%', so it refuses such an entry; the unit test reads
         // "%%" back by the desktop entry rules.)
-        const QString folder = home.filePath(QStringLiteral("My \"odd\" $HOME `x` \\ dir;|&<*>"));
+        const QString folder = home.filePath(u"My \"odd\" $HOME `x` \\ dir;|&<*>"_qs);
         QVERIFY(QDir().mkpath(folder));
-        const QString program = folder + QStringLiteral("/notavo");
-        const QString record = home.filePath(QStringLiteral("started-as"));
+        const QString program = folder + u"/notavo"_qs;
+        const QString record = home.filePath(u"started-as"_qs);
         QFile script(program);
         QVERIFY(script.open(QIODevice::WriteOnly));
         script.write("#!/bin/sh\nprintf '%s' \"$0\" > \"$NOTAVO_RECORD\"\n");
@@ -142,17 +132,16 @@ private Q_SLOTS:
         LinuxFileTypeRegistry registry;
         t.platform.fileTypes = &registry;
         associateDocumentType(t.platform, program);
-        QCOMPARE(runTool(QStringLiteral("desktop-file-validate"), {entryPath()}).output, QString());
-        QCOMPARE(runTool(QStringLiteral("gio"), {QStringLiteral("launch"), entryPath()}).exitCode,
-                 0);
+        QCOMPARE(runTool(u"desktop-file-validate"_qs, {entryPath()}).output, QString());
+        QCOMPARE(runTool(u"gio"_qs, {u"launch"_qs, entryPath()}).exitCode, 0);
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 10000);
         QTRY_COMPARE_WITH_TIMEOUT(readText(record), program, 5000);
 
         // A line break cannot be put into Exec: that entry is not written, the old one stays.
-        associateDocumentType(t.platform, home.filePath(QStringLiteral("two\nlines/notavo")));
-        QCOMPARE(lineOf(readText(entryPath()), QStringLiteral("Icon")),
+        associateDocumentType(t.platform, home.filePath(u"two\nlines/notavo"_qs));
+        QCOMPARE(lineOf(readText(entryPath()), u"Icon"_qs),
                  QString(folder).replace(QLatin1String("\\"), QLatin1String("\\\\")) +
-                     QStringLiteral("/notavo_logo.ico"));
+                     u"/notavo_logo.ico"_qs);
     }
 
     void unwritableDataFolderWritesNothing() {
@@ -167,16 +156,12 @@ private Q_SLOTS:
         QSignalSpy started(&window, &frmFirstTime::startMain);
         window.load();
         window.addextensions()->click();
-        QVERIFY(!window.addextensions()->isEnabled());
         QVERIFY(QFileInfo(data).isFile());
         QCOMPARE(QFileInfo(data).size(), 0);
-        QVERIFY(!QFile::exists(config + QStringLiteral("/mimeapps.list")));
+        QVERIFY(!QFile::exists(config + u"/mimeapps.list"_qs));
         QVERIFY(t.messages.calls.isEmpty());
-        window.cStartNotavo()->click();
+        window.cStartNotavo()->click(); // the failure does not hold up the start
         QCOMPARE(started.size(), 1);
-        QVERIFY(!window.isVisible());
-        QCOMPARE(t.setting(QStringLiteral("data"), QStringLiteral("firsttime")),
-                 QStringLiteral("0"));
     }
 };
 

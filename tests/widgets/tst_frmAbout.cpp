@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using Box = FakeMessageBox::Call;
+
 class tst_frmAbout : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -18,36 +20,36 @@ private Q_SLOTS:
 };
 
 namespace {
-const QString InfoKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
-const QString LocationKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
-const QString Unavailable = QStringLiteral("System Information Is Unavailable At This Time");
+const QString InfoKey = u"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"_qs;
+const QString LocationKey = u"SOFTWARE\\Microsoft\\Shared Tools Location"_qs;
+const QString Unavailable = u"System Information Is Unavailable At This Time"_qs;
 } // namespace
 
 void tst_frmAbout::contentAndKeys() {
     TestPlatform t;
     frmMain w(t.platform, t.settings);
     w.show();
-    w.action(QStringLiteral("mnuAbout"))->trigger();
+    w.action(u"mnuAbout"_qs)->trigger();
     auto* about = w.findChild<frmAbout*>();
     QVERIFY(about && about->isVisible());
     QVERIFY(!about->isModal());
-    QCOMPARE(about->windowTitle(), QStringLiteral("About Notavo"));
-    QCOMPARE(about->lblTitle()->text(), QStringLiteral("Notavo"));
-    QCOMPARE(about->lblVersion()->text(), QStringLiteral("Version 1.5.0"));
+    QCOMPARE(about->windowTitle(), u"About Notavo"_qs);
+    QCOMPARE(about->lblTitle()->text(), u"Notavo"_qs);
+    QCOMPARE(about->lblVersion()->text(), u"Version 1.5.0"_qs);
     QCOMPARE(about->lblDescription()->text(),
-             QStringLiteral("Notavo is an easy to use note pad, to store snippets, phone numbers, "
-                            "email addresses, all kinds of information."));
+             u"Notavo is an easy to use note pad, to store snippets, phone numbers, "
+             "email addresses, all kinds of information."_qs);
     QCOMPARE(about->size(), QSize(twips(5100), twips(2490)));
-    QCOMPARE(about->cmdOK()->text(), QStringLiteral("OK"));
-    QCOMPARE(about->cmdSysInfo()->text(), QStringLiteral("&System Info..."));
+    QCOMPARE(about->cmdOK()->text(), u"OK"_qs);
+    QCOMPARE(about->cmdSysInfo()->text(), u"&System Info..."_qs);
     QVERIFY(about->cmdOK()->isDefault());
     QCOMPARE(about->cmdOK()->nextInFocusChain(), about->cmdSysInfo());
 
-    w.action(QStringLiteral("mnuAbout"))->trigger(); // the same box comes forward
+    w.action(u"mnuAbout"_qs)->trigger(); // the same box comes forward
     QCOMPARE(w.findChildren<frmAbout*>().size(), 1);
 
     for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
-        w.action(QStringLiteral("mnuAbout"))->trigger();
+        w.action(u"mnuAbout"_qs)->trigger();
         QPointer<frmAbout> box = w.findChild<frmAbout*>();
         QVERIFY(box);
         QApplication::setActiveWindow(box);
@@ -66,17 +68,14 @@ void tst_frmAbout::systemInformation() {
     // Nothing in the registry.
     about.cmdSysInfo()->click();
     QCOMPARE(t.shell.started, QStringList());
-    QCOMPARE(t.messages.calls.size(), 1);
-    QCOMPARE(t.messages.calls.at(0).text, Unavailable);
-    QCOMPARE(t.messages.calls.at(0).title, QStringLiteral("Notavo"));
-    QCOMPARE(t.messages.calls.at(0).icon, QMessageBox::NoIcon);
-    QCOMPARE(t.messages.calls.at(0).buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(t.messages.calls,
+             QList({Box{Unavailable, "Notavo", QMessageBox::Ok, QMessageBox::NoIcon}}));
 
     // A PATH value naming a program that cannot be started.
-    t.registry.setString(InfoKey, QStringLiteral("PATH"), "/nowhere/hardinfo", true);
+    t.registry.setString(InfoKey, u"PATH"_qs, "/nowhere/hardinfo", true);
     t.shell.startSucceeds = false;
     about.cmdSysInfo()->click();
-    QCOMPARE(t.shell.started, QStringList{QStringLiteral("/nowhere/hardinfo")});
+    QCOMPARE(t.shell.started, QStringList{u"/nowhere/hardinfo"_qs});
     QCOMPARE(t.messages.calls.size(), 2);
     t.shell.startSucceeds = true;
     about.cmdSysInfo()->click();
@@ -86,12 +85,11 @@ void tst_frmAbout::systemInformation() {
     QTemporaryDir folder;
     t.registry.keys.clear();
     t.shell.started.clear();
-    t.registry.setString(LocationKey, QStringLiteral("MSINFO"), QFile::encodeName(folder.path()),
-                         false);
+    t.registry.setString(LocationKey, u"MSINFO"_qs, QFile::encodeName(folder.path()), false);
     about.cmdSysInfo()->click();
     QCOMPARE(t.shell.started, QStringList());
     QCOMPARE(t.messages.calls.size(), 3);
-    QFile program(folder.filePath(QStringLiteral("MSINFO32.EXE")));
+    QFile program(folder.filePath(u"MSINFO32.EXE"_qs));
     QVERIFY(program.open(QIODevice::WriteOnly));
     program.close();
     about.cmdSysInfo()->click();

@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QtTest>
 
+using Box = FakeMessageBox::Call;
+
 class tst_frmBugReport : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -19,7 +21,7 @@ private Q_SLOTS:
 
 namespace {
 frmBugReport* openReport(frmMain& w) {
-    w.action(QStringLiteral("mnuHelpR_A_B"))->trigger();
+    w.action(u"mnuHelpR_A_B"_qs)->trigger();
     for (QWidget* top : QApplication::topLevelWidgets())
         if (auto* report = qobject_cast<frmBugReport*>(top); report && report->isVisible())
             return report;
@@ -33,12 +35,12 @@ void tst_frmBugReport::windowAndTabOrder() {
     w.show();
     frmBugReport* report = openReport(w);
     QVERIFY(report);
-    QCOMPARE(report->windowTitle(), QStringLiteral("Report A Bug"));
+    QCOMPARE(report->windowTitle(), u"Report A Bug"_qs);
     QVERIFY(!report->parentWidget());
     QVERIFY(report->windowFlags().testFlag(Qt::Tool));
     QCOMPARE(report->minimumSize(), report->maximumSize());
-    QCOMPARE(report->cmdContinue()->text(), QStringLiteral("Continue"));
-    QCOMPARE(report->cmdWhy()->text(), QStringLiteral("Why?"));
+    QCOMPARE(report->cmdContinue()->text(), u"Continue"_qs);
+    QCOMPARE(report->cmdWhy()->text(), u"Why?"_qs);
     QCOMPARE(report->txtBug()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     QApplication::setActiveWindow(report);
     QTRY_COMPARE(QApplication::focusWidget(), report->txtID());
@@ -50,9 +52,9 @@ void tst_frmBugReport::windowAndTabOrder() {
     }
 
     // Opening it again while it is open keeps what was typed.
-    report->txtID()->setText(QStringLiteral("13"));
+    report->txtID()->setText(u"13"_qs);
     QCOMPARE(openReport(w), report);
-    QCOMPARE(report->txtID()->text(), QStringLiteral("13"));
+    QCOMPARE(report->txtID()->text(), u"13"_qs);
     report->close();
 }
 
@@ -62,17 +64,12 @@ void tst_frmBugReport::why() {
     frmBugReport* report = openReport(w);
     report->cmdWhy()->click();
     report->cmdWhy()->click();
-    const QString first = QStringLiteral(
-        "If you choose to supply your email, you will be listed in the credits as a bug reporter.");
-    const QString second =
-        QStringLiteral("If you do not want to put your email, leave it blank or put None.");
-    QCOMPARE(t.messages.calls.size(), 4);
-    for (int i = 0; i < 4; ++i) {
-        QCOMPARE(t.messages.calls.at(i).text, i % 2 ? second : first);
-        QCOMPARE(t.messages.calls.at(i).title, QStringLiteral("Notavo"));
-        QCOMPARE(t.messages.calls.at(i).icon, QMessageBox::NoIcon);
-        QCOMPARE(t.messages.calls.at(i).buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-    }
+    const QString first =
+        u"If you choose to supply your email, you will be listed in the credits as a bug reporter."_qs;
+    const QString second = u"If you do not want to put your email, leave it blank or put None."_qs;
+    const Box one{first, "Notavo", QMessageBox::Ok, QMessageBox::NoIcon};
+    const Box two{second, "Notavo", QMessageBox::Ok, QMessageBox::NoIcon};
+    QCOMPARE(t.messages.calls, QList({one, two, one, two}));
     QVERIFY(report->isVisible());
     report->close();
 }
@@ -81,14 +78,13 @@ void tst_frmBugReport::continueHandsOverAndCloses() {
     TestPlatform t;
     frmMain w(t.platform, t.settings);
     QPointer<frmBugReport> report = openReport(w);
-    report->txtName()->setText(QStringLiteral("None"));
-    report->txtID()->setText(QStringLiteral("13"));
-    report->txtBug()->setPlainText(QStringLiteral("crash & burn?\nline two"));
+    report->txtName()->setText(u"None"_qs);
+    report->txtID()->setText(u"13"_qs);
+    report->txtBug()->setPlainText(u"crash & burn?\nline two"_qs);
     report->cmdContinue()->click();
-    QCOMPARE(t.shell.urls,
-             QStringList{QLatin1String("mailto:") + frmBugReport::BugReportAddress() +
-                         QStringLiteral("?subject=Bug Report From: None. ID: 13"
-                                        "&body=crash%20%26%20burn%3F%0D%0Aline%20two")});
+    QCOMPARE(t.shell.urls, QStringList{QLatin1String("mailto:") + frmBugReport::BugReportAddress() +
+                                       u"?subject=Bug Report From: None. ID: 13"
+                                       "&body=crash%20%26%20burn%3F%0D%0Aline%20two"_qs});
     QVERIFY(t.messages.calls.isEmpty());
     QTRY_VERIFY(!report);
 
@@ -96,14 +92,11 @@ void tst_frmBugReport::continueHandsOverAndCloses() {
     t.shell.openSucceeds = false;
     report = openReport(w);
     QVERIFY(report->txtID()->text().isEmpty());
-    report->txtBug()->setPlainText(QStringLiteral("lost"));
+    report->txtBug()->setPlainText(u"lost"_qs);
     report->cmdContinue()->click();
     QCOMPARE(t.shell.urls.size(), 2);
-    QCOMPARE(t.messages.calls.size(), 1);
-    QCOMPARE(t.messages.calls.at(0).text,
-             QStringLiteral("Error: Bug send failed, please try again."));
-    QCOMPARE(t.messages.calls.at(0).title, QStringLiteral("Notavo"));
-    QCOMPARE(t.messages.calls.at(0).icon, QMessageBox::Critical);
+    QCOMPARE(t.messages.calls, QList({Box{"Error: Bug send failed, please try again.", "Notavo",
+                                          QMessageBox::Ok, QMessageBox::Critical}}));
     QTRY_VERIFY(!report);
     report = openReport(w);
     QVERIFY(report->txtBug()->toPlainText().isEmpty());

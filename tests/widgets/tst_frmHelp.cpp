@@ -12,50 +12,44 @@
 class tst_frmHelp : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void layout();
-    void onlyTheButtonShowsATopic();
+    void layoutAndOnlyTheButtonShowsATopic();
     void oneWindowAtATime();
 };
 
-void tst_frmHelp::layout() {
+void tst_frmHelp::layoutAndOnlyTheButtonShowsATopic() {
     frmHelp help;
-    QCOMPARE(help.windowTitle(), QStringLiteral("Notavo Help Topics"));
+    QCOMPARE(help.windowTitle(), u"Notavo Help Topics"_qs);
     QCOMPARE(help.size(), QSize(twips(6405), twips(1890)));
     QCOMPARE(help.minimumSize(), help.maximumSize());
     QVERIFY(!(help.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QCOMPARE(help.hlpList()->size(), QSize(twips(2895), twips(1035)));
     QCOMPARE(help.hlpViewTopic()->size(), QSize(twips(2895), twips(495)));
     QCOMPARE(help.hlpTxt()->size(), QSize(twips(3015), twips(1815)));
-    QCOMPARE(help.hlpViewTopic()->text(), QStringLiteral("View Selected Topic"));
-    QCOMPARE(help.hlpTxt()->text(), QStringLiteral("Choose a topic"));
+    QCOMPARE(help.hlpViewTopic()->text(), u"View Selected Topic"_qs);
+    QCOMPARE(help.hlpTxt()->text(), u"Choose a topic"_qs);
     QStringList names;
     for (int i = 0; i < help.hlpList()->count(); ++i)
         names << help.hlpList()->item(i)->text();
-    QCOMPARE(names, QStringList({QStringLiteral("Getting Started"), QStringLiteral("New File"),
-                                 QStringLiteral("Printing"), QStringLiteral("Saving"),
-                                 QStringLiteral("AutoSave")}));
+    QCOMPARE(names, QStringList({u"Getting Started"_qs, u"New File"_qs, u"Printing"_qs,
+                                 u"Saving"_qs, u"AutoSave"_qs}));
     QVERIFY(help.hlpList()->selectedItems().isEmpty());
-}
-
-void tst_frmHelp::onlyTheButtonShowsATopic() {
-    frmHelp help;
     help.show();
     help.hlpViewTopic()->click(); // nothing selected
-    QCOMPARE(help.hlpTxt()->text(), QStringLiteral("Choose a topic"));
+    QCOMPARE(help.hlpTxt()->text(), u"Choose a topic"_qs);
 
     const QStringList texts = {
-        QStringLiteral("To get started using notavo, you should start by clicking 'File -> New "
-                       "File' to begin. Once you have a new file opened, you can type into the "
-                       "text box, then save or print when your done."),
-        QStringLiteral("A new file is easy, just go to 'File -> New File' and your done"),
-        QStringLiteral("To print your text, go to 'File -> Print' and then select which printer "
-                       "to print from, and the other details. Then click OK."),
-        QStringLiteral("To save your file, go to 'File -> Save' or Ctrl+S to save it, then press "
-                       "Ctrl+S or 'File -> Save' to save it again, without having to specify the "
-                       "directory. If you saved it to somewhere, and you want to save it to "
-                       "somewhere else, click 'File -> Save As'."),
-        QStringLiteral("AutoSave is a quick option, to save your text every minute, incase "
-                       "something happens."),
+        u"To get started using notavo, you should start by clicking 'File -> New "
+        "File' to begin. Once you have a new file opened, you can type into the "
+        "text box, then save or print when your done."_qs,
+        u"A new file is easy, just go to 'File -> New File' and your done"_qs,
+        u"To print your text, go to 'File -> Print' and then select which printer "
+        "to print from, and the other details. Then click OK."_qs,
+        u"To save your file, go to 'File -> Save' or Ctrl+S to save it, then press "
+        "Ctrl+S or 'File -> Save' to save it again, without having to specify the "
+        "directory. If you saved it to somewhere, and you want to save it to "
+        "somewhere else, click 'File -> Save As'."_qs,
+        u"AutoSave is a quick option, to save your text every minute, incase "
+        "something happens."_qs,
     };
     for (int i = 0; i < 5; ++i) {
         help.hlpList()->setCurrentRow(i);
@@ -73,7 +67,7 @@ void tst_frmHelp::oneWindowAtATime() {
     TestPlatform t;
     frmMain w(t.platform, t.settings);
     w.show();
-    w.action(QStringLiteral("mnuHelpHelpTopics"))->trigger();
+    w.action(u"mnuHelpHelpTopics"_qs)->trigger();
     QList<frmHelp*> open = w.findChildren<frmHelp*>();
     QCOMPARE(open.size(), 1);
     frmHelp* help = open.first();
@@ -83,7 +77,7 @@ void tst_frmHelp::oneWindowAtATime() {
     help->hlpViewTopic()->click();
     const QString shown = help->hlpTxt()->text();
 
-    w.toolbarClick(QStringLiteral("Halp")); // the toolbar's Help button
+    w.toolbarClick(u"Halp"_qs); // the toolbar's Help button
     QCOMPARE(w.findChildren<frmHelp*>(), open);
     QCOMPARE(help->hlpTxt()->text(), shown);
     QCOMPARE(help->hlpList()->currentRow(), 3);
@@ -91,9 +85,9 @@ void tst_frmHelp::oneWindowAtATime() {
     QPointer<frmHelp> closed = help;
     help->close();
     QTRY_VERIFY(!closed);
-    w.action(QStringLiteral("mnuHelpHelpTopics"))->trigger();
+    w.action(u"mnuHelpHelpTopics"_qs)->trigger();
     QCOMPARE(w.findChildren<frmHelp*>().size(), 1);
-    QCOMPARE(w.findChild<frmHelp*>()->hlpTxt()->text(), QStringLiteral("Choose a topic"));
+    QCOMPARE(w.findChild<frmHelp*>()->hlpTxt()->text(), u"Choose a topic"_qs);
 }
 
 QTEST_MAIN(tst_frmHelp)

@@ -13,12 +13,9 @@ class tst_frmFirstTime : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void firstRunShowsWelcomeAndClearsFlagAtOnce();
-    void startOpensMainWindow();
+    void startOrCloseBoxEndTheWelcome();
     void associationBoxTicksOnce();
-    void closeBoxEndsProgram();
-    void laterRunsGoStraightToMainWindow();
-    void flagThatIsNotZeroMeansFirstRun_data();
-    void flagThatIsNotZeroMeansFirstRun();
+    void onlyAZeroFlagSkipsTheWelcome();
 };
 
 void tst_frmFirstTime::firstRunShowsWelcomeAndClearsFlagAtOnce() {
@@ -28,37 +25,42 @@ void tst_frmFirstTime::firstRunShowsWelcomeAndClearsFlagAtOnce() {
     w.load();
     QVERIFY(w.isVisible());
     QCOMPARE(start.count(), 0);
-    QCOMPARE(t.setting("data", "firsttime"), QStringLiteral("0")); // before anything is touched
-    QCOMPARE(w.windowTitle(), QStringLiteral("Welcome to Notavo"));
+    QCOMPARE(t.setting("data", "firsttime"), u"0"_qs); // before anything is touched
+    QCOMPARE(w.windowTitle(), u"Welcome to Notavo"_qs);
     QVERIFY(!(w.windowFlags() & Qt::WindowMinimizeButtonHint));
     QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
     QCOMPARE(w.minimumSize(), w.maximumSize());
-    QCOMPARE(w.findChild<QLabel*>("lblTitle")->text(), QStringLiteral("Welcome to Notavo!"));
+    QCOMPARE(w.findChild<QLabel*>("lblTitle")->text(), u"Welcome to Notavo!"_qs);
     QCOMPARE(w.findChild<QLabel*>("lblDescription")->text(),
-             QStringLiteral("Notavo is an easy to use note pad, to store snippets, phone numbers, "
-                            "email addresses, all kinds of information."));
-    QCOMPARE(w.findChild<QGroupBox*>("Settings")->title(), QStringLiteral("Settings"));
-    QCOMPARE(w.addextensions()->text(), QStringLiteral("Associate .nv with Notavo"));
+             u"Notavo is an easy to use note pad, to store snippets, phone numbers, "
+             "email addresses, all kinds of information."_qs);
+    QCOMPARE(w.findChild<QGroupBox*>("Settings")->title(), u"Settings"_qs);
+    QCOMPARE(w.addextensions()->text(), u"Associate .nv with Notavo"_qs);
     QVERIFY(!w.addextensions()->isChecked());
-    QCOMPARE(w.cStartNotavo()->text(), QStringLiteral("Start"));
+    QCOMPARE(w.cStartNotavo()->text(), u"Start"_qs);
     QVERIFY(QTest::qWaitForWindowActive(&w));
     QCOMPARE(QApplication::focusWidget(), w.cStartNotavo());
     QTest::keyClick(w.cStartNotavo(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), w.addextensions());
 }
 
-void tst_frmFirstTime::startOpensMainWindow() {
-    TestPlatform t;
-    frmFirstTime w(t.platform, t.settings);
-    QSignalSpy start(&w, &frmFirstTime::startMain);
-    QSignalSpy ended(&w, &frmFirstTime::closedWithoutStart);
-    w.load();
-    t.store("data", "firsttime", "1"); // Start writes the flag again whatever it holds now
-    QTest::mouseClick(w.cStartNotavo(), Qt::LeftButton);
-    QCOMPARE(start.count(), 1);
-    QCOMPARE(ended.count(), 0);
-    QVERIFY(!w.isVisible());
-    QCOMPARE(t.setting("data", "firsttime"), QStringLiteral("0"));
+void tst_frmFirstTime::startOrCloseBoxEndTheWelcome() {
+    for (const bool start : {true, false}) {
+        TestPlatform t;
+        frmFirstTime w(t.platform, t.settings);
+        QSignalSpy started(&w, &frmFirstTime::startMain);
+        QSignalSpy ended(&w, &frmFirstTime::closedWithoutStart);
+        w.load();
+        t.store("data", "firsttime", "1"); // Start writes the flag again whatever it holds now
+        if (start)
+            QTest::mouseClick(w.cStartNotavo(), Qt::LeftButton);
+        else
+            w.close();
+        QCOMPARE(started.count(), start ? 1 : 0);
+        QCOMPARE(ended.count(), start ? 0 : 1);
+        QVERIFY(!w.isVisible());
+        QCOMPARE(t.setting("data", "firsttime"), start ? u"0"_qs : u"1"_qs);
+    }
 }
 
 void tst_frmFirstTime::associationBoxTicksOnce() {
@@ -73,47 +75,21 @@ void tst_frmFirstTime::associationBoxTicksOnce() {
     QVERIFY(t.messages.calls.isEmpty());
 }
 
-void tst_frmFirstTime::closeBoxEndsProgram() {
-    TestPlatform t;
-    frmFirstTime w(t.platform, t.settings);
-    QSignalSpy start(&w, &frmFirstTime::startMain);
-    QSignalSpy ended(&w, &frmFirstTime::closedWithoutStart);
-    w.load();
-    w.close();
-    QCOMPARE(start.count(), 0);
-    QCOMPARE(ended.count(), 1);
-    QCOMPARE(t.setting("data", "firsttime"), QStringLiteral("0"));
-}
-
-void tst_frmFirstTime::laterRunsGoStraightToMainWindow() {
-    TestPlatform t;
-    t.store("data", "firsttime", "0");
-    frmFirstTime w(t.platform, t.settings);
-    QSignalSpy start(&w, &frmFirstTime::startMain);
-    QSignalSpy ended(&w, &frmFirstTime::closedWithoutStart);
-    w.load();
-    QCOMPARE(start.count(), 1);
-    QVERIFY(!w.isVisible());
-    w.close();
-    QCOMPARE(ended.count(), 0);
-}
-
-void tst_frmFirstTime::flagThatIsNotZeroMeansFirstRun_data() {
-    QTest::addColumn<QString>("stored");
-    for (const char* value : {"1", "2", "-1", "no", "", "0.0"})
-        QTest::newRow(value) << QString::fromLatin1(value);
-}
-
-void tst_frmFirstTime::flagThatIsNotZeroMeansFirstRun() {
-    QFETCH(QString, stored);
-    TestPlatform t;
-    t.store("data", "firsttime", stored);
-    frmFirstTime w(t.platform, t.settings);
-    QSignalSpy start(&w, &frmFirstTime::startMain);
-    w.load();
-    QVERIFY(w.isVisible());
-    QCOMPARE(start.count(), 0);
-    QCOMPARE(t.setting("data", "firsttime"), QStringLiteral("0"));
+void tst_frmFirstTime::onlyAZeroFlagSkipsTheWelcome() {
+    for (const char* value : {"0", "1", "2", "-1", "no", "", "0.0"}) {
+        const bool later = QByteArray(value) == "0";
+        TestPlatform t;
+        t.store("data", "firsttime", QString::fromLatin1(value));
+        frmFirstTime w(t.platform, t.settings);
+        QSignalSpy start(&w, &frmFirstTime::startMain);
+        QSignalSpy ended(&w, &frmFirstTime::closedWithoutStart);
+        w.load();
+        QVERIFY2(w.isVisible() != later, value);
+        QCOMPARE(start.count(), later ? 1 : 0);
+        QCOMPARE(t.setting("data", "firsttime"), u"0"_qs);
+        w.close();
+        QCOMPARE(ended.count(), later ? 0 : 1);
+    }
 }
 
 QTEST_MAIN(tst_frmFirstTime)

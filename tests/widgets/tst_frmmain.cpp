@@ -49,8 +49,8 @@ private Q_SLOTS:
 void tst_frmMain::designedWindowOnFirstStart() {
     TestPlatform t;
     frmMain w(t.platform, t.settings);
-    QCOMPARE(w.windowTitle(), QStringLiteral("Notavo"));
-    QCOMPARE(applicationTitle(), QStringLiteral("Notavo"));
+    QCOMPARE(w.windowTitle(), u"Notavo"_qs);
+    QCOMPARE(applicationTitle(), u"Notavo"_qs);
     QCOMPARE(w.centralWidget()->size().width() > 0, true);
     QCOMPARE(w.minimumSize(), w.maximumSize()); // not resizable
     QCOMPARE(w.width(), 593);
@@ -62,21 +62,21 @@ void tst_frmMain::designedWindowOnFirstStart() {
     QCOMPARE(w.fileDirText()->palette().color(QPalette::Base), QColor(Qt::white));
 
     QVERIFY(!w.txtMain().isEnabled());
-    QCOMPARE(w.txtMain().text(), QStringLiteral("Load a file or start a new one.\n"));
-    QCOMPARE(w.txtMain().widget()->toolTip(), QStringLiteral("Where you can type your work."));
-    QCOMPARE(w.txtMain().widget()->objectName(), QStringLiteral("txtMain"));
+    QCOMPARE(w.txtMain().text(), u"Load a file or start a new one.\n"_qs);
+    QCOMPARE(w.txtMain().widget()->toolTip(), u"Where you can type your work."_qs);
+    QCOMPARE(w.txtMain().widget()->objectName(), u"txtMain"_qs);
     QCOMPARE(w.txtMain().textColor(), QColor(Qt::black));
     QCOMPARE(w.txtMain().font().pointSizeF(), 8.25);
-    QCOMPARE(w.fNameString()->text(), QStringLiteral("No file loaded"));
-    QCOMPARE(w.fileDirText()->toPlainText(), QStringLiteral("No file loaded\n"));
-    QCOMPARE(w.fileDirText()->toolTip(), QStringLiteral("The location of the current file loaded"));
-    QCOMPARE(w.frame()->title(), QStringLiteral("File Details"));
-    QCOMPARE(w.fLocation()->text(), QStringLiteral("Location:"));
-    QCOMPARE(w.fName()->text(), QStringLiteral("Name:"));
-    QCOMPARE(w.autosavecheck()->text(), QStringLiteral("AutoSave"));
+    QCOMPARE(w.fNameString()->text(), u"No file loaded"_qs);
+    QCOMPARE(w.fileDirText()->toPlainText(), u"No file loaded\n"_qs);
+    QCOMPARE(w.fileDirText()->toolTip(), u"The location of the current file loaded"_qs);
+    QCOMPARE(w.frame()->title(), u"File Details"_qs);
+    QCOMPARE(w.fLocation()->text(), u"Location:"_qs);
+    QCOMPARE(w.fName()->text(), u"Name:"_qs);
+    QCOMPARE(w.autosavecheck()->text(), u"AutoSave"_qs);
     QVERIFY(!w.autosavecheck()->isChecked());
-    QCOMPARE(w.statusText(), QStringLiteral("Ready"));
-    QCOMPARE(w.statusBar()->toolTip(), QStringLiteral("Current Status"));
+    QCOMPARE(w.statusText(), u"Ready"_qs);
+    QCOMPARE(w.statusBar()->toolTip(), u"Current Status"_qs);
     QCOMPARE(w.autosavetimer()->interval(), 60000);
     QVERIFY(w.autosavetimer()->isActive());
     QCOMPARE(w.statusbarclear()->interval(), 5000);
@@ -95,10 +95,9 @@ void tst_frmMain::menusInOrderWithShortcutsAndStates() {
         bar << top->objectName() + u'=' + top->text();
         if (QMenu* menu = top->menu())
             for (QAction* item : menu->actions())
-                items << QStringLiteral("%1/%2=%3|%4|%5")
-                             .arg(menu->objectName(), item->objectName(), item->text(),
-                                  item->shortcut().toString(),
-                                  item->isEnabled() ? QStringLiteral("on") : QStringLiteral("off"));
+                items << u"%1/%2=%3|%4|%5"_qs.arg(menu->objectName(), item->objectName(),
+                                                  item->text(), item->shortcut().toString(),
+                                                  item->isEnabled() ? u"on"_qs : u"off"_qs);
     }
     QCOMPARE(bar, QStringList({"mnuFile=File", "mnuSave=Save", "mnuOpen=Open", "mnuHelp=Help",
                                "mnuEdit=Edit", "mnuConvertFile=Convert File",
@@ -124,12 +123,12 @@ void tst_frmMain::menusInOrderWithShortcutsAndStates() {
                     }));
     // The tray's pop-up exists but never shows on the menu bar.
     QMenu* pop = w.mPopup();
-    QCOMPARE(pop->objectName(), QStringLiteral("mPopup"));
-    QCOMPARE(pop->title(), QStringLiteral("Pop"));
+    QCOMPARE(pop->objectName(), u"mPopup"_qs);
+    QCOMPARE(pop->title(), u"Pop"_qs);
     QVERIFY(!w.menuBar()->actions().contains(pop->menuAction()));
     QStringList popItems;
     for (QAction* item : pop->actions())
-        popItems << item->objectName() + u'[' + item->property("index").toString() + QStringLiteral("]=") +
+        popItems << item->objectName() + u'[' + item->property("index").toString() + u"]="_qs +
                         item->text();
     QCOMPARE(popItems, QStringList({"mPop[0]=Open", "mPop[1]=New File", "mPop[2]=Close",
                                     "mPop[3]=About Notavo"}));
@@ -173,21 +172,15 @@ void tst_frmMain::toolbarButtonsDispatchOnTheirKeys() {
 void tst_frmMain::restoresAppearanceUnderGotFlags() {
     {
         TestPlatform t;
-        t.store("data-col", "gotcolour", "1");
-        for (const char* key :
-             {"formcol", "filelocation", "filename", "filenamestring", "autosavecheck"})
-            t.store("data-col", QLatin1String(key), "255");
-        t.store("data-font", "gotfont", "1");
-        t.store("data-font", "fontname", "DejaVu Serif");
-        t.store("data-font", "fontbold", "True");
-        t.store("data-font", "fontitalic", "True");
-        t.store("data-font", "fontsize", "12.75");
-        t.store("data-col", "gotfontcol", "1");
-        t.store("data-col", "textcol", "16711680");
+        t.store("data-col",
+                {"gotcolour=1", "formcol=255", "filelocation=255", "filename=255",
+                 "filenamestring=255", "autosavecheck=255", "gotfontcol=1", "textcol=16711680"});
+        t.store("data-font", {"gotfont=1", "fontname=DejaVu Serif", "fontbold=True",
+                              "fontitalic=True", "fontsize=12.75"});
         frmMain w(t.platform, t.settings);
         for (QWidget* control : colouredControls(w))
             QCOMPARE(background(control), control == w.frame() ? Designed : QColor(Qt::red));
-        QCOMPARE(w.txtMain().font().family(), QStringLiteral("DejaVu Serif"));
+        QCOMPARE(w.txtMain().font().family(), u"DejaVu Serif"_qs);
         QVERIFY(w.txtMain().font().bold());
         QVERIFY(w.txtMain().font().italic());
         QCOMPARE(w.txtMain().font().pointSizeF(), 12.75);
@@ -196,12 +189,8 @@ void tst_frmMain::restoresAppearanceUnderGotFlags() {
     }
     {
         TestPlatform t; // flags other than 1 keep the designed look although values are stored
-        t.store("data-col", "gotcolour", "0");
-        t.store("data-col", "formcol", "255");
-        t.store("data-font", "gotfont", "2");
-        t.store("data-font", "fontsize", "20");
-        t.store("data-col", "gotfontcol", "0");
-        t.store("data-col", "textcol", "255");
+        t.store("data-col", {"gotcolour=0", "formcol=255", "gotfontcol=0", "textcol=255"});
+        t.store("data-font", {"gotfont=2", "fontsize=20"});
         frmMain w(t.platform, t.settings);
         for (QWidget* control : colouredControls(w))
             QCOMPARE(background(control), Designed);
@@ -212,12 +201,8 @@ void tst_frmMain::restoresAppearanceUnderGotFlags() {
 
 void tst_frmMain::handEditedSettingsFallBackToDefaults() {
     TestPlatform t;
-    t.store("data-col", "gotcolour", "yes");
-    t.store("data-col", "formcol", "red");
-    t.store("data-font", "fontname", "No Such Face At All");
-    t.store("data-font", "fontbold", "maybe");
-    t.store("data-font", "fontsize", "-3");
-    t.store("data-col", "textcol", "blue");
+    t.store("data-col", {"gotcolour=yes", "formcol=red", "textcol=blue"});
+    t.store("data-font", {"fontname=No Such Face At All", "fontbold=maybe", "fontsize=-3"});
     frmMain w(t.platform, t.settings);
     QCOMPARE(background(w.centralWidget()), Designed);
     QVERIFY(!w.txtMain().font().bold());
@@ -225,8 +210,7 @@ void tst_frmMain::handEditedSettingsFallBackToDefaults() {
     QCOMPARE(w.txtMain().textColor(), QColor(Qt::black));
 
     TestPlatform comma; // a size written with a decimal comma still restores
-    comma.store("data-font", "fontsize", "8,25");
-    comma.store("data-font", "fontname", "DejaVu Sans");
+    comma.store("data-font", {"fontsize=8,25", "fontname=DejaVu Sans"});
     frmMain v(comma.platform, comma.settings);
     QCOMPARE(v.txtMain().font().pointSizeF(), 8.25);
 }
@@ -236,18 +220,18 @@ void tst_frmMain::statusReturnsToReady() {
     frmMain w(t.platform, t.settings);
     w.statusbarclearTick(); // the tick 5 s after start: "Ready" again, timer stopped
     QVERIFY(!w.statusbarclear()->isActive());
-    QCOMPARE(w.statusText(), QStringLiteral("Ready"));
+    QCOMPARE(w.statusText(), u"Ready"_qs);
 
-    w.ShowStatus(QStringLiteral("first"));
+    w.ShowStatus(u"first"_qs);
     QVERIFY(w.statusbarclear()->isActive());
     QTest::qWait(700);
-    w.ShowStatus(QStringLiteral("second")); // restarts the countdown
+    w.ShowStatus(u"second"_qs); // restarts the countdown
     QVERIFY(w.statusbarclear()->remainingTime() > 4500);
-    QCOMPARE(w.statusText(), QStringLiteral("second"));
+    QCOMPARE(w.statusText(), u"second"_qs);
     w.statusbarclearTick();
-    QCOMPARE(w.statusText(), QStringLiteral("Ready"));
+    QCOMPARE(w.statusText(), u"Ready"_qs);
     QVERIFY(!w.statusbarclear()->isActive());
-    w.setStatusText(QStringLiteral("Printed"));
+    w.setStatusText(u"Printed"_qs);
     QVERIFY(!w.statusbarclear()->isActive());
 }
 
@@ -260,15 +244,15 @@ void tst_frmMain::editingBoxKeepsItsOwnUndoAndCutKeys() {
     w.txtMain().setText(QString());
     w.txtMain().setEnabled(true);
     edit->setFocus();
-    QTest::keyClicks(edit, QStringLiteral("phone 555"));
+    QTest::keyClicks(edit, u"phone 555"_qs);
     QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier); // Redo's shortcut, but Redo is disabled
     QCOMPARE(w.txtMain().text(), QString());
-    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("phone 555"));
+    QCOMPARE(QApplication::clipboard()->text(), u"phone 555"_qs);
     QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(w.txtMain().text(), QStringLiteral("phone 555"));
+    QCOMPARE(w.txtMain().text(), u"phone 555"_qs);
 
-    QSignalSpy newFile(w.action(QStringLiteral("mnuFileNew")), &QAction::triggered);
+    QSignalSpy newFile(w.action(u"mnuFileNew"_qs), &QAction::triggered);
     QTest::keyClick(edit, Qt::Key_N, Qt::ControlModifier); // menu shortcuts work from the box
     QCOMPARE(newFile.count(), 1);
 }
@@ -278,7 +262,7 @@ void tst_frmMain::closeBoxEndsWithoutQuestion() {
     frmMain w(t.platform, t.settings);
     w.show();
     w.txtMain().setEnabled(true);
-    w.txtMain().setText(QStringLiteral("unsaved"));
+    w.txtMain().setText(u"unsaved"_qs);
     QSignalSpy closed(&w, &frmMain::closed);
     QVERIFY(w.close());
     QCOMPARE(closed.count(), 1);

@@ -9,17 +9,19 @@
 #include <QTimer>
 #include <QtTest>
 
+using Box = FakeMessageBox::Call;
+
 namespace {
-const QString DataFont = QStringLiteral("data-font");
-const QString DataCol = QStringLiteral("data-col");
+const QString DataFont = u"data-font"_qs;
+const QString DataCol = u"data-col"_qs;
 const Qt::Alignment HorizontalAlignment = Qt::AlignLeft | Qt::AlignRight | Qt::AlignHCenter;
 
 void print(frmMain& w) {
-    w.action(QStringLiteral("mnuFilePrint"))->trigger();
+    w.action(u"mnuFilePrint"_qs)->trigger();
 }
 
 frmPrint* page(frmMain& w) {
-    return w.findChild<frmPrint*>(QStringLiteral("frmPrint"));
+    return w.findChild<frmPrint*>(u"frmPrint"_qs);
 }
 
 void document(frmMain& w, const QString& name, const QString& text) {
@@ -43,22 +45,19 @@ void tst_print::refusedOrCancelled() {
     TestPlatform t;
     frmMain w(t.platform, t.settings);
     print(w); // "No file loaded"
-    QCOMPARE(t.messages.calls.size(), 1);
-    QCOMPARE(t.messages.calls[0].text, QStringLiteral("No file loaded!"));
-    QCOMPARE(t.messages.calls[0].title, QStringLiteral("Error"));
-    QCOMPARE(t.messages.calls[0].icon, QMessageBox::Critical);
-    QCOMPARE(t.messages.calls[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(t.messages.calls,
+             QList({Box{"No file loaded!", "Error", QMessageBox::Ok, QMessageBox::Critical}}));
     QVERIFY(t.dialogs.calls.isEmpty());
 
-    document(w, QStringLiteral("Not saved"), QStringLiteral("text"));
-    w.setStatusText(QStringLiteral("Saved file to /x"));
+    document(w, u"Not saved"_qs, u"text"_qs);
+    w.setStatusText(u"Saved file to /x"_qs);
     t.dialogs.queueCancel();
     print(w);
     QCOMPARE(t.dialogs.calls.size(), 1);
     QCOMPARE(t.dialogs.calls[0].kind, FakeCommonDialog::Printer);
-    QCOMPARE(t.dialogs.calls[0].title, QStringLiteral("Notavo | Print File"));
+    QCOMPARE(t.dialogs.calls[0].title, u"Notavo | Print File"_qs);
     QCOMPARE(t.messages.calls.size(), 1);
-    QCOMPARE(w.statusText(), QStringLiteral("Saved file to /x"));
+    QCOMPARE(w.statusText(), u"Saved file to /x"_qs);
     QVERIFY(t.printer.pages.isEmpty());
     QVERIFY(!page(w));
 }
@@ -66,24 +65,24 @@ void tst_print::refusedOrCancelled() {
 void tst_print::untitledPageFromDefaults() {
     TestPlatform t;
     frmMain w(t.platform, t.settings);
-    t.dialogs.font = FontChoice{QStringLiteral("DejaVu Sans Mono"), true, true, 14.5f};
-    document(w, QStringLiteral("Not saved"), QString());
+    t.dialogs.font = FontChoice{u"DejaVu Sans Mono"_qs, true, true, 14.5f};
+    document(w, u"Not saved"_qs, QString());
     t.dialogs.queuePrinterOk();
     print(w);
-    QCOMPARE(w.statusText(), QStringLiteral("Printing"));
+    QCOMPARE(w.statusText(), u"Printing"_qs);
     QVERIFY(w.statusbarclear()->isActive());
     frmPrint* p = page(w);
     QVERIFY(p && p->isVisible());
     QVERIFY(p->windowFlags() & Qt::FramelessWindowHint);
     QCOMPARE(p->size(), QSize(788, 1077));
-    QCOMPARE(p->bar()->text(), QStringLiteral("Untitled Document"));
+    QCOMPARE(p->bar()->text(), u"Untitled Document"_qs);
     const QFont header = p->bar()->font();
-    QCOMPARE(header.family(), QStringLiteral("DejaVu Sans Mono"));
+    QCOMPARE(header.family(), u"DejaVu Sans Mono"_qs);
     QVERIFY(header.bold() && !header.italic());
     QCOMPARE(header.pointSizeF(), 27.75);
     QCOMPARE(p->bar()->alignment(), Qt::AlignCenter);
     const QFont body = p->txtToPrint()->font();
-    QCOMPARE(body.family(), QStringLiteral("DejaVu Sans Mono"));
+    QCOMPARE(body.family(), u"DejaVu Sans Mono"_qs);
     QVERIFY(body.bold() && body.italic());
     QCOMPARE(body.pointSizeF(), 14.5);
     QCOMPARE(p->txtToPrint()->palette().color(QPalette::Text),
@@ -92,7 +91,7 @@ void tst_print::untitledPageFromDefaults() {
     QCOMPARE(p->txtToPrint()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     QCOMPARE(p->txtToPrint()->lineWrapMode(), QTextEdit::WidgetWidth);
     QCOMPARE(t.printer.pages.size(), 1);
-    QCOMPARE(t.printer.pages[0].header, QStringLiteral("Untitled Document"));
+    QCOMPARE(t.printer.pages[0].header, u"Untitled Document"_qs);
     QCOMPARE(t.printer.pages[0].body, QString());
 
     QCOMPARE(p->closeme()->interval(), 200);
@@ -100,54 +99,45 @@ void tst_print::untitledPageFromDefaults() {
     QVERIFY(t.messages.calls.isEmpty());
     QPointer<frmPrint> gone = p;
     QTRY_VERIFY_WITH_TIMEOUT(gone.isNull(), 3000); // the real closeme tick
-    QCOMPARE(t.messages.calls.size(), 1);
-    QCOMPARE(t.messages.calls[0].text, QStringLiteral("Printed"));
-    QCOMPARE(t.messages.calls[0].title, QStringLiteral("Notavo")); // the application title
-    QCOMPARE(t.messages.calls[0].icon, QMessageBox::NoIcon);
-    QCOMPARE(t.messages.calls[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-    QCOMPARE(w.statusText(), QStringLiteral("Printed"));
+    // Titled with the application title.
+    QCOMPARE(t.messages.calls,
+             QList({Box{"Printed", "Notavo", QMessageBox::Ok, QMessageBox::NoIcon}}));
+    QCOMPARE(w.statusText(), u"Printed"_qs);
     // Set directly: the countdown from "Printing" still runs and turns it into "Ready".
     QVERIFY(w.statusbarclear()->isActive());
     w.statusbarclearTick();
-    QCOMPARE(w.statusText(), QStringLiteral("Ready"));
+    QCOMPARE(w.statusText(), u"Ready"_qs);
 }
 
 void tst_print::storedSettingsShapeThePage() {
     TestPlatform t;
-    t.store(DataFont, QStringLiteral("fontname"), QStringLiteral("DejaVu Serif"));
-    t.store(DataFont, QStringLiteral("fontbold"), QStringLiteral("False"));
-    t.store(DataFont, QStringLiteral("fontitalic"), QStringLiteral("True"));
-    t.store(DataFont, QStringLiteral("fontsize"), QStringLiteral("8.25"));
-    t.store(DataFont, QStringLiteral("gotfont"), QStringLiteral("1"));
-    t.store(DataFont, QStringLiteral("fontalign"), QStringLiteral("2"));
-    t.store(DataCol, QStringLiteral("textcol"), QStringLiteral("255"));
+    t.store(DataFont, {"fontname=DejaVu Serif", "fontbold=False", "fontitalic=True",
+                       "fontsize=8.25", "gotfont=1", "fontalign=2"});
+    t.store(DataCol, u"textcol"_qs, u"255"_qs);
     frmMain w(t.platform, t.settings);
-    document(w, QStringLiteral("notes.nv"), QStringLiteral("one\ntwo"));
+    document(w, u"notes.nv"_qs, u"one\ntwo"_qs);
     t.dialogs.queuePrinterOk();
     print(w);
     frmPrint* p = page(w);
     QVERIFY(p);
-    QCOMPARE(p->bar()->text(), QStringLiteral("notes.nv"));
-    QCOMPARE(p->bar()->font().family(), QStringLiteral("DejaVu Serif"));
-    QCOMPARE(p->txtToPrint()->font().family(), QStringLiteral("DejaVu Serif"));
+    QCOMPARE(p->bar()->text(), u"notes.nv"_qs); // faces: tst_printoutput
     QVERIFY(!p->txtToPrint()->font().bold() && p->txtToPrint()->font().italic());
     QCOMPARE(p->txtToPrint()->font().pointSizeF(), 8.25);
     QCOMPARE(p->txtToPrint()->palette().color(QPalette::Text), QColor(255, 0, 0));
     QCOMPARE(p->txtToPrint()->alignment() & HorizontalAlignment, Qt::AlignHCenter);
-    QCOMPARE(t.printer.pages[0].body, QStringLiteral("one\ntwo"));
+    QCOMPARE(t.printer.pages[0].body, u"one\ntwo"_qs);
     p->closemeTick();
     QCOMPARE(t.messages.calls.size(), 1);
 
     // "gotfont" 0: the body keeps its initial font, the header still takes the stored face.
-    t.store(DataFont, QStringLiteral("gotfont"), QStringLiteral("0"));
-    t.store(DataCol, QStringLiteral("gotfontcol"), QStringLiteral("0"));
-    t.store(DataFont, QStringLiteral("gotfontalign"), QStringLiteral("0"));
+    t.store(DataFont, {"gotfont=0", "gotfontalign=0"});
+    t.store(DataCol, u"gotfontcol"_qs, u"0"_qs);
     t.dialogs.queuePrinterOk();
     print(w);
     QCOMPARE(w.findChildren<frmPrint*>().size(), 2); // the first one awaits its deletion
     p = w.findChildren<frmPrint*>().last();
     QCOMPARE(p->txtToPrint()->font(), QTextEdit().font());
-    QCOMPARE(p->bar()->font().family(), QStringLiteral("DejaVu Serif"));
+    QCOMPARE(p->bar()->font().family(), u"DejaVu Serif"_qs);
     QCOMPARE(p->txtToPrint()->palette().color(QPalette::Text),
              QTextEdit().palette().color(QPalette::Text));
     QCOMPARE(p->txtToPrint()->alignment() & HorizontalAlignment, Qt::AlignLeft);
@@ -155,16 +145,12 @@ void tst_print::storedSettingsShapeThePage() {
 
 void tst_print::unusableSettingsStillPrint() {
     TestPlatform t;
-    t.store(DataFont, QStringLiteral("gotfont"), QStringLiteral("one"));
-    t.store(DataFont, QStringLiteral("fontname"), QStringLiteral("No Such Face 4711"));
-    t.store(DataFont, QStringLiteral("fontbold"), QStringLiteral("perhaps"));
-    t.store(DataFont, QStringLiteral("fontsize"), QStringLiteral("1e30"));
-    t.store(DataFont, QStringLiteral("gotfontalign"), QStringLiteral("1"));
-    t.store(DataFont, QStringLiteral("fontalign"), QStringLiteral("99999"));
-    t.store(DataCol, QStringLiteral("textcol"), QStringLiteral("blue"));
+    t.store(DataFont, {"gotfont=one", "fontname=No Such Face 4711", "fontbold=perhaps",
+                       "fontsize=1e30", "gotfontalign=1", "fontalign=99999"});
+    t.store(DataCol, u"textcol"_qs, u"blue"_qs);
     frmMain w(t.platform, t.settings);
-    t.dialogs.font = FontChoice{QStringLiteral("DejaVu Sans"), true, false, 11.0f};
-    document(w, QStringLiteral("a.nv"), QStringLiteral("body"));
+    t.dialogs.font = FontChoice{u"DejaVu Sans"_qs, true, false, 11.0f};
+    document(w, u"a.nv"_qs, u"body"_qs);
     t.dialogs.queuePrinterOk();
     print(w);
     frmPrint* p = page(w);
@@ -180,16 +166,16 @@ void tst_print::unusableSettingsStillPrint() {
 void tst_print::printerFailureIsReported() {
     TestPlatform t;
     frmMain w(t.platform, t.settings);
-    document(w, QStringLiteral("a.nv"), QStringLiteral("body"));
-    t.printer.failWith = QStringLiteral("The file \"/x.pdf\" could not be written.");
+    document(w, u"a.nv"_qs, u"body"_qs);
+    t.printer.failWith = u"The file \"/x.pdf\" could not be written."_qs;
     t.dialogs.queuePrinterOk();
     print(w);
     QVERIFY(!page(w));
     QCOMPARE(t.messages.calls.size(), 1);
-    QCOMPARE(t.messages.calls[0].title, QStringLiteral("Error"));
+    QCOMPARE(t.messages.calls[0].title, u"Error"_qs);
     QCOMPARE(t.messages.calls[0].icon, QMessageBox::Critical);
-    QVERIFY(t.messages.calls[0].text.contains(QStringLiteral("/x.pdf")));
-    QCOMPARE(w.statusText(), QStringLiteral("Printing"));
+    QVERIFY(t.messages.calls[0].text.contains(u"/x.pdf"_qs));
+    QCOMPARE(w.statusText(), u"Printing"_qs);
 }
 
 QTEST_MAIN(tst_print)
