@@ -23,6 +23,10 @@ trap e2e_cleanup EXIT
 
 fail() {
     echo "FAIL: $*" >&2
+    if [[ -s $E2E_WORK/notavo.log ]]; then
+        echo "--- notavo's output:" >&2
+        tail -n 40 "$E2E_WORK/notavo.log" >&2
+    fi
     if [[ -n ${DISPLAY:-} ]]; then
         local shot=/tmp/notavo-e2e-failure-$(basename "$0" .sh).png
         import -window root "$shot" 2>/dev/null && echo "screenshot: $shot" >&2
