@@ -127,7 +127,7 @@ done
 # ------------------------------------------------------------------ start-up under Xvfb
 d=70
 while [ -e /tmp/.X$d-lock ] || [ -e /tmp/.X11-unix/X$d ]; do d=$((d + 1)); done
-Xvfb ":$d" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb ":$d" -noreset -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 XPID=$!
 for _ in $(seq 100); do DISPLAY=:$d xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
 export DISPLAY=:$d QT_QPA_PLATFORM=xcb HOME=$WORK/home XDG_CONFIG_HOME=$WORK/config

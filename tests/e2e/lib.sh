@@ -35,10 +35,13 @@ fail() {
 }
 
 # Starts Xvfb on a free display and exports DISPLAY. The server picks the display itself, so
-# tests run side by side never share one.
+# tests run side by side never share one. -noreset: by default the server resets when its last
+# client leaves (xdpyinfo here, xdotool later), and a program connecting during that reset is
+# refused.
 start_x() {
     local numberFile=$E2E_WORK/display n
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numberFile" >/dev/null 2>&1 &
+    : >"$numberFile"
+    Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$numberFile" >/dev/null 2>&1 &
     E2E_PIDS+=($!)
     for _ in $(seq 200); do
         n=$(tr -dc 0-9 <"$numberFile")
