@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <QStringView>
+#include <utility>
 
 class QWidget;
 
@@ -14,7 +16,12 @@ public:
 
     virtual QWidget* widget() = 0;
     virtual QString text() const = 0;
-    virtual void setText(const QString& text) = 0;
+    // Takes the string's storage: pass a document's text with std::move to avoid a copy.
+    virtual void setText(QString text) = 0;
+    // The text in at most two pieces, valid until the next change: saving reads it uncopied.
+    virtual std::pair<QStringView, QStringView> textParts() const = 0;
+    // While a long save reads the text, typing must wait.
+    virtual void setReadOnly(bool readOnly) = 0;
     virtual bool isEnabled() const = 0;
     virtual void setEnabled(bool enabled) = 0;
     virtual QFont font() const = 0;

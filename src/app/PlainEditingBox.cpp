@@ -1,12 +1,11 @@
 #include "app/PlainEditingBox.h"
 
-#include <QPalette>
-#include <QPlainTextEdit>
-#include <QTextDocument>
+#include "editor/TextView.h"
 
-PlainEditingBox::PlainEditingBox(QWidget* parent) : edit(new QPlainTextEdit(parent)) {
+#include <QPalette>
+
+PlainEditingBox::PlainEditingBox(QWidget* parent) : edit(new TextView(parent)) {
     edit->setObjectName(QStringLiteral("txtMain"));
-    edit->setLineWrapMode(QPlainTextEdit::NoWrap);
     edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
@@ -16,15 +15,19 @@ QWidget* PlainEditingBox::widget() {
 }
 
 QString PlainEditingBox::text() const {
-    // toPlainText() would turn no-break spaces into spaces; the raw text keeps every character
-    // and marks line breaks with the paragraph separator.
-    QString raw = edit->document()->toRawText();
-    raw.replace(QChar::ParagraphSeparator, u'\n');
-    return raw;
+    return edit->toPlainText();
 }
 
-void PlainEditingBox::setText(const QString& text) {
-    edit->setPlainText(text);
+void PlainEditingBox::setText(QString text) {
+    edit->setPlainText(std::move(text));
+}
+
+std::pair<QStringView, QStringView> PlainEditingBox::textParts() const {
+    return edit->buffer().parts();
+}
+
+void PlainEditingBox::setReadOnly(bool readOnly) {
+    edit->setReadOnly(readOnly);
 }
 
 bool PlainEditingBox::isEnabled() const {

@@ -96,7 +96,7 @@ void frmMain::buildControls() {
     QWidget* edit = editingBox->widget();
     editingBox->setFont(designedFont());
     editingBox->setTextColor(Qt::black);
-    editingBox->setText(QStringLiteral("Load a file or start a new one.\r\n"));
+    editingBox->setText(QStringLiteral("Load a file or start a new one.\n"));
     editingBox->setEnabled(false);
     edit->setToolTip(QStringLiteral("Where you can type your work."));
 

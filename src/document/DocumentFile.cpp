@@ -1,6 +1,7 @@
 #include "document/DocumentFile.h"
 
 #include "document/FileErrors.h"
+#include "platform/HugePages.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -148,6 +149,7 @@ std::optional<Failure> readDocumentFile(const QString& path, QByteArray& bytes) 
     try {
         // Regular files say their size; pipes and devices grow the buffer as they go.
         data.resize(qsizetype(S_ISREG(info.st_mode) ? info.st_size : 0) + 1);
+        adviseHugePages(data.data(), size_t(data.size()));
         qsizetype used = 0;
         while (true) {
             if (used == data.size()) {

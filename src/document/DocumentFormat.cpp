@@ -64,19 +64,21 @@ void takeLineBreaks(QString& text, DocumentLayout& layout) {
 
 // The text in Windows-1252 with '\n' already as single LF bytes; false when a character does
 // not fit.
-bool encodeWindows1252(const QString& text, QByteArray& bytes) {
-    bytes.resize(text.size());
+bool encodeWindows1252(const TextParts& text, QByteArray& bytes) {
+    bytes.resize(text.first.size() + text.second.size());
     char* out = bytes.data();
-    for (const QChar c : text) {
-        const int b = windows1252Byte(c.unicode());
-        if (b < 0)
-            return false;
-        *out++ = char(b);
+    for (const QStringView part : {text.first, text.second}) {
+        for (const QChar c : part) {
+            const int b = windows1252Byte(c.unicode());
+            if (b < 0)
+                return false;
+            *out++ = char(b);
+        }
     }
     return true;
 }
 
-QByteArray encodeAs(const QString& text, const DocumentLayout& layout, TextEncoding encoding,
+QByteArray encodeAs(const TextParts& text, const DocumentLayout& layout, TextEncoding encoding,
                     bool& fits) {
     fits = false;
     if (encoding == TextEncoding::Utf8) {
@@ -84,7 +86,8 @@ QByteArray encodeAs(const QString& text, const DocumentLayout& layout, TextEncod
         QByteArray out;
         if (layout.byteOrderMark)
             out.append("\xEF\xBB\xBF");
-        encodeUtf8Lines(text, breaks, out);
+        encodeUtf8Lines(text.first, breaks, out, false);
+        encodeUtf8Lines(text.second, breaks, out, true);
         fits = true;
         return out;
     }
@@ -123,12 +126,12 @@ DocumentLayout newDocumentLayout() {
     return DocumentLayout{};
 }
 
-DecodedDocument decodeDocument(const QByteArray& bytes) {
+DecodedDocument decodeDocument(const QByteArray& bytes, qsizetype spare) {
     DecodedDocument doc;
     // Only the first BOM is the file's mark; a second one is text (U+FEFF).
     const bool mark = bytes.startsWith("\xEF\xBB\xBF");
     LineBreakRecorder recorder;
-    if (decodeUtf8Lines(QByteArrayView(bytes).sliced(mark ? 3 : 0), doc.text, recorder)) {
+    if (decodeUtf8Lines(QByteArrayView(bytes).sliced(mark ? 3 : 0), doc.text, recorder, spare)) {
         doc.layout.encoding = TextEncoding::Utf8;
         doc.layout.byteOrderMark = mark;
         finishBreaks(doc.text, recorder, doc.layout);
@@ -141,11 +144,19 @@ DecodedDocument decodeDocument(const QByteArray& bytes) {
 }
 
 QByteArray encodeDocument(const QString& text, const DocumentLayout& layout) {
+    return encodeDocument(TextParts(text, {}), layout);
+}
+
+QByteArray encodeDocument(const TextParts& text, const DocumentLayout& layout) {
     DocumentLayout copy = layout;
     return encodeDocumentSettling(text, copy);
 }
 
 QByteArray encodeDocumentSettling(const QString& text, DocumentLayout& layout) {
+    return encodeDocumentSettling(TextParts(text, {}), layout);
+}
+
+QByteArray encodeDocumentSettling(const TextParts& text, DocumentLayout& layout) {
     bool fits = false;
     QByteArray bytes = encodeAs(text, layout, layout.encoding, fits);
     if (fits)

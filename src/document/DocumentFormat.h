@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
+#include <utility>
 
 // How a document's bytes become the editing box's text and back. The promise: decoding a file
 // and encoding the unchanged text gives back exactly the file's bytes whenever the file ended
@@ -20,15 +22,21 @@ struct DocumentLayout {
     QByteArray breakStyles;
 };
 
+// A text held in two pieces (an editing buffer's both sides of its gap), read as one.
+using TextParts = std::pair<QStringView, QStringView>;
+
 struct DecodedDocument {
     QString text; // line breaks as '\n'; the final line break of the file removed
     DocumentLayout layout;
 };
 
 DocumentLayout newDocumentLayout();
-DecodedDocument decodeDocument(const QByteArray& bytes);
+// spare: room to leave free after the text, so an editing buffer can take it over as is.
+DecodedDocument decodeDocument(const QByteArray& bytes, qsizetype spare = 0);
 // Text with '\n' line breaks to bytes, followed by one final line break. A character the
 // layout's single-byte encoding cannot hold makes the whole document UTF-8 (never "?").
 QByteArray encodeDocument(const QString& text, const DocumentLayout& layout);
+QByteArray encodeDocument(const TextParts& text, const DocumentLayout& layout);
 // The same, and a document that had to become UTF-8 stays UTF-8 in its layout from now on.
 QByteArray encodeDocumentSettling(const QString& text, DocumentLayout& layout);
+QByteArray encodeDocumentSettling(const TextParts& text, DocumentLayout& layout);

@@ -16,7 +16,7 @@ DocumentState& documentState(frmMain& window) {
 }
 
 QByteArray documentBytes(frmMain& window) {
-    return encodeDocument(window.txtMain().text(), documentState(window).layout);
+    return encodeDocument(window.txtMain().textParts(), documentState(window).layout);
 }
 
 std::optional<Failure> writeDocument(frmMain& window, const QString& path) {

@@ -63,9 +63,10 @@ void fileOpen(frmMain& window, const QString& filter) {
         reportFailure(window, *failure);
         return;
     }
-    DecodedDocument document = decodeDocument(bytes);
+    // Room to type into, so the first keys typed do not copy the whole text.
+    DecodedDocument document = decodeDocument(bytes, 4096 + bytes.size() / 32);
     bytes.clear(); // a large file is not held twice longer than needed
-    window.txtMain().setText(document.text);
+    window.txtMain().setText(std::move(document.text));
     documentState(window).layout = std::move(document.layout);
     // Save and auto-save now write back to the opened file, never over an earlier one.
     window.savePath = path;

@@ -1,6 +1,7 @@
 #include "document/Utf8Lines.h"
 
 #include "document/LineBreakStyles.h"
+#include "platform/HugePages.h"
 
 #include <cstring>
 #ifdef __SSE2__
@@ -75,11 +76,13 @@ inline qsizetype plainAsciiRun(const char16_t* p, const char16_t* end, char* out
 
 } // namespace
 
-bool decodeUtf8Lines(QByteArrayView bytes, QString& text, LineBreakRecorder& breaks) {
+bool decodeUtf8Lines(QByteArrayView bytes, QString& text, LineBreakRecorder& breaks,
+                     qsizetype spare) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* const end = p + bytes.size();
     // Never more UTF-16 units than bytes; the uninitialised rest is cut off at the end.
-    text.resize(bytes.size());
+    text.resize(bytes.size() + spare);
+    adviseHugePages(text.data(), size_t(text.size()) * 2);
     char16_t* const begin = reinterpret_cast<char16_t*>(text.data());
     char16_t* out = begin;
     while (p < end) {
@@ -151,16 +154,17 @@ bool decodeUtf8Lines(QByteArrayView bytes, QString& text, LineBreakRecorder& bre
     const qsizetype size = out - begin;
     text.truncate(size);
     // Multi-byte text leaves much of the buffer unused: give it back.
-    if (text.capacity() - size > size / 8)
+    if (text.capacity() - size > size / 8 + spare)
         text.squeeze();
     return true;
 }
 
-void encodeUtf8Lines(QStringView text, LineBreakPlayer& breaks, QByteArray& out) {
+void encodeUtf8Lines(QStringView text, LineBreakPlayer& breaks, QByteArray& out, bool last) {
     const qsizetype start = out.size();
     // At most three bytes per UTF-16 unit (a break included), plus the final break; the
     // untouched rest of the buffer is cut off at the end.
     out.resize(start + 3 * text.size() + 3);
+    adviseHugePages(out.data() + start, size_t(out.size() - start));
     char* const begin = out.data();
     char* o = begin + start;
     const char16_t* p = text.utf16();
@@ -197,6 +201,7 @@ void encodeUtf8Lines(QStringView text, LineBreakPlayer& breaks, QByteArray& out)
             *o++ = char(0x80 | (c & 0x3F));
         }
     }
-    put(breaks.final());
+    if (last)
+        put(breaks.final());
     out.truncate(o - begin);
 }

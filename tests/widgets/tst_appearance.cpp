@@ -107,8 +107,7 @@ void tst_appearance::fontWithFractionalSize() {
         QCOMPARE(font.pointSizeF(), 8.25);
         QVERIFY(!font.underline() && !font.strikeOut());
         // One font for the whole box: every line is drawn in the box's font.
-        auto* edit = qobject_cast<QPlainTextEdit*>(w.txtMain().widget());
-        QCOMPARE(edit->document()->defaultFont().family(), u"DejaVu Serif"_qs);
+        QCOMPARE(w.txtMain().widget()->font().family(), u"DejaVu Serif"_qs);
         QCOMPARE(settingsFile(t), u"[data-font]\nfontname=DejaVu Serif\n"
                                   "fontbold=True\nfontitalic=True\n"
                                   "fontsize=8.25\ngotfont=1\n"_qs);

@@ -240,7 +240,7 @@ void tst_frmMain::editingBoxKeepsItsOwnUndoAndCutKeys() {
     frmMain w(t.platform, t.settings);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    auto* edit = qobject_cast<QPlainTextEdit*>(w.txtMain().widget());
+    QWidget* edit = w.txtMain().widget();
     w.txtMain().setText(QString());
     w.txtMain().setEnabled(true);
     edit->setFocus();

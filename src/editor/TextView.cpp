@@ -1,0 +1,532 @@
+#include "editor/TextView.h"
+
+#include "editor/LineBreaks.h"
+#include "editor/TextViewAccessible.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QInputMethodEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyleHints>
+#include <QTextLayout>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+// Tab stops as in Qt's own plain-text box.
+constexpr qreal tabStop = 80;
+// Laying out a line costs time in its length; beyond this many characters a line is drawn in
+// pieces around what is on screen (see layoutLine).
+} // namespace
+
+TextView::TextView(QWidget* parent) : QAbstractScrollArea(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled);
+    setAttribute(Qt::WA_KeyCompression, false);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(false);
+    horizontalScrollBar()->setSingleStep(20);
+    verticalScrollBar()->setSingleStep(1);
+    installTextViewAccessibility();
+    updateScrollBars();
+}
+
+TextView::~TextView() = default;
+
+void TextView::setPlainText(QString plain) {
+    setBuffer(TextBuffer(std::move(plain)));
+}
+
+void TextView::setBuffer(TextBuffer buffer) {
+    text = std::move(buffer);
+    history.clear();
+    cursor = anchor = 0;
+    preferredX = -1;
+    widestSeen = 0;
+    preedit.clear();
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+    updateScrollBars();
+    viewport()->update();
+    notifyAccessibleReset(this);
+    Q_EMIT textChanged();
+    Q_EMIT cursorPositionChanged();
+}
+
+void TextView::setReadOnly(bool on) {
+    readOnly = on;
+    setAttribute(Qt::WA_InputMethodEnabled, !on);
+    viewport()->update();
+}
+
+QString TextView::selectedText() const {
+    return text.mid(selectionStart(), selectionEnd() - selectionStart());
+}
+
+void TextView::setSelection(qsizetype anchorAt, qsizetype cursorAt) {
+    anchorAt = std::clamp<qsizetype>(anchorAt, 0, text.size());
+    cursorAt = std::clamp<qsizetype>(cursorAt, 0, text.size());
+    if (anchorAt == anchor && cursorAt == cursor)
+        return;
+    const bool selectionChanged = anchorAt != anchor || hasSelection() || anchorAt != cursorAt;
+    anchor = anchorAt;
+    cursor = cursorAt;
+    restartBlink();
+    viewport()->update();
+    notifyAccessibleCursor(this, selectionChanged);
+    Q_EMIT cursorPositionChanged();
+}
+
+void TextView::setCursorPosition(qsizetype position, bool keepAnchor) {
+    setSelection(keepAnchor ? anchor : position, position);
+}
+
+int TextView::lineHeight() const {
+    return std::max(1, fontMetrics().lineSpacing());
+}
+
+qsizetype TextView::firstVisibleLine() const {
+    return verticalScrollBar()->value();
+}
+
+int TextView::contentX() const {
+    return margin() - horizontalScrollBar()->value();
+}
+
+std::unique_ptr<QTextLayout> TextView::layoutLine(qsizetype line) const {
+    auto layout = std::make_unique<QTextLayout>(text.line(line), font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setTabStopDistance(tabStop);
+    layout->setTextOption(option);
+    layout->setCacheEnabled(true);
+    if (!preedit.isEmpty() && line == text.lineOf(cursor))
+        layout->setPreeditArea(int(cursor - text.lineStart(line)), preedit);
+    layout->beginLayout();
+    QTextLine textLine = layout->createLine();
+    if (textLine.isValid())
+        textLine.setLineWidth(1e6);
+    layout->endLayout();
+    return layout;
+}
+
+int TextView::xOf(qsizetype position) const {
+    const qsizetype line = text.lineOf(position);
+    const auto layout = layoutLine(line);
+    int inLine = int(position - text.lineStart(line));
+    if (!preedit.isEmpty() && position == cursor)
+        inLine += int(preedit.size());
+    return int(std::lround(layout->lineAt(0).cursorToX(inLine)));
+}
+
+qsizetype TextView::positionInLineAt(qsizetype line, int x) const {
+    const auto layout = layoutLine(line);
+    return text.lineStart(line) + layout->lineAt(0).xToCursor(x);
+}
+
+qsizetype TextView::positionAt(const QPoint& point) const {
+    const qsizetype line = std::clamp<qsizetype>(
+        firstVisibleLine() + (point.y() - margin()) / lineHeight() - (point.y() < margin() ? 1 : 0),
+        0, text.lineCount() - 1);
+    return positionInLineAt(line, point.x() - contentX());
+}
+
+QRect TextView::characterRect(qsizetype position) const {
+    const qsizetype line = text.lineOf(position);
+    const int y = margin() + int(line - firstVisibleLine()) * lineHeight();
+    const int x = contentX() + xOf(position);
+    const int next = position < text.lineEnd(line) ? contentX() + xOf(position + 1) : x + 4;
+    return QRect(x, y, std::max(1, next - x), lineHeight());
+}
+
+QRect TextView::cursorRect() const {
+    QRect r = characterRect(cursor);
+    r.setWidth(1);
+    return r;
+}
+
+qsizetype TextView::nextPosition(qsizetype position, bool word) const {
+    const qsizetype line = text.lineOf(position);
+    const qsizetype start = text.lineStart(line);
+    if (position >= text.lineEnd(line))
+        return std::min(position + 1, text.size());
+    const auto layout = layoutLine(line);
+    return start +
+           layout->nextCursorPosition(int(position - start),
+                                      word ? QTextLayout::SkipWords : QTextLayout::SkipCharacters);
+}
+
+qsizetype TextView::previousPosition(qsizetype position, bool word) const {
+    const qsizetype line = text.lineOf(position);
+    const qsizetype start = text.lineStart(line);
+    if (position <= start)
+        return std::max<qsizetype>(position - 1, 0);
+    const auto layout = layoutLine(line);
+    return start + layout->previousCursorPosition(int(position - start),
+                                                  word ? QTextLayout::SkipWords
+                                                       : QTextLayout::SkipCharacters);
+}
+
+void TextView::moveVertically(qsizetype lines, bool keepAnchor) {
+    if (preferredX < 0)
+        preferredX = xOf(cursor);
+    const qsizetype line =
+        std::clamp<qsizetype>(text.lineOf(cursor) + lines, 0, text.lineCount() - 1);
+    const int keep = preferredX;
+    setCursorPosition(positionInLineAt(line, keep), keepAnchor);
+    preferredX = keep;
+}
+
+void TextView::insertText(const QString& typed, bool typing) {
+    if (readOnly)
+        return;
+    replaceSelection(normalizeLineBreaks(typed), typing);
+}
+
+void TextView::replaceRange(qsizetype position, qsizetype length, const QString& replacement) {
+    setSelection(position, position + length);
+    replaceSelection(replacement, false);
+}
+
+void TextView::replaceSelection(const QString& replacement, bool typing) {
+    const qsizetype position = selectionStart();
+    const qsizetype length = selectionEnd() - position;
+    if (length == 0 && replacement.isEmpty())
+        return;
+    history.record({position, text.mid(position, length), replacement, anchor, cursor}, typing);
+    applyEdit(position, length, replacement);
+    cursor = anchor = position + replacement.size();
+    preferredX = -1;
+    ensureCursorVisible();
+    restartBlink();
+    notifyAccessibleCursor(this, length > 0);
+    Q_EMIT cursorPositionChanged();
+}
+
+void TextView::applyEdit(qsizetype position, qsizetype length, const QString& replacement) {
+    const QString removed = accessibilityActive() ? text.mid(position, length) : QString();
+    text.remove(position, length);
+    text.insert(position, replacement);
+    updateScrollBars();
+    viewport()->update();
+    notifyAccessibleEdit(this, position, removed, replacement);
+    Q_EMIT textChanged();
+}
+
+void TextView::deleteSelection() {
+    if (!readOnly && hasSelection())
+        replaceSelection(QString(), false);
+}
+
+void TextView::undo() {
+    if (readOnly || !history.canUndo())
+        return;
+    TextEdit edit = history.takeUndo();
+    applyEdit(edit.position, edit.inserted.size(), edit.removed);
+    anchor = cursor = -1; // forces the update below
+    setSelection(edit.anchorBefore, edit.cursorBefore);
+    ensureCursorVisible();
+    history.pushRedo(std::move(edit));
+}
+
+void TextView::redo() {
+    if (readOnly || !history.canRedo())
+        return;
+    TextEdit edit = history.takeRedo();
+    applyEdit(edit.position, edit.removed.size(), edit.inserted);
+    const qsizetype after = edit.position + edit.inserted.size();
+    anchor = cursor = -1;
+    setSelection(after, after);
+    ensureCursorVisible();
+    history.pushUndo(std::move(edit));
+}
+
+void TextView::copy() {
+    if (hasSelection())
+        QApplication::clipboard()->setText(selectedText());
+}
+
+void TextView::cut() {
+    if (readOnly || !hasSelection())
+        return;
+    copy();
+    deleteSelection();
+}
+
+void TextView::paste() {
+    if (readOnly)
+        return;
+    const QString pasted = QApplication::clipboard()->text();
+    if (!pasted.isEmpty())
+        insertText(pasted);
+}
+
+void TextView::selectAll() {
+    setSelection(0, text.size());
+    exportSelection();
+}
+
+void TextView::exportSelection() {
+    QClipboard* clipboard = QApplication::clipboard();
+    if (hasSelection() && clipboard->supportsSelection())
+        clipboard->setText(selectedText(), QClipboard::Selection);
+}
+
+void TextView::updateScrollBars() {
+    const int height = lineHeight();
+    const int visible = std::max(1, (viewport()->height() - margin()) / height);
+    QScrollBar* vertical = verticalScrollBar();
+    vertical->setRange(0, int(std::clamp<qsizetype>(text.lineCount() - visible, 0, INT_MAX)));
+    vertical->setPageStep(visible);
+    const qint64 estimate = qint64(text.longestLine()) * fontMetrics().averageCharWidth();
+    const qint64 width = std::max<qint64>(estimate, widestSeen) + 2 * margin() + 1;
+    QScrollBar* horizontal = horizontalScrollBar();
+    horizontal->setRange(0, int(std::clamp<qint64>(width - viewport()->width(), 0, INT_MAX / 2)));
+    horizontal->setPageStep(std::max(1, viewport()->width()));
+}
+
+void TextView::ensureCursorVisible() {
+    const qsizetype line = text.lineOf(cursor);
+    const int visible = std::max(1, (viewport()->height() - margin()) / lineHeight());
+    QScrollBar* vertical = verticalScrollBar();
+    if (line < vertical->value())
+        vertical->setValue(int(line));
+    else if (line >= vertical->value() + visible)
+        vertical->setValue(int(line - visible + 1));
+    const int x = xOf(cursor);
+    if (x + margin() * 2 > widestSeen) {
+        widestSeen = x + margin() * 2;
+        updateScrollBars();
+    }
+    QScrollBar* horizontal = horizontalScrollBar();
+    const int room = viewport()->width() - 2 * margin();
+    if (x < horizontal->value())
+        horizontal->setValue(std::max(0, x - room / 4));
+    else if (x > horizontal->value() + room)
+        horizontal->setValue(x - room + room / 4);
+}
+
+void TextView::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    const QRect area = event->rect();
+    painter.fillRect(area, palette().brush(QPalette::Base));
+    painter.setPen(palette().color(QPalette::Text));
+    const int height = lineHeight();
+    const qsizetype first = firstVisibleLine();
+    const qsizetype cursorLine = text.lineOf(cursor);
+    const qsizetype from = selectionStart();
+    const qsizetype to = selectionEnd();
+    const bool showCaret = hasFocus() && caretShown && isEnabled() && !readOnly;
+    int widest = widestSeen;
+    for (qsizetype line = first; line < text.lineCount(); ++line) {
+        const int y = margin() + int(line - first) * height;
+        if (y > area.bottom())
+            break;
+        if (y + height < area.top())
+            continue;
+        const auto layout = layoutLine(line);
+        const qsizetype start = text.lineStart(line);
+        const qsizetype end = text.lineEnd(line);
+        QList<QTextLayout::FormatRange> selections;
+        if (from < to && from <= end && to > start) {
+            QTextLayout::FormatRange range;
+            range.start = int(std::max(from, start) - start);
+            range.length = int(std::min(to, end) - start) - range.start;
+            range.format.setBackground(palette().brush(QPalette::Highlight));
+            range.format.setForeground(palette().brush(QPalette::HighlightedText));
+            selections.append(range);
+        }
+        const QPointF origin(contentX(), y);
+        layout->draw(&painter, origin, selections);
+        const QTextLine textLine = layout->lineAt(0);
+        if (from < to && to > end && from <= end) // the selected line break
+            painter.fillRect(QRectF(origin.x() + textLine.naturalTextWidth(), y,
+                                    fontMetrics().averageCharWidth(), height),
+                             palette().brush(QPalette::Highlight));
+        widest = std::max(widest, int(std::ceil(textLine.naturalTextWidth())) + 2 * margin());
+        if (showCaret && line == cursorLine)
+            layout->drawCursor(&painter, origin,
+                               int(cursor - start + (preedit.isEmpty() ? 0 : preedit.size())), 1);
+    }
+    if (widest > widestSeen) {
+        widestSeen = widest;
+        QMetaObject::invokeMethod(
+            this, [this] { updateScrollBars(); }, Qt::QueuedConnection);
+    }
+}
+
+void TextView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollBars();
+}
+
+void TextView::scrollContentsBy(int, int) {
+    viewport()->update();
+}
+
+void TextView::restartBlink() {
+    caretShown = true;
+    const int flash = QGuiApplication::styleHints()->cursorFlashTime();
+    if (hasFocus() && flash > 0)
+        blink.start(flash / 2, this);
+    else
+        blink.stop();
+}
+
+void TextView::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != blink.timerId()) {
+        QAbstractScrollArea::timerEvent(event);
+        return;
+    }
+    caretShown = !caretShown;
+    viewport()->update(cursorRect().adjusted(-2, 0, 2, 0));
+}
+
+void TextView::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    restartBlink();
+    viewport()->update();
+}
+
+void TextView::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    blink.stop();
+    viewport()->update();
+}
+
+void TextView::changeEvent(QEvent* event) {
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        widestSeen = 0;
+        updateScrollBars();
+    }
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange ||
+        event->type() == QEvent::EnabledChange)
+        viewport()->update();
+}
+
+void TextView::mousePressEvent(QMouseEvent* event) {
+    const qsizetype at = positionAt(event->position().toPoint());
+    preferredX = -1;
+    if (event->button() == Qt::LeftButton) {
+        setCursorPosition(at, event->modifiers() & Qt::ShiftModifier);
+        selectingWithMouse = true;
+    } else if (event->button() == Qt::MiddleButton && !readOnly &&
+               QApplication::clipboard()->supportsSelection()) {
+        const QString pasted = QApplication::clipboard()->text(QClipboard::Selection);
+        setCursorPosition(at);
+        if (!pasted.isEmpty())
+            insertText(pasted);
+    }
+}
+
+void TextView::mouseMoveEvent(QMouseEvent* event) {
+    if (!selectingWithMouse || !(event->buttons() & Qt::LeftButton))
+        return;
+    setCursorPosition(positionAt(event->position().toPoint()), true);
+    ensureCursorVisible();
+}
+
+void TextView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && selectingWithMouse) {
+        selectingWithMouse = false;
+        exportSelection();
+    }
+}
+
+void TextView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    const qsizetype at = positionAt(event->position().toPoint());
+    const qsizetype line = text.lineOf(at);
+    const qsizetype start = text.lineStart(line);
+    const qsizetype end = text.lineEnd(line);
+    auto inWord = [this](qsizetype p) {
+        const QChar c(text.at(p));
+        return c.isLetterOrNumber() || c == u'_' || c.isMark();
+    };
+    qsizetype from = at;
+    qsizetype to = at;
+    while (from > start && inWord(from - 1))
+        --from;
+    while (to < end && inWord(to))
+        ++to;
+    if (from == to && to < end)
+        ++to;
+    setSelection(from, to);
+    exportSelection();
+}
+
+void TextView::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    auto add = [&](const QString& label, void (TextView::*slot)(), bool enabled) {
+        QAction* action = menu.addAction(label, this, slot);
+        action->setEnabled(enabled);
+    };
+    const bool editable = !readOnly && isEnabled();
+    add(tr("&Undo"), &TextView::undo, editable && canUndo());
+    add(tr("&Redo"), &TextView::redo, editable && canRedo());
+    menu.addSeparator();
+    add(tr("Cu&t"), &TextView::cut, editable && hasSelection());
+    add(tr("&Copy"), &TextView::copy, hasSelection());
+    add(tr("&Paste"), &TextView::paste, editable && !QApplication::clipboard()->text().isEmpty());
+    add(tr("Delete"), &TextView::deleteSelection, editable && hasSelection());
+    menu.addSeparator();
+    add(tr("Select All"), &TextView::selectAll, !text.isEmpty());
+    menu.exec(event->globalPos());
+}
+
+void TextView::inputMethodEvent(QInputMethodEvent* event) {
+    if (readOnly || !isEnabled()) {
+        event->ignore();
+        return;
+    }
+    if (event->replacementLength() > 0 || event->replacementStart() != 0) {
+        const qsizetype start =
+            std::clamp<qsizetype>(cursor + event->replacementStart(), 0, text.size());
+        setSelection(start, std::min(start + event->replacementLength(), text.size()));
+    }
+    if (!event->commitString().isEmpty() || event->replacementLength() > 0)
+        insertText(event->commitString(), true);
+    preedit = event->preeditString();
+    viewport()->update();
+    event->accept();
+}
+
+QVariant TextView::inputMethodQuery(Qt::InputMethodQuery query) const {
+    const qsizetype line = text.lineOf(cursor);
+    const qsizetype start = text.lineStart(line);
+    switch (query) {
+    case Qt::ImEnabled:
+        return isEnabled() && !readOnly;
+    case Qt::ImHints:
+        return int(Qt::ImhMultiLine);
+    case Qt::ImCursorRectangle:
+        return cursorRect().translated(viewport()->pos());
+    case Qt::ImFont:
+        return font();
+    case Qt::ImCursorPosition:
+        return int(cursor - start);
+    case Qt::ImAnchorPosition:
+        return int(std::clamp(anchor, start, text.lineEnd(line)) - start);
+    case Qt::ImAbsolutePosition:
+        return cursor;
+    case Qt::ImSurroundingText:
+        return text.line(line);
+    case Qt::ImCurrentSelection:
+        return selectedText();
+    case Qt::ImTextBeforeCursor:
+        return text.mid(start, cursor - start);
+    case Qt::ImTextAfterCursor:
+        return text.mid(cursor, text.lineEnd(line) - cursor);
+    case Qt::ImMaximumTextLength:
+        return QVariant();
+    default:
+        return QAbstractScrollArea::inputMethodQuery(query);
+    }
+}

@@ -1,0 +1,120 @@
+#pragma once
+
+#include "editor/EditHistory.h"
+#include "editor/TextBuffer.h"
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
+#include <memory>
+
+class QTextLayout;
+
+// A plain-text editing box that stays fast on documents of hundreds of megabytes: the text lives
+// in a TextBuffer and only the lines on screen are ever laid out. No wrapping; one font and one
+// text colour for everything; its own undo, clipboard keys, mouse selection, input methods and
+// accessibility.
+class TextView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit TextView(QWidget* parent = nullptr);
+    ~TextView() override;
+
+    const TextBuffer& buffer() const { return text; }
+    QString toPlainText() const { return text.toString(); }
+    // Replaces the whole text, taking the string's storage; clears undo, caret to the start.
+    void setPlainText(QString plain);
+    // Same, with a buffer already built (on another thread, say).
+    void setBuffer(TextBuffer buffer);
+
+    bool isReadOnly() const { return readOnly; }
+    void setReadOnly(bool on);
+
+    qsizetype cursorPosition() const { return cursor; }
+    qsizetype anchorPosition() const { return anchor; }
+    void setSelection(qsizetype anchorAt, qsizetype cursorAt);
+    void setCursorPosition(qsizetype position, bool keepAnchor = false);
+    bool hasSelection() const { return anchor != cursor; }
+    qsizetype selectionStart() const { return std::min(anchor, cursor); }
+    qsizetype selectionEnd() const { return std::max(anchor, cursor); }
+    QString selectedText() const;
+
+    // Replaces the selection with the text as if typed or pasted (line breaks of any kind
+    // become '\n'); a step of its own in the undo history unless typing.
+    void insertText(const QString& typed, bool typing = false);
+    // Replaces [position, position + length) with replacement, recorded for undo.
+    void replaceRange(qsizetype position, qsizetype length, const QString& replacement);
+
+    bool canUndo() const { return history.canUndo(); }
+    bool canRedo() const { return history.canRedo(); }
+
+    // The caret's rectangle and a character's rectangle in viewport coordinates; the text
+    // position nearest to a point of the viewport.
+    QRect cursorRect() const;
+    QRect characterRect(qsizetype position) const;
+    qsizetype positionAt(const QPoint& point) const;
+    qsizetype firstVisibleLine() const;
+    int lineHeight() const;
+
+public Q_SLOTS:
+    void undo();
+    void redo();
+    void cut();
+    void copy();
+    void paste();
+    void selectAll();
+    void deleteSelection();
+
+Q_SIGNALS:
+    void textChanged();
+    void cursorPositionChanged();
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    std::unique_ptr<QTextLayout> layoutLine(qsizetype line) const;
+    int xOf(qsizetype position) const;
+    qsizetype positionInLineAt(qsizetype line, int x) const;
+    qsizetype nextPosition(qsizetype position, bool word) const;
+    qsizetype previousPosition(qsizetype position, bool word) const;
+    void moveVertically(qsizetype lines, bool keepAnchor);
+    void applyEdit(qsizetype position, qsizetype length, const QString& replacement);
+    void replaceSelection(const QString& replacement, bool typing);
+    void removeBackward(bool word);
+    void removeForward(bool word);
+    void updateScrollBars();
+    void ensureCursorVisible();
+    void restartBlink();
+    void exportSelection();
+    bool handleKey(QKeyEvent* event);
+    static bool isEditingShortcut(QKeyEvent* event);
+    int margin() const { return 4; }
+    int contentX() const;
+
+    TextBuffer text;
+    EditHistory history;
+    qsizetype cursor = 0;
+    qsizetype anchor = 0;
+    int preferredX = -1; // kept while moving up and down
+    bool readOnly = false;
+    bool caretShown = true;
+    bool selectingWithMouse = false;
+    mutable int widestSeen = 0;
+    QString preedit;
+    QBasicTimer blink;
+};
