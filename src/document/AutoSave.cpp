@@ -23,6 +23,10 @@ void AutoSave::tick() {
     if (window.hasSavePath) {
         const QString path = window.savePath;
         if (const auto failure = writeDocument(window, path)) {
+            if (failure->number == ErrorNumber::Cancelled) {
+                window.ShowStatus(failure->description);
+                return;
+            }
             if (!failureReported || failedPath != path) {
                 failureReported = true;
                 failedPath = path;

@@ -43,9 +43,13 @@ QString resolveLinks(const QString& path, int& error) {
     return current;
 }
 
-bool writeAll(int fd, const char* data, qsizetype size) {
+// Chunks between progress reports: small enough to answer a cancel at once.
+constexpr qsizetype progressChunk = qsizetype(16) << 20;
+
+bool writeAll(int fd, const char* data, qsizetype size, const ByteProgress& progress) {
+    qint64 written = 0;
     while (size > 0) {
-        const ssize_t n = ::write(fd, data, size_t(std::min<qsizetype>(size, 1 << 30)));
+        const ssize_t n = ::write(fd, data, size_t(std::min(size, progressChunk)));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -53,6 +57,11 @@ bool writeAll(int fd, const char* data, qsizetype size) {
         }
         data += n;
         size -= n;
+        written += n;
+        if (progress && !progress(written)) {
+            errno = ECANCELED;
+            return false;
+        }
     }
     return true;
 }
@@ -70,7 +79,8 @@ constexpr int cannotLink = -1;
 // leaves nothing behind. Answers 0, an errno, or cannotLink when the unnamed file could not be
 // given a name (no /proc, say) and the named way must be taken.
 int writeTemporary(const QByteArray& folder, const QByteArray& pattern, const QByteArray& bytes,
-                   mode_t mode, const Owner& owner, bool unnamed, QByteArray& name) {
+                   mode_t mode, const Owner& owner, bool unnamed, QByteArray& name,
+                   const ByteProgress& progress) {
     name = pattern;
     int fd = -1;
     if (unnamed) {
@@ -83,7 +93,7 @@ int writeTemporary(const QByteArray& folder, const QByteArray& pattern, const QB
     if (fd < 0)
         return errno;
     int error = 0;
-    if (!writeAll(fd, bytes.constData(), bytes.size()) || ::fchmod(fd, mode) != 0)
+    if (!writeAll(fd, bytes.constData(), bytes.size(), progress) || ::fchmod(fd, mode) != 0)
         error = errno;
     if (!error && owner.keep && (owner.uid != ::geteuid() || owner.gid != ::getegid()))
         [[maybe_unused]]
@@ -128,7 +138,8 @@ void syncFolder(const QString& folder) {
 
 } // namespace
 
-std::optional<Failure> readDocumentFile(const QString& path, QByteArray& bytes) {
+std::optional<Failure> readDocumentFile(const QString& path, QByteArray& bytes,
+                                        const ByteProgress& progress) {
     if (!isUsableFileName(path))
         return fileFailure(EINVAL, readSource, path, FileAction::Read);
     const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
@@ -157,7 +168,8 @@ std::optional<Failure> readDocumentFile(const QString& path, QByteArray& bytes) 
                     return fail(EFBIG);
                 data.resize(std::min<qsizetype>(used * 2 + 4096, maxDocumentBytes + 1));
             }
-            const ssize_t n = ::read(fd, data.data() + used, size_t(data.size() - used));
+            const ssize_t n =
+                ::read(fd, data.data() + used, size_t(std::min(data.size() - used, progressChunk)));
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
@@ -166,6 +178,8 @@ std::optional<Failure> readDocumentFile(const QString& path, QByteArray& bytes) 
             if (n == 0)
                 break;
             used += n;
+            if (progress && !progress(used))
+                return fail(ECANCELED);
         }
         if (used > maxDocumentBytes)
             return fail(EFBIG);
@@ -178,7 +192,8 @@ std::optional<Failure> readDocumentFile(const QString& path, QByteArray& bytes) 
     return std::nullopt;
 }
 
-std::optional<Failure> replaceFile(const QString& path, const QByteArray& bytes) {
+std::optional<Failure> replaceFile(const QString& path, const QByteArray& bytes,
+                                   const ByteProgress& progress) {
     if (!isUsableFileName(path))
         return fileFailure(EINVAL, saveSource, path, FileAction::Write);
     int linkError = 0;
@@ -215,9 +230,11 @@ std::optional<Failure> replaceFile(const QString& path, const QByteArray& bytes)
         nativePath(folder + QStringLiteral("/.") + stem + QStringLiteral(".notavo-XXXXXX"));
     const Owner owner{exists, old.st_uid, old.st_gid};
     QByteArray temp;
-    int error = writeTemporary(nativePath(folder), tempPattern, bytes, mode, owner, true, temp);
+    int error =
+        writeTemporary(nativePath(folder), tempPattern, bytes, mode, owner, true, temp, progress);
     if (error == cannotLink)
-        error = writeTemporary(nativePath(folder), tempPattern, bytes, mode, owner, false, temp);
+        error = writeTemporary(nativePath(folder), tempPattern, bytes, mode, owner, false, temp,
+                               progress);
     if (!error && ::rename(temp.constData(), nativeTarget.constData()) != 0) {
         error = errno;
         ::unlink(temp.constData());

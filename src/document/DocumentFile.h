@@ -4,20 +4,27 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <optional>
 
 // File input and output for documents. Each answers std::nullopt on success, or the failure
 // with its number (docs/error-numbers.md lists them), the operation as its source and a
 // sentence naming the path.
 
+// Told the bytes read or written so far, between chunks; answering false stops the operation
+// (the file is then left as it was, and the answer is a failure the caller can ignore).
+using ByteProgress = std::function<bool(qint64 done)>;
+
 // Reads the whole file; a file too large to hold in memory fails with number 7.
-std::optional<Failure> readDocumentFile(const QString& path, QByteArray& bytes);
+std::optional<Failure> readDocumentFile(const QString& path, QByteArray& bytes,
+                                        const ByteProgress& progress = {});
 
 // Replaces (or creates) the file atomically: a temporary file beside it, flushed to disk, then
 // renamed over it, and the folder synced. On failure the old file is left byte for byte as it
 // was. A symbolic link keeps pointing at its target, which gets the new bytes; permission bits
 // of an existing file survive.
-std::optional<Failure> replaceFile(const QString& path, const QByteArray& bytes);
+std::optional<Failure> replaceFile(const QString& path, const QByteArray& bytes,
+                                   const ByteProgress& progress = {});
 
 // Adds the bytes after the file's present content (creating it when missing), atomically too:
 // either the whole new content is there or the old file is untouched.

@@ -25,5 +25,6 @@ DocumentState& documentState(frmMain& window);
 // The editing box's text as the document's bytes.
 QByteArray documentBytes(frmMain& window);
 
-// Replaces the file at path with the document.
+// Replaces the file at path with the document; a large one on a worker thread with progress in
+// the window. A cancelled save leaves the file as it was and answers ErrorNumber::Cancelled.
 std::optional<Failure> writeDocument(frmMain& window, const QString& path);

@@ -2,6 +2,7 @@
 
 #include "app/EditingBox.h"
 #include "app/Failure.h"
+#include "app/LongTask.h"
 #include "app/frmMain.h"
 #include "document/DocumentFile.h"
 #include "document/DocumentFilters.h"
@@ -11,6 +12,7 @@
 #include "platform/MessageBox.h"
 
 #include <QByteArray>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 
@@ -23,6 +25,11 @@ void setDocumentTitle(frmMain& window, const QString& name) {
 }
 
 void reportFailure(frmMain& window, const Failure& failure) {
+    // The user stopped it: a line in the status bar, not an error box.
+    if (failure.number == ErrorNumber::Cancelled) {
+        window.ShowStatus(failure.description);
+        return;
+    }
     ShowErrorReport(window.messageBox(), &window, failure);
 }
 
@@ -58,14 +65,34 @@ void fileOpen(frmMain& window, const QString& filter) {
         return;
     const QString path = window.dlgFile().fileName;
     const QString name = window.dlgFile().fileTitle;
-    QByteArray bytes;
-    if (const auto failure = readDocumentFile(path, bytes)) {
+    // Read and decoded on a worker for a large file, so the window stays live and the user can
+    // cancel; the document in hand is only replaced once the new one is complete.
+    DecodedDocument document;
+    std::optional<Failure> failure;
+    const qint64 size = QFileInfo(path).size();
+    const bool finished =
+        runLongTask(window, QLatin1String("Opening ") + path, 2 * size, [&](LongTask& task) {
+            QByteArray bytes;
+            failure = readDocumentFile(path, bytes, [&task](qint64 done) {
+                task.setDone(done);
+                if (!task.cancelled())
+                    return true;
+                task.stop();
+                return false;
+            });
+            if (failure)
+                return;
+            // Room to type into, so the first keys typed do not copy the whole text.
+            document = decodeDocument(bytes, 4096 + bytes.size() / 32);
+        });
+    if (!finished) {
+        window.ShowStatus(QLatin1String("Opening cancelled: ") + path);
+        return;
+    }
+    if (failure) {
         reportFailure(window, *failure);
         return;
     }
-    // Room to type into, so the first keys typed do not copy the whole text.
-    DecodedDocument document = decodeDocument(bytes, 4096 + bytes.size() / 32);
-    bytes.clear(); // a large file is not held twice longer than needed
     window.txtMain().setText(std::move(document.text));
     documentState(window).layout = std::move(document.layout);
     // Save and auto-save now write back to the opened file, never over an earlier one.
