@@ -58,12 +58,11 @@ int main(int argc, char** argv) {
         DecodedDocument doc = decodeDocument(bytes);
         bytes = QByteArray();
         const qint64 decodeMs = timer.elapsed() - readMs;
-        box.setText(doc.text);
-        doc.text = QString();
+        box.setText(std::move(doc.text));
         const qint64 openMs = timer.elapsed();
 
         timer.restart();
-        const QString text = box.text();
+        const TextParts text = box.textParts();
         const qint64 textMs = timer.elapsed();
         const QByteArray saved = encodeDocument(text, doc.layout);
         const qint64 encodeMs = timer.elapsed() - textMs;

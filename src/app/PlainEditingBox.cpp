@@ -22,7 +22,7 @@ void PlainEditingBox::setText(QString text) {
     edit->setPlainText(std::move(text));
 }
 
-std::pair<QStringView, QStringView> PlainEditingBox::textParts() const {
+std::vector<QStringView> PlainEditingBox::textParts() const {
     return edit->buffer().parts();
 }
 

@@ -65,9 +65,12 @@ void takeLineBreaks(QString& text, DocumentLayout& layout) {
 // The text in Windows-1252 with '\n' already as single LF bytes; false when a character does
 // not fit.
 bool encodeWindows1252(const TextParts& text, QByteArray& bytes) {
-    bytes.resize(text.first.size() + text.second.size());
+    qsizetype size = 0;
+    for (const QStringView part : text)
+        size += part.size();
+    bytes.resize(size);
     char* out = bytes.data();
-    for (const QStringView part : {text.first, text.second}) {
+    for (const QStringView part : text) {
         for (const QChar c : part) {
             const int b = windows1252Byte(c.unicode());
             if (b < 0)
@@ -86,8 +89,9 @@ QByteArray encodeAs(const TextParts& text, const DocumentLayout& layout, TextEnc
         QByteArray out;
         if (layout.byteOrderMark)
             out.append("\xEF\xBB\xBF");
-        encodeUtf8Lines(text.first, breaks, out, false);
-        encodeUtf8Lines(text.second, breaks, out, true);
+        for (const QStringView part : text)
+            encodeUtf8Lines(part, breaks, out, false);
+        out.append(breaks.final());
         fits = true;
         return out;
     }
@@ -126,12 +130,12 @@ DocumentLayout newDocumentLayout() {
     return DocumentLayout{};
 }
 
-DecodedDocument decodeDocument(const QByteArray& bytes, qsizetype spare) {
+DecodedDocument decodeDocument(const QByteArray& bytes) {
     DecodedDocument doc;
     // Only the first BOM is the file's mark; a second one is text (U+FEFF).
     const bool mark = bytes.startsWith("\xEF\xBB\xBF");
     LineBreakRecorder recorder;
-    if (decodeUtf8Lines(QByteArrayView(bytes).sliced(mark ? 3 : 0), doc.text, recorder, spare)) {
+    if (decodeUtf8Lines(QByteArrayView(bytes).sliced(mark ? 3 : 0), doc.text, recorder)) {
         doc.layout.encoding = TextEncoding::Utf8;
         doc.layout.byteOrderMark = mark;
         finishBreaks(doc.text, recorder, doc.layout);
@@ -144,7 +148,7 @@ DecodedDocument decodeDocument(const QByteArray& bytes, qsizetype spare) {
 }
 
 QByteArray encodeDocument(const QString& text, const DocumentLayout& layout) {
-    return encodeDocument(TextParts(text, {}), layout);
+    return encodeDocument(TextParts{text}, layout);
 }
 
 QByteArray encodeDocument(const TextParts& text, const DocumentLayout& layout) {
@@ -153,7 +157,7 @@ QByteArray encodeDocument(const TextParts& text, const DocumentLayout& layout) {
 }
 
 QByteArray encodeDocumentSettling(const QString& text, DocumentLayout& layout) {
-    return encodeDocumentSettling(TextParts(text, {}), layout);
+    return encodeDocumentSettling(TextParts{text}, layout);
 }
 
 QByteArray encodeDocumentSettling(const TextParts& text, DocumentLayout& layout) {

@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
-#include <utility>
+#include <vector>
 
 // How a document's bytes become the editing box's text and back. The promise: decoding a file
 // and encoding the unchanged text gives back exactly the file's bytes whenever the file ended
@@ -22,8 +22,8 @@ struct DocumentLayout {
     QByteArray breakStyles;
 };
 
-// A text held in two pieces (an editing buffer's both sides of its gap), read as one.
-using TextParts = std::pair<QStringView, QStringView>;
+// A text held in consecutive pieces (an editing buffer's), read as one.
+using TextParts = std::vector<QStringView>;
 
 struct DecodedDocument {
     QString text; // line breaks as '\n'; the final line break of the file removed
@@ -31,8 +31,7 @@ struct DecodedDocument {
 };
 
 DocumentLayout newDocumentLayout();
-// spare: room to leave free after the text, so an editing buffer can take it over as is.
-DecodedDocument decodeDocument(const QByteArray& bytes, qsizetype spare = 0);
+DecodedDocument decodeDocument(const QByteArray& bytes);
 // Text with '\n' line breaks to bytes, followed by one final line break. A character the
 // layout's single-byte encoding cannot hold makes the whole document UTF-8 (never "?").
 QByteArray encodeDocument(const QString& text, const DocumentLayout& layout);

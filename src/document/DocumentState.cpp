@@ -24,7 +24,9 @@ QByteArray documentBytes(frmMain& window) {
 std::optional<Failure> writeDocument(frmMain& window, const QString& path) {
     const TextParts text = window.txtMain().textParts();
     const DocumentLayout layout = documentState(window).layout;
-    const qint64 size = text.first.size() + text.second.size();
+    qint64 size = 0;
+    for (const QStringView part : text)
+        size += part.size();
     std::optional<Failure> failure;
     // Encoding is about a third of the time, writing and syncing the rest.
     const bool finished =

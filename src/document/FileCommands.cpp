@@ -82,8 +82,7 @@ void fileOpen(frmMain& window, const QString& filter) {
             });
             if (failure)
                 return;
-            // Room to type into, so the first keys typed do not copy the whole text.
-            document = decodeDocument(bytes, 4096 + bytes.size() / 32);
+            document = decodeDocument(bytes);
         });
     if (!finished) {
         window.ShowStatus(QLatin1String("Opening cancelled: ") + path);

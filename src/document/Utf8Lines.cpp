@@ -76,12 +76,11 @@ inline qsizetype plainAsciiRun(const char16_t* p, const char16_t* end, char* out
 
 } // namespace
 
-bool decodeUtf8Lines(QByteArrayView bytes, QString& text, LineBreakRecorder& breaks,
-                     qsizetype spare) {
+bool decodeUtf8Lines(QByteArrayView bytes, QString& text, LineBreakRecorder& breaks) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* const end = p + bytes.size();
     // Never more UTF-16 units than bytes; the uninitialised rest is cut off at the end.
-    text.resize(bytes.size() + spare);
+    text.resize(bytes.size());
     adviseHugePages(text.data(), size_t(text.size()) * 2);
     char16_t* const begin = reinterpret_cast<char16_t*>(text.data());
     char16_t* out = begin;
@@ -154,7 +153,7 @@ bool decodeUtf8Lines(QByteArrayView bytes, QString& text, LineBreakRecorder& bre
     const qsizetype size = out - begin;
     text.truncate(size);
     // Multi-byte text leaves much of the buffer unused: give it back.
-    if (text.capacity() - size > size / 8 + spare)
+    if (text.capacity() - size > size / 8)
         text.squeeze();
     return true;
 }

@@ -13,9 +13,7 @@ class LineBreakPlayer;
 // Strict UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF) to UTF-16, with every
 // CR, LF, CR LF, U+2029, U+FDD0 and U+FDD1 turned into '\n' and its style recorded. False when
 // the bytes are not strict UTF-8; text and breaks are then of no use.
-// spare: extra room left at the end of the string's storage.
-bool decodeUtf8Lines(QByteArrayView bytes, QString& text, LineBreakRecorder& breaks,
-                     qsizetype spare = 0);
+bool decodeUtf8Lines(QByteArrayView bytes, QString& text, LineBreakRecorder& breaks);
 
 // Appends the text as UTF-8 to out, writing each '\n' as the player's next break and then the
 // final break when last (false for all but the last piece of a text). A lone surrogate becomes

@@ -1,7 +1,5 @@
 #include "editor/TextBuffer.h"
 
-#include "platform/HugePages.h"
-
 #include <algorithm>
 #include <cstring>
 #ifdef __SSE2__
@@ -10,7 +8,7 @@
 
 namespace {
 
-// Positions of '\n' in [begin, end), added to out with offset added to each.
+// Positions of '\n' in [begin, end), appended to out with offset added to each.
 void findBreaks(const char16_t* begin, const char16_t* end, qsizetype offset,
                 std::vector<qsizetype>& out) {
     const char16_t* p = begin;
@@ -32,141 +30,178 @@ void findBreaks(const char16_t* begin, const char16_t* end, qsizetype offset,
             out.push_back(p - begin + offset);
 }
 
-} // namespace
-
-TextBuffer::TextBuffer(QString text) : store(std::move(text)) {
-    const qsizetype size = store.size();
-    // The spare capacity a decoder leaves is the first gap; resizing within it does not copy.
-    store.resize(std::max(store.capacity(), size));
-    gapStart = size;
-    gapEnd = store.size();
-    indexBreaks();
+const char16_t* unitsOf(const QString& text) {
+    return reinterpret_cast<const char16_t*>(text.constData());
 }
 
-void TextBuffer::indexBreaks() {
-    breaks.clear();
-    const char16_t* data = units();
-    breaks.reserve(size_t(gapStart / 64));
-    findBreaks(data, data + gapStart, 0, breaks);
-    findBreaks(data + gapEnd, data + store.size(), gapEnd, breaks);
+} // namespace
+
+TextBuffer::TextBuffer(QString text) {
+    original.text = std::move(text);
+    total = original.text.size();
+    const char16_t* data = unitsOf(original.text);
+    original.breaks.reserve(size_t(total / 48));
+    findBreaks(data, data + total, 0, original.breaks);
+    original.breaks.shrink_to_fit();
+    breakCount = qsizetype(original.breaks.size());
+    if (total > 0)
+        pieces.push_back({false, 0, total, breakCount});
     qsizetype previous = -1;
-    longest = 0;
-    for (const qsizetype at : breaks) {
-        const qsizetype l = logical(at);
-        longest = std::max(longest, l - previous - 1);
-        previous = l;
+    for (const qsizetype at : original.breaks) {
+        longest = std::max(longest, at - previous - 1);
+        previous = at;
     }
-    longest = std::max(longest, size() - previous - 1);
+    longest = std::max(longest, total - previous - 1);
+    recount();
+}
+
+void TextBuffer::recount() {
+    startOf.resize(pieces.size() + 1);
+    breaksBefore.resize(pieces.size() + 1);
+    qsizetype at = 0;
+    qsizetype lines = 0;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        startOf[i] = at;
+        breaksBefore[i] = lines;
+        at += pieces[i].length;
+        lines += pieces[i].breaks;
+    }
+    startOf.back() = at;
+    breaksBefore.back() = lines;
+    total = at;
+    breakCount = lines;
+}
+
+qsizetype TextBuffer::breaksBetween(const Source& source, qsizetype from, qsizetype to) const {
+    const auto first = std::lower_bound(source.breaks.begin(), source.breaks.end(), from);
+    return std::lower_bound(first, source.breaks.end(), to) - first;
+}
+
+size_t TextBuffer::pieceAt(qsizetype position) const {
+    const auto end = startOf.begin() + qsizetype(pieces.size());
+    return size_t(std::upper_bound(startOf.begin(), end, position) - startOf.begin() - 1);
 }
 
 qsizetype TextBuffer::lineStart(qsizetype line) const {
-    return line <= 0 ? 0 : logical(breaks[size_t(line - 1)]) + 1;
+    if (line <= 0)
+        return 0;
+    if (line > breakCount)
+        return total;
+    // The piece holding break number line - 1 (counting from 0).
+    const qsizetype wanted = line - 1;
+    const auto end = breaksBefore.begin() + qsizetype(pieces.size());
+    const size_t i =
+        size_t(std::upper_bound(breaksBefore.begin(), end, wanted) - breaksBefore.begin() - 1);
+    const Piece& piece = pieces[i];
+    const Source& source = sourceOf(piece);
+    const auto first = std::lower_bound(source.breaks.begin(), source.breaks.end(), piece.start);
+    const qsizetype at = first[wanted - breaksBefore[i]];
+    return startOf[i] + (at - piece.start) + 1;
 }
 
 qsizetype TextBuffer::lineEnd(qsizetype line) const {
-    return line >= lineCount() - 1 ? size() : logical(breaks[size_t(line)]);
+    return line >= breakCount ? total : lineStart(line + 1) - 1;
 }
 
 qsizetype TextBuffer::lineOf(qsizetype position) const {
-    // The number of breaks before the position.
-    const qsizetype physical = position < gapStart ? position : position + gapLength();
-    return std::lower_bound(breaks.begin(), breaks.end(), physical) - breaks.begin();
+    if (position >= total)
+        return breakCount;
+    if (position <= 0)
+        return 0;
+    const size_t i = pieceAt(position);
+    const Piece& piece = pieces[i];
+    return breaksBefore[i] +
+           breaksBetween(sourceOf(piece), piece.start, piece.start + position - startOf[i]);
+}
+
+char16_t TextBuffer::at(qsizetype position) const {
+    const size_t i = pieceAt(position);
+    const Piece& piece = pieces[i];
+    return unitsOf(sourceOf(piece).text)[piece.start + position - startOf[i]];
 }
 
 QString TextBuffer::mid(qsizetype position, qsizetype length) const {
-    position = std::clamp<qsizetype>(position, 0, size());
-    length = std::clamp<qsizetype>(length, 0, size() - position);
-    const char16_t* data = units();
-    if (position + length <= gapStart)
-        return QString(reinterpret_cast<const QChar*>(data + position), length);
-    if (position >= gapStart)
-        return QString(reinterpret_cast<const QChar*>(data + position + gapLength()), length);
+    position = std::clamp<qsizetype>(position, 0, total);
+    length = std::clamp<qsizetype>(length, 0, total - position);
+    if (length == 0)
+        return QString();
+    size_t i = pieceAt(position);
+    qsizetype offset = position - startOf[i];
+    // Within one piece: shares nothing, but copies only what is asked for.
+    if (offset + length <= pieces[i].length)
+        return sourceOf(pieces[i]).text.mid(pieces[i].start + offset, length);
     QString out(length, Qt::Uninitialized);
-    const qsizetype before = gapStart - position;
-    std::memcpy(static_cast<void*>(out.data()), data + position, size_t(before) * 2);
-    std::memcpy(static_cast<void*>(out.data() + before), data + gapEnd,
-                size_t(length - before) * 2);
+    auto* to = reinterpret_cast<char16_t*>(out.data());
+    qsizetype left = length;
+    for (; left > 0; ++i, offset = 0) {
+        const Piece& piece = pieces[i];
+        const qsizetype n = std::min(left, piece.length - offset);
+        std::memcpy(to, unitsOf(sourceOf(piece).text) + piece.start + offset, size_t(n) * 2);
+        to += n;
+        left -= n;
+    }
     return out;
 }
 
-QString TextBuffer::toString() const {
-    return mid(0, size());
+std::vector<QStringView> TextBuffer::parts() const {
+    std::vector<QStringView> out;
+    out.reserve(pieces.size());
+    for (const Piece& piece : pieces)
+        out.emplace_back(unitsOf(sourceOf(piece).text) + piece.start, piece.length);
+    return out;
 }
 
-std::pair<QStringView, QStringView> TextBuffer::parts() const {
-    const char16_t* data = units();
-    return {QStringView(data, gapStart), QStringView(data + gapEnd, store.size() - gapEnd)};
-}
-
-void TextBuffer::moveGap(qsizetype position) {
-    if (position == gapStart)
-        return;
-    char16_t* data = units();
-    const qsizetype gap = gapLength();
-    if (position < gapStart) {
-        // Text [position, gapStart) moves up behind the gap, and so do its breaks.
-        std::memmove(data + position + gap, data + position, size_t(gapStart - position) * 2);
-        auto from = std::lower_bound(breaks.begin(), breaks.end(), position);
-        auto to = std::lower_bound(from, breaks.end(), gapStart);
-        for (auto it = from; it != to; ++it)
-            *it += gap;
-    } else {
-        std::memmove(data + gapStart, data + gapEnd, size_t(position - gapStart) * 2);
-        auto from = std::lower_bound(breaks.begin(), breaks.end(), gapEnd);
-        auto to = std::lower_bound(from, breaks.end(), position + gap);
-        for (auto it = from; it != to; ++it)
-            *it -= gap;
-    }
-    gapEnd = position + gap;
-    gapStart = position;
-}
-
-void TextBuffer::growGap(qsizetype needed) {
-    if (gapLength() >= needed)
-        return;
-    const qsizetype tail = store.size() - gapEnd;
-    // Room for the edit plus a share of the text, so a long run of edits grows rarely.
-    const qsizetype newGap = needed + 4096 + size() / 16;
-    QString bigger(size() + newGap, Qt::Uninitialized);
-    adviseHugePages(bigger.data(), size_t(bigger.size()) * 2);
-    auto* to = reinterpret_cast<char16_t*>(bigger.data());
-    std::memcpy(to, units(), size_t(gapStart) * 2);
-    std::memcpy(to + gapStart + newGap, units() + gapEnd, size_t(tail) * 2);
-    const qsizetype shift = (gapStart + newGap) - gapEnd;
-    for (auto it = std::lower_bound(breaks.begin(), breaks.end(), gapEnd); it != breaks.end(); ++it)
-        *it += shift;
-    store = std::move(bigger);
-    gapEnd = gapStart + newGap;
+size_t TextBuffer::split(qsizetype position) {
+    if (position >= total)
+        return pieces.size();
+    const size_t i = pieceAt(position);
+    const qsizetype offset = position - startOf[i];
+    if (offset == 0)
+        return i;
+    Piece& left = pieces[i];
+    Piece right{left.added, left.start + offset, left.length - offset, 0};
+    right.breaks = breaksBetween(sourceOf(left), right.start, right.start + right.length);
+    left.length = offset;
+    left.breaks -= right.breaks;
+    pieces.insert(pieces.begin() + qsizetype(i) + 1, right);
+    startOf.insert(startOf.begin() + qsizetype(i) + 1, position);
+    breaksBefore.insert(breaksBefore.begin() + qsizetype(i) + 1, breaksBefore[i] + left.breaks);
+    return i + 1;
 }
 
 void TextBuffer::insert(qsizetype position, QStringView text) {
     if (text.isEmpty())
         return;
-    position = std::clamp<qsizetype>(position, 0, size());
-    growGap(text.size());
-    moveGap(position);
-    std::memcpy(units() + gapStart, text.utf16(), size_t(text.size()) * 2);
-    std::vector<qsizetype> added;
-    findBreaks(text.utf16(), text.utf16() + text.size(), gapStart, added);
-    const auto at = std::lower_bound(breaks.begin(), breaks.end(), gapStart);
-    breaks.insert(at, added.begin(), added.end());
-    gapStart += text.size();
+    position = std::clamp<qsizetype>(position, 0, total);
+    const qsizetype start = added.text.size();
+    const size_t breaksFrom = added.breaks.size();
+    added.text.append(text);
+    findBreaks(text.utf16(), text.utf16() + text.size(), start, added.breaks);
+    const qsizetype newBreaks = qsizetype(added.breaks.size() - breaksFrom);
+    const size_t at = split(position);
+    // Typing: the piece just before is the text typed last, so it simply grows.
+    if (at > 0 && pieces[at - 1].added && pieces[at - 1].start + pieces[at - 1].length == start) {
+        pieces[at - 1].length += text.size();
+        pieces[at - 1].breaks += newBreaks;
+    } else {
+        pieces.insert(pieces.begin() + qsizetype(at), Piece{true, start, text.size(), newBreaks});
+    }
+    recount();
     // The lines the insertion touched may now be the longest.
     const qsizetype first = lineOf(position);
-    longest = std::max({longest, lineLength(first), lineLength(first + qsizetype(added.size()))});
-    for (size_t i = 1; i < added.size(); ++i)
-        longest = std::max(longest, added[i] - added[i - 1] - 1);
+    longest = std::max({longest, lineLength(first), lineLength(first + newBreaks)});
+    for (size_t i = breaksFrom + 1; i < added.breaks.size(); ++i)
+        longest = std::max(longest, added.breaks[i] - added.breaks[i - 1] - 1);
 }
 
 void TextBuffer::remove(qsizetype position, qsizetype length) {
-    position = std::clamp<qsizetype>(position, 0, size());
-    length = std::clamp<qsizetype>(length, 0, size() - position);
+    position = std::clamp<qsizetype>(position, 0, total);
+    length = std::clamp<qsizetype>(length, 0, total - position);
     if (length == 0)
         return;
-    moveGap(position);
-    const auto from = std::lower_bound(breaks.begin(), breaks.end(), gapEnd);
-    const auto to = std::lower_bound(from, breaks.end(), gapEnd + length);
-    breaks.erase(from, to);
-    gapEnd += length;
+    const size_t from = split(position);
+    const size_t to = split(position + length);
+    pieces.erase(pieces.begin() + qsizetype(from), pieces.begin() + qsizetype(to));
+    recount();
     longest = std::max(longest, lineLength(lineOf(position)));
 }

@@ -2,22 +2,23 @@
 
 #include <QString>
 #include <QStringView>
-#include <utility>
 #include <vector>
 
-// The text of the editing box: a gap buffer of UTF-16 units with an index of its line breaks,
-// so that an edit anywhere costs about the distance from the previous edit, and finding a line
-// or the line of a position is a binary search. Line breaks are '\n'; positions are UTF-16
-// offsets, as everywhere in Qt.
+// The text of the editing box as a piece table: the document as opened stays in one read-only
+// string, typed and pasted text is appended to a second one, and the text is the sequence of
+// pieces of the two. An edit anywhere costs about the number of pieces, never the size of the
+// document, so the first key typed in the middle of 100 MB is as quick as the next. Each source
+// keeps the positions of its line breaks ('\n'), so finding a line or the line of a position is
+// a binary search. Positions are UTF-16 offsets, as everywhere in Qt.
 class TextBuffer {
 public:
     TextBuffer() = default;
-    // Takes the string's storage without copying; unused capacity becomes the gap.
+    // Takes the string's storage without copying.
     explicit TextBuffer(QString text);
 
-    qsizetype size() const { return store.size() - gapLength(); }
-    bool isEmpty() const { return size() == 0; }
-    qsizetype lineCount() const { return qsizetype(breaks.size()) + 1; }
+    qsizetype size() const { return total; }
+    bool isEmpty() const { return total == 0; }
+    qsizetype lineCount() const { return breakCount + 1; }
     qsizetype lineStart(qsizetype line) const;
     // Where the line's text ends: its '\n', or the end of the text for the last line.
     qsizetype lineEnd(qsizetype line) const;
@@ -26,34 +27,42 @@ public:
     // At least the length of the longest line (edits that shorten lines do not lower it).
     qsizetype longestLine() const { return longest; }
 
-    char16_t at(qsizetype position) const {
-        return units()[position < gapStart ? position : position + gapLength()];
-    }
+    char16_t at(qsizetype position) const;
     QString mid(qsizetype position, qsizetype length) const;
     QString line(qsizetype line) const { return mid(lineStart(line), lineLength(line)); }
-    QString toString() const;
-    // The text as two views, before and after the gap: valid until the next edit.
-    std::pair<QStringView, QStringView> parts() const;
+    QString toString() const { return mid(0, total); }
+    // The text as consecutive pieces, valid until the next edit: read without a copy.
+    std::vector<QStringView> parts() const;
 
     void insert(qsizetype position, QStringView text);
     void remove(qsizetype position, qsizetype length);
 
 private:
-    qsizetype gapLength() const { return gapEnd - gapStart; }
-    const char16_t* units() const { return reinterpret_cast<const char16_t*>(store.constData()); }
-    char16_t* units() { return reinterpret_cast<char16_t*>(store.data()); }
-    qsizetype logical(qsizetype physical) const {
-        return physical < gapStart ? physical : physical - gapLength();
-    }
-    void moveGap(qsizetype position);
-    void growGap(qsizetype needed);
-    void indexBreaks();
+    struct Source {
+        QString text;
+        std::vector<qsizetype> breaks; // positions of '\n' in text, in order
+    };
+    struct Piece {
+        bool added;
+        qsizetype start; // in its source
+        qsizetype length;
+        qsizetype breaks; // line breaks within it
+    };
+    const Source& sourceOf(const Piece& piece) const { return piece.added ? added : original; }
+    qsizetype breaksBetween(const Source& source, qsizetype from, qsizetype to) const;
+    // The piece holding position (which must be below size()).
+    size_t pieceAt(qsizetype position) const;
+    // Makes position a piece boundary; answers the index of the piece starting there.
+    size_t split(qsizetype position);
+    void recount();
 
-    QString store;
-    qsizetype gapStart = 0;
-    qsizetype gapEnd = 0;
-    // Where each '\n' sits in the store, in order. Storage positions do not change when text is
-    // inserted or removed at the gap, so only breaks the gap moves across need updating.
-    std::vector<qsizetype> breaks;
+    Source original;
+    Source added;
+    std::vector<Piece> pieces;
+    // For each piece, where it starts in the text and the line breaks before it.
+    std::vector<qsizetype> startOf;
+    std::vector<qsizetype> breaksBefore;
+    qsizetype total = 0;
+    qsizetype breakCount = 0;
     qsizetype longest = 0;
 };
