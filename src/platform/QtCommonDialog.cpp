@@ -1,5 +1,7 @@
 #include "platform/QtCommonDialog.h"
 
+#include "platform/QtPrinter.h"
+
 #include "app/ColourValue.h"
 #include "platform/FileFilter.h"
 
@@ -52,7 +54,7 @@ std::optional<FontChoice> QtCommonDialog::askFont() {
 
 bool QtCommonDialog::askPrinter() {
     QPrinter fallback;
-    QPrintDialog dialog(printer ? printer : &fallback, owner);
+    QPrintDialog dialog(printers ? printers->current() : &fallback, owner);
     dialog.setWindowTitle(title);
     return dialog.exec() == QDialog::Accepted;
 }

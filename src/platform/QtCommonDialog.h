@@ -2,13 +2,12 @@
 
 #include "platform/CommonDialog.h"
 
-class QPrinter;
+class QtPrinter;
 
 // The dialogs drawn by Qt. The printer dialog configures the printer that print jobs use.
 class QtCommonDialog : public CommonDialog {
 public:
-    explicit QtCommonDialog(QPrinter* currentPrinter = nullptr) : printer(currentPrinter) {}
-    void setPrinter(QPrinter* currentPrinter) { printer = currentPrinter; }
+    explicit QtCommonDialog(QtPrinter* printers = nullptr) : printers(printers) {}
 
 protected:
     std::optional<QString> askOpenPath() override;
@@ -19,5 +18,5 @@ protected:
 
 private:
     std::optional<QString> askPath(bool save);
-    QPrinter* printer;
+    QtPrinter* printers;
 };

@@ -10,7 +10,7 @@
 
 QtPlatform::QtPlatform()
     : printer(std::make_unique<QtPrinter>()),
-      dialogs(std::make_unique<QtCommonDialog>(printer->current())),
+      dialogs(std::make_unique<QtCommonDialog>(printer.get())),
       messages(std::make_unique<QtMessageBox>()),
       fileTypes(std::make_unique<LinuxFileTypeRegistry>()), tray(std::make_unique<QtTrayHost>()),
       systemRegistry(std::make_unique<LinuxSystemRegistry>()),

@@ -6,13 +6,19 @@
 #include <QWidget>
 #include <algorithm>
 
-QtPrinter::QtPrinter() : printer(std::make_unique<QPrinter>(QPrinter::HighResolution)) {}
+QtPrinter::QtPrinter() = default;
+
+QPrinter* QtPrinter::current() {
+    if (!printer)
+        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return printer.get();
+}
 
 QtPrinter::~QtPrinter() = default;
 
 void QtPrinter::printToPdf(const QString& path) {
-    printer->setOutputFormat(QPrinter::PdfFormat);
-    printer->setOutputFileName(path);
+    current()->setOutputFormat(QPrinter::PdfFormat);
+    current()->setOutputFileName(path);
 }
 
 bool QtPrinter::printPage(QWidget& page, QString& failure) {
@@ -26,7 +32,7 @@ bool QtPrinter::printPage(QWidget& page, QString& failure) {
                     QWidget::DrawWindowBackground | QWidget::DrawChildren);
     }
     QPainter painter;
-    if (!painter.begin(printer.get())) {
+    if (!painter.begin(current())) {
         failure = printer->outputFileName().isEmpty()
                       ? QStringLiteral("The printer \"%1\" could not start the print job.")
                             .arg(printer->printerName())

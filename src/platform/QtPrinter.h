@@ -13,7 +13,9 @@ public:
     QtPrinter();
     ~QtPrinter() override;
 
-    QPrinter* current() { return printer.get(); }
+    // Made at first use: creating a printer loads the print system (CUPS and its libraries),
+    // which would otherwise cost every start a third of its time.
+    QPrinter* current();
     // Sends the following jobs to a PDF file instead of a print queue.
     void printToPdf(const QString& path);
 
