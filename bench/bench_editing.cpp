@@ -105,7 +105,7 @@ double keyLatencyMs(QWidget* widget, double fraction) {
 
 qsizetype textSize(const EditingBox& box) {
     qsizetype size = 0;
-    for (const QStringView part : box.textParts())
+    for (const QAnyStringView part : box.textParts())
         size += part.size();
     return size;
 }

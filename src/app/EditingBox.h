@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QAnyStringView>
 #include <QColor>
 #include <QFont>
 #include <QString>
-#include <QStringView>
 #include <vector>
 
 class QWidget;
@@ -18,8 +18,9 @@ public:
     virtual QString text() const = 0;
     // Takes the string's storage: pass a document's text with std::move to avoid a copy.
     virtual void setText(QString text) = 0;
-    // The text as consecutive pieces, valid until the next change: saving reads it uncopied.
-    virtual std::vector<QStringView> textParts() const = 0;
+    // The text as consecutive pieces (UTF-16 or Latin-1), valid until the next change: saving
+    // reads it uncopied.
+    virtual std::vector<QAnyStringView> textParts() const = 0;
     // While a long save reads the text, typing must wait.
     virtual void setReadOnly(bool readOnly) = 0;
     virtual bool isEnabled() const = 0;

@@ -22,7 +22,7 @@ void PlainEditingBox::setText(QString text) {
     edit->setPlainText(std::move(text));
 }
 
-std::vector<QStringView> PlainEditingBox::textParts() const {
+std::vector<QAnyStringView> PlainEditingBox::textParts() const {
     return edit->buffer().parts();
 }
 

@@ -13,7 +13,7 @@ public:
     QWidget* widget() override;
     QString text() const override;
     void setText(QString text) override;
-    std::vector<QStringView> textParts() const override;
+    std::vector<QAnyStringView> textParts() const override;
     void setReadOnly(bool readOnly) override;
     bool isEnabled() const override;
     void setEnabled(bool enabled) override;

@@ -5,6 +5,7 @@
 #include "document/Windows1252.h"
 
 #include <cstring>
+#include <type_traits>
 
 // The editing box (a QTextDocument) turns CR, LF, CR LF, U+2029 and the frame marks U+FDD0 and
 // U+FDD1 into block breaks and gives them all back as '\n'. Every other character, NUL, U+2028
@@ -66,17 +67,22 @@ void takeLineBreaks(QString& text, DocumentLayout& layout) {
 // not fit.
 bool encodeWindows1252(const TextParts& text, QByteArray& bytes) {
     qsizetype size = 0;
-    for (const QStringView part : text)
+    for (const QAnyStringView part : text)
         size += part.size();
     bytes.resize(size);
     char* out = bytes.data();
-    for (const QStringView part : text) {
-        for (const QChar c : part) {
-            const int b = windows1252Byte(c.unicode());
-            if (b < 0)
-                return false;
-            *out++ = char(b);
-        }
+    for (const QAnyStringView part : text) {
+        const bool fits = part.visit([&out](auto view) {
+            for (const auto c : view) {
+                const int b = windows1252Byte(char16_t(QChar(c).unicode()));
+                if (b < 0)
+                    return false;
+                *out++ = char(b);
+            }
+            return true;
+        });
+        if (!fits)
+            return false;
     }
     return true;
 }
@@ -89,8 +95,16 @@ QByteArray encodeAs(const TextParts& text, const DocumentLayout& layout, TextEnc
         QByteArray out;
         if (layout.byteOrderMark)
             out.append("\xEF\xBB\xBF");
-        for (const QStringView part : text)
-            encodeUtf8Lines(part, breaks, out, false);
+        for (const QAnyStringView part : text) {
+            part.visit([&](auto view) {
+                if constexpr (std::is_same_v<decltype(view), QLatin1StringView>)
+                    encodeLatin1Lines(view, breaks, out);
+                else if constexpr (std::is_same_v<decltype(view), QStringView>)
+                    encodeUtf8Lines(view, breaks, out, false);
+                else // text in UTF-8 is never handed here
+                    encodeUtf8Lines(view.toString(), breaks, out, false);
+            });
+        }
         out.append(breaks.final());
         fits = true;
         return out;

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QAnyStringView>
 #include <QByteArray>
 #include <QString>
-#include <QStringView>
 #include <vector>
 
 // How a document's bytes become the editing box's text and back. The promise: decoding a file
@@ -22,8 +22,8 @@ struct DocumentLayout {
     QByteArray breakStyles;
 };
 
-// A text held in consecutive pieces (an editing buffer's), read as one.
-using TextParts = std::vector<QStringView>;
+// A text held in consecutive pieces (an editing buffer's), each UTF-16 or Latin-1, read as one.
+using TextParts = std::vector<QAnyStringView>;
 
 struct DecodedDocument {
     QString text; // line breaks as '\n'; the final line break of the file removed

@@ -25,7 +25,7 @@ std::optional<Failure> writeDocument(frmMain& window, const QString& path) {
     const TextParts text = window.txtMain().textParts();
     const DocumentLayout layout = documentState(window).layout;
     qint64 size = 0;
-    for (const QStringView part : text)
+    for (const QAnyStringView part : text)
         size += part.size();
     std::optional<Failure> failure;
     // Encoding is about a third of the time, writing and syncing the rest.

@@ -74,6 +74,27 @@ inline qsizetype plainAsciiRun(const char16_t* p, const char16_t* end, char* out
     return p - start;
 }
 
+// Length of the run of ASCII bytes other than '\n' at p, copied to out.
+inline qsizetype plainLatin1Run(const char* p, const char* end, char* out) {
+    const char* const start = p;
+#ifdef __SSE2__
+    const __m128i lf = _mm_set1_epi8('\n');
+    while (end - p >= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const int special = _mm_movemask_epi8(v) | _mm_movemask_epi8(_mm_cmpeq_epi8(v, lf));
+        const int n = special ? __builtin_ctz(unsigned(special)) : 16;
+        std::memcpy(out, p, size_t(n));
+        if (special)
+            return p - start + n;
+        p += 16;
+        out += 16;
+    }
+#endif
+    while (p < end && uchar(*p) < 0x80 && *p != '\n')
+        *out++ = *p++;
+    return p - start;
+}
+
 } // namespace
 
 bool decodeUtf8Lines(QByteArrayView bytes, QString& text, LineBreakRecorder& breaks) {
@@ -202,5 +223,33 @@ void encodeUtf8Lines(QStringView text, LineBreakPlayer& breaks, QByteArray& out,
     }
     if (last)
         put(breaks.final());
+    out.truncate(o - begin);
+}
+
+void encodeLatin1Lines(QLatin1StringView text, LineBreakPlayer& breaks, QByteArray& out) {
+    const qsizetype start = out.size();
+    // At most two bytes per character or three per break.
+    out.resize(start + 3 * text.size());
+    adviseHugePages(out.data() + start, size_t(out.size() - start));
+    char* const begin = out.data();
+    char* o = begin + start;
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p < end) {
+        const qsizetype run = plainLatin1Run(p, end, o);
+        p += run;
+        o += run;
+        if (p == end)
+            break;
+        const uchar c = uchar(*p++);
+        if (c == '\n') {
+            const QByteArray& brk = breaks.next();
+            std::memcpy(o, brk.constData(), size_t(brk.size()));
+            o += brk.size();
+        } else {
+            *o++ = char(0xC0 | (c >> 6));
+            *o++ = char(0x80 | (c & 0x3F));
+        }
+    }
     out.truncate(o - begin);
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QLatin1StringView>
 #include <QString>
 #include <QStringView>
 
@@ -19,3 +20,6 @@ bool decodeUtf8Lines(QByteArrayView bytes, QString& text, LineBreakRecorder& bre
 // final break when last (false for all but the last piece of a text). A lone surrogate becomes
 // '?', as QString::toUtf8 writes it.
 void encodeUtf8Lines(QStringView text, LineBreakPlayer& breaks, QByteArray& out, bool last = true);
+
+// The same for Latin-1 text (an editing buffer's compact form), without the final break.
+void encodeLatin1Lines(QLatin1StringView text, LineBreakPlayer& breaks, QByteArray& out);

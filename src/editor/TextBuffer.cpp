@@ -1,5 +1,7 @@
 #include "editor/TextBuffer.h"
 
+#include "platform/HugePages.h"
+
 #include <algorithm>
 #include <cstring>
 #ifdef __SSE2__
@@ -30,18 +32,87 @@ void findBreaks(const char16_t* begin, const char16_t* end, qsizetype offset,
             out.push_back(p - begin + offset);
 }
 
+// The same for Latin-1 text.
+void findBreaks(const char* begin, const char* end, std::vector<qsizetype>& out) {
+    for (const char* p = begin;
+         (p = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)))); ++p)
+        out.push_back(p - begin);
+}
+
 const char16_t* unitsOf(const QString& text) {
     return reinterpret_cast<const char16_t*>(text.constData());
 }
 
+// Whether every character is below U+0100.
+bool fitsLatin1(const char16_t* p, const char16_t* end) {
+#ifdef __SSE2__
+    const __m128i high = _mm_set1_epi16(short(0xFF00));
+    __m128i any = _mm_setzero_si128();
+    for (; end - p >= 8; p += 8)
+        any = _mm_or_si128(
+            any, _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), high));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(any, _mm_setzero_si128())) != 0xFFFF)
+        return false;
+#endif
+    for (; p < end; ++p)
+        if (*p > 0xFF)
+            return false;
+    return true;
+}
+
+void narrowTo(const char16_t* p, const char16_t* end, char* out) {
+#ifdef __SSE2__
+    for (; end - p >= 16; p += 16, out += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 8));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(a, b));
+    }
+#endif
+    for (; p < end; ++p)
+        *out++ = char(*p);
+}
+
+void widenTo(const char* p, const char* end, char16_t* out) {
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    for (; end - p >= 16; p += 16, out += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(v, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(v, zero));
+    }
+#endif
+    for (; p < end; ++p)
+        *out++ = char16_t(uchar(*p));
+}
+
+// Below this a document is small enough that halving it is not worth a second copy.
+constexpr qsizetype narrowFrom = 64 * 1024;
+
 } // namespace
 
+void TextBuffer::Source::copy(qsizetype from, qsizetype n, char16_t* out) const {
+    if (isNarrow)
+        widenTo(narrow.constData() + from, narrow.constData() + from + n, out);
+    else
+        std::memcpy(out, unitsOf(text) + from, size_t(n) * 2);
+}
+
 TextBuffer::TextBuffer(QString text) {
-    original.text = std::move(text);
-    total = original.text.size();
-    const char16_t* data = unitsOf(original.text);
+    total = text.size();
+    const char16_t* data = unitsOf(text);
     original.breaks.reserve(size_t(total / 48));
-    findBreaks(data, data + total, 0, original.breaks);
+    if (total >= narrowFrom && fitsLatin1(data, data + total)) {
+        original.narrow = QByteArray(total, Qt::Uninitialized);
+        adviseHugePages(original.narrow.data(), size_t(total));
+        narrowTo(data, data + total, original.narrow.data());
+        original.isNarrow = true;
+        text = QString(); // the wide copy goes back to the system now
+        findBreaks(original.narrow.constData(), original.narrow.constData() + total,
+                   original.breaks);
+    } else {
+        original.text = std::move(text);
+        findBreaks(data, data + total, 0, original.breaks);
+    }
     original.breaks.shrink_to_fit();
     breakCount = qsizetype(original.breaks.size());
     if (total > 0)
@@ -117,7 +188,7 @@ qsizetype TextBuffer::lineOf(qsizetype position) const {
 char16_t TextBuffer::at(qsizetype position) const {
     const size_t i = pieceAt(position);
     const Piece& piece = pieces[i];
-    return unitsOf(sourceOf(piece).text)[piece.start + position - startOf[i]];
+    return sourceOf(piece).at(piece.start + position - startOf[i]);
 }
 
 QString TextBuffer::mid(qsizetype position, qsizetype length) const {
@@ -127,27 +198,31 @@ QString TextBuffer::mid(qsizetype position, qsizetype length) const {
         return QString();
     size_t i = pieceAt(position);
     qsizetype offset = position - startOf[i];
-    // Within one piece: shares nothing, but copies only what is asked for.
-    if (offset + length <= pieces[i].length)
-        return sourceOf(pieces[i]).text.mid(pieces[i].start + offset, length);
     QString out(length, Qt::Uninitialized);
+    adviseHugePages(out.data(), size_t(length) * 2);
     auto* to = reinterpret_cast<char16_t*>(out.data());
     qsizetype left = length;
     for (; left > 0; ++i, offset = 0) {
         const Piece& piece = pieces[i];
         const qsizetype n = std::min(left, piece.length - offset);
-        std::memcpy(to, unitsOf(sourceOf(piece).text) + piece.start + offset, size_t(n) * 2);
+        sourceOf(piece).copy(piece.start + offset, n, to);
         to += n;
         left -= n;
     }
     return out;
 }
 
-std::vector<QStringView> TextBuffer::parts() const {
-    std::vector<QStringView> out;
+std::vector<QAnyStringView> TextBuffer::parts() const {
+    std::vector<QAnyStringView> out;
     out.reserve(pieces.size());
-    for (const Piece& piece : pieces)
-        out.emplace_back(unitsOf(sourceOf(piece).text) + piece.start, piece.length);
+    for (const Piece& piece : pieces) {
+        const Source& source = sourceOf(piece);
+        if (source.isNarrow)
+            out.emplace_back(
+                QLatin1StringView(source.narrow.constData() + piece.start, piece.length));
+        else
+            out.emplace_back(QStringView(unitsOf(source.text) + piece.start, piece.length));
+    }
     return out;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QAnyStringView>
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 #include <vector>
@@ -9,7 +11,8 @@
 // pieces of the two. An edit anywhere costs about the number of pieces, never the size of the
 // document, so the first key typed in the middle of 100 MB is as quick as the next. Each source
 // keeps the positions of its line breaks ('\n'), so finding a line or the line of a position is
-// a binary search. Positions are UTF-16 offsets, as everywhere in Qt.
+// a binary search. Positions are UTF-16 offsets, as everywhere in Qt. An opened document whose
+// characters all fit in one byte (most are) is kept one byte per character, halving its memory.
 class TextBuffer {
 public:
     TextBuffer() = default;
@@ -31,8 +34,9 @@ public:
     QString mid(qsizetype position, qsizetype length) const;
     QString line(qsizetype line) const { return mid(lineStart(line), lineLength(line)); }
     QString toString() const { return mid(0, total); }
-    // The text as consecutive pieces, valid until the next edit: read without a copy.
-    std::vector<QStringView> parts() const;
+    // The text as consecutive pieces (UTF-16 or Latin-1), valid until the next edit: read
+    // without a copy.
+    std::vector<QAnyStringView> parts() const;
 
     void insert(qsizetype position, QStringView text);
     void remove(qsizetype position, qsizetype length);
@@ -40,7 +44,15 @@ public:
 private:
     struct Source {
         QString text;
-        std::vector<qsizetype> breaks; // positions of '\n' in text, in order
+        QByteArray narrow; // the text in Latin-1 instead, when it fits
+        bool isNarrow = false;
+        std::vector<qsizetype> breaks; // positions of '\n' in the text, in order
+        char16_t at(qsizetype i) const {
+            return isNarrow ? char16_t(uchar(narrow.constData()[i]))
+                            : char16_t(text.constData()[i].unicode());
+        }
+        // Copies [from, from + n) as UTF-16 to out.
+        void copy(qsizetype from, qsizetype n, char16_t* out) const;
     };
     struct Piece {
         bool added;
