@@ -72,8 +72,7 @@ class tst_TextBuffer : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void randomEditsMatchAPlainString();
-    void construction();
-    void editsAtTheEdges();
+    void constructionAndEdges();
 };
 
 void tst_TextBuffer::randomEditsMatchAPlainString() {
@@ -106,7 +105,7 @@ void tst_TextBuffer::randomEditsMatchAPlainString() {
     }
 }
 
-void tst_TextBuffer::construction() {
+void tst_TextBuffer::constructionAndEdges() {
     QRandomGenerator random(7);
     // Spare capacity in the string becomes the gap: the text stays the text, edits work.
     QString spare;
@@ -137,28 +136,18 @@ void tst_TextBuffer::construction() {
     empty.insert(0, u"\n");
     compareWith(empty, u"\n"_qs, random, true);
 
-    TextBuffer defaulted;
-    QCOMPARE(defaulted.lineCount(), 1);
-    defaulted.insert(0, u"ab");
-    defaulted.remove(0, 2);
-    compareWith(defaulted, QString(), random, true);
-}
-
-void tst_TextBuffer::editsAtTheEdges() {
-    QRandomGenerator random(11);
-    TextBuffer buffer(u"a\nb"_qs);
     // Out-of-range edits are clamped rather than writing outside the text.
-    buffer.remove(2, 100);
-    buffer.insert(100, u"c\n");
-    compareWith(buffer, u"a\nc\n"_qs, random, true);
-    QCOMPARE(buffer.mid(-3, 100), u"a\nc\n"_qs);
-    buffer.remove(0, 1);
-    // A large block that crosses the gap, then everything removed at once.
+    TextBuffer edges(u"a\nb"_qs);
+    edges.remove(2, 100);
+    edges.insert(100, u"c\n");
+    compareWith(edges, u"a\nc\n"_qs, random, true);
+    QCOMPARE(edges.mid(-3, 100), u"a\nc\n"_qs);
+    // A large block into a small gap, then everything removed at once.
     const QString big = randomText(random, 100000);
-    buffer.insert(1, big);
-    compareWith(buffer, u"\n"_qs + big + u"c\n"_qs, random, true);
-    buffer.remove(0, buffer.size());
-    compareWith(buffer, QString(), random, true);
+    edges.insert(1, big);
+    compareWith(edges, u"a"_qs + big + u"\nc\n"_qs, random, true);
+    edges.remove(0, edges.size());
+    compareWith(edges, QString(), random, true);
 }
 
 QTEST_GUILESS_MAIN(tst_TextBuffer)
