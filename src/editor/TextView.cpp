@@ -99,7 +99,11 @@ int TextView::contentX() const {
 }
 
 std::unique_ptr<QTextLayout> TextView::layoutLine(qsizetype line) const {
-    auto layout = std::make_unique<QTextLayout>(text.line(line), font());
+    // QTextLayout ends a line at U+2028 and only one line is laid out here, so the rest would
+    // vanish: it is shown as a mark of the same length instead, leaving positions unchanged.
+    QString shown = text.line(line);
+    shown.replace(QChar::LineSeparator, QChar(0x21B5));
+    auto layout = std::make_unique<QTextLayout>(shown, font());
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
     option.setTabStopDistance(tabStop);

@@ -85,6 +85,7 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     std::unique_ptr<QTextLayout> layoutLine(qsizetype line) const;
@@ -102,7 +103,7 @@ private:
     void restartBlink();
     void exportSelection();
     bool handleKey(QKeyEvent* event);
-    static bool isEditingShortcut(QKeyEvent* event);
+    static bool isEditingShortcut(QKeyEvent* event, bool readOnly);
     int margin() const { return 4; }
     int contentX() const;
 

@@ -68,6 +68,8 @@ public:
     }
     int characterCount() const override { return int(view()->buffer().size()); }
     QRect characterRect(int offset) const override {
+        if (offset < 0 || offset > view()->buffer().size())
+            return QRect();
         const QRect r = view()->characterRect(offset);
         return QRect(view()->viewport()->mapToGlobal(r.topLeft()), r.size());
     }

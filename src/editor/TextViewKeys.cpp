@@ -65,11 +65,19 @@ constexpr Key editingKeys[] = {
 
 bool isTyped(const QKeyEvent* event) {
     const QString typed = event->text();
-    if (typed.isEmpty() || !(typed.front().isPrint() || typed.front() == u'\t'))
+    if (typed.isEmpty())
         return false;
+    const QChar first = typed.front();
+    // Joiners and direction marks are typed with Ctrl+Shift on some layouts.
+    if (first.category() == QChar::Other_Format)
+        return true;
     // Ctrl alone makes a shortcut; Ctrl with Alt is AltGr on some keyboards.
     const auto mods = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
-    return mods != Qt::ControlModifier && mods != Qt::AltModifier;
+    if (mods == Qt::ControlModifier || mods == Qt::AltModifier)
+        return false;
+    // A character beyond the BMP (an emoji key, say) arrives as a surrogate pair.
+    return first.isPrint() || first == u'\t' || first.category() == QChar::Other_PrivateUse ||
+           (first.isHighSurrogate() && typed.size() > 1 && typed.at(1).isLowSurrogate());
 }
 
 // The position after a code point before position (a surrogate pair counts as one).
@@ -82,10 +90,15 @@ qsizetype codePointBefore(const TextBuffer& text, qsizetype position) {
 
 } // namespace
 
-bool TextView::isEditingShortcut(QKeyEvent* event) {
+bool TextView::isEditingShortcut(QKeyEvent* event, bool readOnly) {
     for (const Movement& m : movements)
         if (event->matches(m.move) || event->matches(m.select))
             return true;
+    if (event->matches(QKeySequence::Copy) || event->matches(QKeySequence::SelectAll))
+        return true;
+    // A read-only box has no use for the others: they stay the window's shortcuts.
+    if (readOnly)
+        return false;
     for (const Key key : editingKeys)
         if (event->matches(key))
             return true;
@@ -96,12 +109,19 @@ bool TextView::event(QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride) {
         // The box's own keys (Ctrl+X, Ctrl+Z...) win over menu shortcuts while it has focus.
         auto* key = static_cast<QKeyEvent*>(event);
-        if (isEnabled() && isEditingShortcut(key)) {
+        if (isEnabled() && isEditingShortcut(key, readOnly)) {
             key->accept();
             return true;
         }
     }
     return QAbstractScrollArea::event(event);
+}
+
+bool TextView::focusNextPrevChild(bool next) {
+    // Tab types a tab while the box can be edited, rather than leaving it.
+    if (!readOnly && isEnabled())
+        return false;
+    return QAbstractScrollArea::focusNextPrevChild(next);
 }
 
 void TextView::removeBackward(bool word) {

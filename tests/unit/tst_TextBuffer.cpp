@@ -1,0 +1,154 @@
+#include "editor/TextBuffer.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+#include <algorithm>
+
+namespace {
+
+// The line index a plain string implies: where each line starts.
+QList<qsizetype> lineStarts(const QString& s) {
+    QList<qsizetype> starts{0};
+    for (qsizetype i = 0; i < s.size(); ++i)
+        if (s[i] == u'\n')
+            starts.append(i + 1);
+    return starts;
+}
+
+qsizetype longestLine(const QString& s) {
+    qsizetype longest = 0;
+    for (const auto& line : QStringView(s).split(u'\n'))
+        longest = std::max(longest, line.size());
+    return longest;
+}
+
+// A short random text of letters, line breaks and surrogate pairs.
+QString randomText(QRandomGenerator& random, qsizetype length) {
+    QString out;
+    while (out.size() < length) {
+        const int kind = random.bounded(10);
+        if (kind == 0)
+            out += u'\n';
+        else if (kind == 1)
+            out += QString::fromUcs4(U"\U0001F600");
+        else
+            out += QChar(u'a' + random.bounded(26));
+    }
+    return out;
+}
+
+// Compares everything the buffer reports with what the plain string says.
+void compareWith(const TextBuffer& buffer, const QString& model, QRandomGenerator& random,
+                 bool whole) {
+    QCOMPARE(buffer.size(), model.size());
+    const QList<qsizetype> starts = lineStarts(model);
+    QCOMPARE(buffer.lineCount(), starts.size());
+    QVERIFY(buffer.longestLine() >= longestLine(model));
+    for (int i = 0; i < 4; ++i) {
+        const qsizetype line = random.bounded(int(starts.size()));
+        QCOMPARE(buffer.lineStart(line), starts[line]);
+        const qsizetype end = line + 1 < starts.size() ? starts[line + 1] - 1 : model.size();
+        QCOMPARE(buffer.lineEnd(line), end);
+        QCOMPARE(buffer.line(line), model.mid(starts[line], end - starts[line]));
+        const qsizetype position = random.bounded(int(model.size() + 1));
+        const qsizetype expected =
+            std::upper_bound(starts.begin(), starts.end(), position) - starts.begin() - 1;
+        QCOMPARE(buffer.lineOf(position), expected);
+        const qsizetype length = random.bounded(int(model.size() - position + 1));
+        QCOMPARE(buffer.mid(position, length), model.mid(position, length));
+        if (position < model.size())
+            QCOMPARE(buffer.at(position), model[position].unicode());
+    }
+    if (whole) {
+        QCOMPARE(buffer.toString(), model);
+        const auto [before, after] = buffer.parts();
+        QCOMPARE(before.toString() + after.toString(), model);
+    }
+}
+
+} // namespace
+
+class tst_TextBuffer : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void randomEditsMatchAPlainString();
+    void constructionAndEdges();
+};
+
+void tst_TextBuffer::randomEditsMatchAPlainString() {
+    QRandomGenerator random(20240607);
+    for (const QString& start : {QString(), randomText(random, 300)}) {
+        TextBuffer buffer(start);
+        QString model = start;
+        for (int step = 0; step < 5000; ++step) {
+            const qsizetype position = random.bounded(int(model.size() + 1));
+            if (random.bounded(5) < 3 || model.isEmpty()) {
+                // Now and then more than any gap can hold, so it has to grow mid-run.
+                const qsizetype length =
+                    step % 500 == 499 ? 6000 + random.bounded(3000) : 1 + random.bounded(12);
+                const QString inserted = randomText(random, length);
+                buffer.insert(position, inserted);
+                model.insert(position, inserted);
+            } else {
+                const qsizetype length =
+                    random.bounded(int(std::min<qsizetype>(model.size() - position, 40) + 1));
+                buffer.remove(position, length);
+                model.remove(position, length);
+            }
+            compareWith(buffer, model, random, step % 50 == 0);
+            if (QTest::currentTestFailed()) {
+                qWarning("after step %d", step);
+                return;
+            }
+        }
+        compareWith(buffer, model, random, true);
+    }
+}
+
+void tst_TextBuffer::constructionAndEdges() {
+    QRandomGenerator random(7);
+    // Spare capacity in the string becomes the gap: the text stays the text, edits work.
+    QString spare;
+    spare.reserve(100);
+    spare.append(u"one\ntwo\n\nfour");
+    TextBuffer buffer(spare);
+    QCOMPARE(buffer.size(), 13);
+    QCOMPARE(buffer.lineCount(), 4);
+    QCOMPARE(buffer.line(3), u"four"_qs);
+    QCOMPARE(buffer.longestLine(), 4);
+    buffer.insert(0, u"zero\n");
+    buffer.insert(buffer.size(), u"\nfive");
+    compareWith(buffer, u"zero\none\ntwo\n\nfour\nfive"_qs, random, true);
+
+    // Taking the storage of a string nothing else shares.
+    QString owned(u"abc\ndef"_qs);
+    owned.reserve(64);
+    TextBuffer taken(std::move(owned));
+    taken.insert(4, u"x\n");
+    compareWith(taken, u"abc\nx\ndef"_qs, random, true);
+
+    TextBuffer empty{QString()};
+    QCOMPARE(empty.size(), 0);
+    QCOMPARE(empty.lineCount(), 1);
+    QCOMPARE(empty.lineEnd(0), 0);
+    QCOMPARE(empty.lineOf(0), 0);
+    QCOMPARE(empty.toString(), QString());
+    empty.insert(0, u"\n");
+    compareWith(empty, u"\n"_qs, random, true);
+
+    // Out-of-range edits are clamped rather than writing outside the text.
+    TextBuffer edges(u"a\nb"_qs);
+    edges.remove(2, 100);
+    edges.insert(100, u"c\n");
+    compareWith(edges, u"a\nc\n"_qs, random, true);
+    QCOMPARE(edges.mid(-3, 100), u"a\nc\n"_qs);
+    // A large block into a small gap, then everything removed at once.
+    const QString big = randomText(random, 100000);
+    edges.insert(1, big);
+    compareWith(edges, u"a"_qs + big + u"\nc\n"_qs, random, true);
+    edges.remove(0, edges.size());
+    compareWith(edges, QString(), random, true);
+}
+
+QTEST_GUILESS_MAIN(tst_TextBuffer)
+#include "tst_TextBuffer.moc"
