@@ -12,6 +12,7 @@ private slots:
     void promotionToUtf8();
     void editedBreaksAndNewDocuments();
     void everyAlignment();
+    void piecesInBothForms();
 };
 
 void tst_DocumentFormat::roundTrip_data() {
@@ -125,6 +126,32 @@ void tst_DocumentFormat::everyAlignment() {
             const DecodedDocument doc = decodeDocument(bytes);
             QCOMPARE(doc.layout.encoding, TextEncoding::Windows1252);
             QCOMPARE(encodeDocument(doc.text, doc.layout), bytes + "\r\n");
+        }
+    }
+}
+
+// The editing buffer hands its text over as pieces, some UTF-16 and some Latin-1: any split of
+// a text into pieces of either form must write exactly the bytes of the whole.
+void tst_DocumentFormat::piecesInBothForms() {
+    QString latin;
+    for (int i = 0; i < 300; ++i)
+        latin += i % 7 == 0 ? QChar(u'\n') : QChar(char16_t(0x20 + (i * 37) % 0xE0));
+    for (const QByteArray& file :
+         {QByteArray("a\r\nb\nc\r\n"), QByteArray("\x80\x81\r\n\xE9\r\n")}) {
+        const DocumentLayout layout = decodeDocument(file).layout;
+        for (const QString& text : {latin, latin + u"\u20AC\n\u2028x"_qs}) {
+            const QByteArray whole = encodeDocument(text, layout);
+            for (int split = 0; split <= 300; split += 13) {
+                const QByteArray narrow = text.left(split).toLatin1();
+                const QString rest = text.mid(split);
+                const TextParts parts{QLatin1StringView(narrow), QStringView(rest)};
+                QCOMPARE(encodeDocument(parts, layout), whole);
+                const QByteArray tail = rest.toLatin1();
+                if (QString::fromLatin1(tail) == rest) { // Latin-1 on both sides
+                    const TextParts both{QStringView(text).left(split), QLatin1StringView(tail)};
+                    QCOMPARE(encodeDocument(both, layout), whole);
+                }
+            }
         }
     }
 }
