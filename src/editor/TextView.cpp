@@ -19,8 +19,9 @@
 namespace {
 // Tab stops as in Qt's own plain-text box.
 constexpr qreal tabStop = 80;
-// Laying out a line costs time in its length; beyond this many characters a line is drawn in
-// pieces around what is on screen (see layoutLine).
+// Laying out a line costs time in its length; a longer line is laid out in segments of this
+// many characters, and only those in view or around the caret (see stretchAt).
+constexpr qsizetype segmentLength = 2048;
 } // namespace
 
 TextView::TextView(QWidget* parent) : QAbstractScrollArea(parent) {
@@ -44,6 +45,7 @@ void TextView::setPlainText(QString plain) {
 
 void TextView::setBuffer(TextBuffer buffer) {
     text = std::move(buffer);
+    segmented.clear();
     history.clear();
     cursor = anchor = 0;
     preferredX = -1;
@@ -98,10 +100,9 @@ int TextView::contentX() const {
     return margin() - horizontalScrollBar()->value();
 }
 
-std::unique_ptr<QTextLayout> TextView::layoutLine(qsizetype line) const {
+std::unique_ptr<QTextLayout> TextView::layoutText(QString shown, int preeditAt) const {
     // QTextLayout ends a line at U+2028 and only one line is laid out here, so the rest would
     // vanish: it is shown as a mark of the same length instead, leaving positions unchanged.
-    QString shown = text.line(line);
     shown.replace(QChar::LineSeparator, QChar(0x21B5));
     auto layout = std::make_unique<QTextLayout>(shown, font());
     QTextOption option;
@@ -109,8 +110,8 @@ std::unique_ptr<QTextLayout> TextView::layoutLine(qsizetype line) const {
     option.setTabStopDistance(tabStop);
     layout->setTextOption(option);
     layout->setCacheEnabled(true);
-    if (!preedit.isEmpty() && line == text.lineOf(cursor))
-        layout->setPreeditArea(int(cursor - text.lineStart(line)), preedit);
+    if (preeditAt >= 0 && !preedit.isEmpty())
+        layout->setPreeditArea(preeditAt, preedit);
     layout->beginLayout();
     QTextLine textLine = layout->createLine();
     if (textLine.isValid())
@@ -119,18 +120,85 @@ std::unique_ptr<QTextLayout> TextView::layoutLine(qsizetype line) const {
     return layout;
 }
 
+qreal TextView::segmentX(qsizetype line, qsizetype segment) const {
+    auto known = std::find_if(segmented.begin(), segmented.end(),
+                              [line](const SegmentedLine& s) { return s.line == line; });
+    if (known == segmented.end()) {
+        if (segmented.size() >= 8)
+            segmented.erase(segmented.begin());
+        segmented.push_back({line, {0.0}});
+        known = segmented.end() - 1;
+    }
+    std::vector<qreal>& segmentStarts = known->starts;
+    const qsizetype start = text.lineStart(line);
+    const qsizetype length = text.lineLength(line);
+    while (qsizetype(segmentStarts.size()) <= segment) {
+        const qsizetype from = qsizetype(segmentStarts.size() - 1) * segmentLength;
+        const auto layout =
+            layoutText(text.mid(start + from, std::min(segmentLength, length - from)), -1);
+        segmentStarts.push_back(segmentStarts.back() + layout->lineAt(0).naturalTextWidth());
+    }
+    return segmentStarts[size_t(segment)];
+}
+
+TextView::Stretch TextView::stretchAt(qsizetype line, qsizetype offset) const {
+    const qsizetype start = text.lineStart(line);
+    const qsizetype length = text.lineLength(line);
+    Stretch stretch;
+    stretch.length = length;
+    if (length > segmentLength) {
+        const qsizetype segment = std::clamp<qsizetype>(offset, 0, length - 1) / segmentLength;
+        stretch.from = segment * segmentLength;
+        stretch.length = std::min(segmentLength, length - stretch.from);
+        stretch.x = segmentX(line, segment);
+    }
+    const qsizetype caret = cursor - start - stretch.from;
+    const bool preeditHere = text.lineOf(cursor) == line && caret >= 0 && caret <= stretch.length;
+    stretch.layout =
+        layoutText(text.mid(start + stretch.from, stretch.length), preeditHere ? int(caret) : -1);
+    return stretch;
+}
+
+TextView::Stretch TextView::stretchAtX(qsizetype line, qreal x) const {
+    const qsizetype length = text.lineLength(line);
+    if (length <= segmentLength)
+        return stretchAt(line, 0);
+    const qsizetype segments = (length + segmentLength - 1) / segmentLength;
+    qsizetype segment = 0;
+    while (segment + 1 < segments && segmentX(line, segment + 1) <= x)
+        ++segment;
+    return stretchAt(line, segment * segmentLength);
+}
+
+void TextView::forgetSegments(qsizetype position, qsizetype length, const QString& replacement) {
+    if (segmented.empty())
+        return;
+    const qsizetype line = text.lineOf(position);
+    // Lines added or removed renumber the lines below: start again.
+    if (text.lineOf(position + length) != line || replacement.contains(u'\n')) {
+        segmented.clear();
+        return;
+    }
+    // In the edited line, segments before the edit keep their widths.
+    const size_t kept = size_t((position - text.lineStart(line)) / segmentLength + 1);
+    for (SegmentedLine& s : segmented)
+        if (s.line == line)
+            s.starts.resize(std::min(s.starts.size(), kept));
+}
+
 int TextView::xOf(qsizetype position) const {
     const qsizetype line = text.lineOf(position);
-    const auto layout = layoutLine(line);
-    int inLine = int(position - text.lineStart(line));
+    const qsizetype offset = position - text.lineStart(line);
+    const Stretch stretch = stretchAt(line, offset);
+    int inStretch = int(offset - stretch.from);
     if (!preedit.isEmpty() && position == cursor)
-        inLine += int(preedit.size());
-    return int(std::lround(layout->lineAt(0).cursorToX(inLine)));
+        inStretch += int(preedit.size());
+    return int(std::lround(stretch.x + stretch.layout->lineAt(0).cursorToX(inStretch)));
 }
 
 qsizetype TextView::positionInLineAt(qsizetype line, int x) const {
-    const auto layout = layoutLine(line);
-    return text.lineStart(line) + layout->lineAt(0).xToCursor(x);
+    const Stretch stretch = stretchAtX(line, x);
+    return text.lineStart(line) + stretch.from + stretch.layout->lineAt(0).xToCursor(x - stretch.x);
 }
 
 qsizetype TextView::positionAt(const QPoint& point) const {
@@ -159,10 +227,11 @@ qsizetype TextView::nextPosition(qsizetype position, bool word) const {
     const qsizetype start = text.lineStart(line);
     if (position >= text.lineEnd(line))
         return std::min(position + 1, text.size());
-    const auto layout = layoutLine(line);
-    return start +
-           layout->nextCursorPosition(int(position - start),
-                                      word ? QTextLayout::SkipWords : QTextLayout::SkipCharacters);
+    const Stretch stretch = stretchAt(line, position - start);
+    return start + stretch.from +
+           stretch.layout->nextCursorPosition(int(position - start - stretch.from),
+                                              word ? QTextLayout::SkipWords
+                                                   : QTextLayout::SkipCharacters);
 }
 
 qsizetype TextView::previousPosition(qsizetype position, bool word) const {
@@ -170,8 +239,9 @@ qsizetype TextView::previousPosition(qsizetype position, bool word) const {
     const qsizetype start = text.lineStart(line);
     if (position <= start)
         return std::max<qsizetype>(position - 1, 0);
-    const auto layout = layoutLine(line);
-    return start + layout->previousCursorPosition(int(position - start),
+    const Stretch stretch = stretchAt(line, position - start - 1);
+    return start + stretch.from +
+           stretch.layout->previousCursorPosition(int(position - start - stretch.from),
                                                   word ? QTextLayout::SkipWords
                                                        : QTextLayout::SkipCharacters);
 }
@@ -213,6 +283,7 @@ void TextView::replaceSelection(const QString& replacement, bool typing) {
 }
 
 void TextView::applyEdit(qsizetype position, qsizetype length, const QString& replacement) {
+    forgetSegments(position, length, replacement);
     const QString removed = accessibilityActive() ? text.mid(position, length) : QString();
     text.remove(position, length);
     text.insert(position, replacement);
@@ -315,6 +386,36 @@ void TextView::ensureCursorVisible() {
         horizontal->setValue(x - room + room / 4);
 }
 
+void TextView::drawStretch(QPainter& painter, const Stretch& stretch, qsizetype line, int y) const {
+    const qsizetype start = text.lineStart(line) + stretch.from;
+    const qsizetype end = start + stretch.length;
+    const qsizetype from = selectionStart();
+    const qsizetype to = selectionEnd();
+    QList<QTextLayout::FormatRange> selections;
+    if (from < to && from <= end && to > start) {
+        QTextLayout::FormatRange range;
+        range.start = int(std::max(from, start) - start);
+        range.length = int(std::min(to, end) - start) - range.start;
+        range.format.setBackground(palette().brush(QPalette::Highlight));
+        range.format.setForeground(palette().brush(QPalette::HighlightedText));
+        selections.append(range);
+    }
+    const QPointF origin(contentX() + stretch.x, y);
+    stretch.layout->draw(&painter, origin, selections);
+    const QTextLine textLine = stretch.layout->lineAt(0);
+    const bool lastStretch = end == text.lineEnd(line);
+    if (lastStretch && from < to && to > end && from <= end) // the selected line break
+        painter.fillRect(QRectF(origin.x() + textLine.naturalTextWidth(), y,
+                                fontMetrics().averageCharWidth(), lineHeight()),
+                         palette().brush(QPalette::Highlight));
+    widestSeen = std::max(widestSeen,
+                          int(std::ceil(stretch.x + textLine.naturalTextWidth())) + 2 * margin());
+    const bool showCaret = hasFocus() && caretShown && isEnabled() && !readOnly;
+    if (showCaret && cursor >= start && cursor <= end && text.lineOf(cursor) == line)
+        stretch.layout->drawCursor(
+            &painter, origin, int(cursor - start + (preedit.isEmpty() ? 0 : preedit.size())), 1);
+}
+
 void TextView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     const QRect area = event->rect();
@@ -322,46 +423,29 @@ void TextView::paintEvent(QPaintEvent* event) {
     painter.setPen(palette().color(QPalette::Text));
     const int height = lineHeight();
     const qsizetype first = firstVisibleLine();
-    const qsizetype cursorLine = text.lineOf(cursor);
-    const qsizetype from = selectionStart();
-    const qsizetype to = selectionEnd();
-    const bool showCaret = hasFocus() && caretShown && isEnabled() && !readOnly;
-    int widest = widestSeen;
+    const int widest = widestSeen;
+    const qreal left = horizontalScrollBar()->value() - margin();
+    const qreal right = left + viewport()->width() + margin();
     for (qsizetype line = first; line < text.lineCount(); ++line) {
         const int y = margin() + int(line - first) * height;
         if (y > area.bottom())
             break;
         if (y + height < area.top())
             continue;
-        const auto layout = layoutLine(line);
-        const qsizetype start = text.lineStart(line);
-        const qsizetype end = text.lineEnd(line);
-        QList<QTextLayout::FormatRange> selections;
-        if (from < to && from <= end && to > start) {
-            QTextLayout::FormatRange range;
-            range.start = int(std::max(from, start) - start);
-            range.length = int(std::min(to, end) - start) - range.start;
-            range.format.setBackground(palette().brush(QPalette::Highlight));
-            range.format.setForeground(palette().brush(QPalette::HighlightedText));
-            selections.append(range);
+        // A long line is drawn segment by segment, only those in view.
+        Stretch stretch = stretchAtX(line, std::max<qreal>(0, left));
+        while (true) {
+            drawStretch(painter, stretch, line, y);
+            const qsizetype next = stretch.from + stretch.length;
+            if (next >= text.lineLength(line) ||
+                stretch.x + stretch.layout->lineAt(0).naturalTextWidth() > right)
+                break;
+            stretch = stretchAt(line, next);
         }
-        const QPointF origin(contentX(), y);
-        layout->draw(&painter, origin, selections);
-        const QTextLine textLine = layout->lineAt(0);
-        if (from < to && to > end && from <= end) // the selected line break
-            painter.fillRect(QRectF(origin.x() + textLine.naturalTextWidth(), y,
-                                    fontMetrics().averageCharWidth(), height),
-                             palette().brush(QPalette::Highlight));
-        widest = std::max(widest, int(std::ceil(textLine.naturalTextWidth())) + 2 * margin());
-        if (showCaret && line == cursorLine)
-            layout->drawCursor(&painter, origin,
-                               int(cursor - start + (preedit.isEmpty() ? 0 : preedit.size())), 1);
     }
-    if (widest > widestSeen) {
-        widestSeen = widest;
+    if (widestSeen > widest)
         QMetaObject::invokeMethod(
             this, [this] { updateScrollBars(); }, Qt::QueuedConnection);
-    }
 }
 
 void TextView::resizeEvent(QResizeEvent* event) {
@@ -407,6 +491,7 @@ void TextView::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         widestSeen = 0;
+        segmented.clear();
         updateScrollBars();
     }
     if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange ||

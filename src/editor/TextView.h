@@ -88,7 +88,20 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
-    std::unique_ptr<QTextLayout> layoutLine(qsizetype line) const;
+    // A laid-out stretch of a line: the whole line, or for a long line the segment around a
+    // place, so that no more than a few thousand characters are ever laid out at once.
+    struct Stretch {
+        std::unique_ptr<QTextLayout> layout;
+        qsizetype from = 0; // where it starts within the line
+        qsizetype length = 0;
+        qreal x = 0; // where it starts, from the line's left edge
+    };
+    Stretch stretchAt(qsizetype line, qsizetype offset) const;
+    Stretch stretchAtX(qsizetype line, qreal x) const;
+    std::unique_ptr<QTextLayout> layoutText(QString shown, int preeditAt) const;
+    qreal segmentX(qsizetype line, qsizetype segment) const;
+    void drawStretch(QPainter& painter, const Stretch& stretch, qsizetype line, int y) const;
+    void forgetSegments(qsizetype position, qsizetype length, const QString& replacement);
     int xOf(qsizetype position) const;
     qsizetype positionInLineAt(qsizetype line, int x) const;
     qsizetype nextPosition(qsizetype position, bool word) const;
@@ -116,6 +129,13 @@ private:
     bool caretShown = true;
     bool selectingWithMouse = false;
     mutable int widestSeen = 0;
+    // For the long lines last laid out: where each of their segments starts, measured as
+    // needed. Kept for a few lines, so moving between two long lines measures nothing again.
+    struct SegmentedLine {
+        qsizetype line;
+        std::vector<qreal> starts;
+    };
+    mutable std::vector<SegmentedLine> segmented;
     QString preedit;
     QBasicTimer blink;
 };

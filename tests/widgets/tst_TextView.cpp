@@ -62,6 +62,7 @@ private Q_SLOTS:
     void inputMethods();
     void accessibility();
     void accessibilityIsQuickOnALargeText();
+    void longLinesInSegments();
 
 private:
     void keys(std::initializer_list<QKeyCombination> combinations) {
@@ -368,6 +369,33 @@ void tst_TextView::accessibilityIsQuickOnALargeText() {
         text->textAtOffset(text->characterCount() - 1, QAccessible::LineBoundary, &start, &end),
         u"typed at the very end of it all"_qs);
     QVERIFY2(typing < 300, qPrintable(u"%1 ms"_qs.arg(typing)));
+}
+
+// A line of hundreds of thousands of characters is laid out in segments: clicks and the caret
+// land on the same characters on both sides of a segment's edge, and typing at its end stays
+// quick.
+void tst_TextView::longLinesInSegments() {
+    QString line;
+    while (line.size() < 300000)
+        line += u"word%1 "_qs.arg(line.size() % 97);
+    show(u"short\n"_qs + line + u"\nafter"_qs);
+    const qsizetype start = 6;
+    for (const qsizetype at : {0, 2047, 2048, 2049, 4095, 4096, 100001, 299999}) {
+        view->setCursorPosition(start + at);
+        QTest::keyClick(view, Qt::Key_Right);
+        QTest::keyClick(view, Qt::Key_Left); // scrolled into view
+        const QRect box = view->characterRect(start + at);
+        QVERIFY(box.width() > 1);
+        QCOMPARE(view->positionAt(box.topLeft() + QPoint(1, box.height() / 2)), start + at);
+        QVERIFY(view->characterRect(start + at + 1).left() >= box.left());
+    }
+    keys({Qt::Key_Down, Qt::Key_End, Qt::Key_Up, Qt::Key_End});
+    QCOMPARE(view->cursorPosition(), start + line.size());
+    QElapsedTimer timer;
+    timer.start();
+    QTest::keyClicks(view, u"typed at the end of a long line"_qs);
+    QVERIFY2(timer.elapsed() < 300, qPrintable(u"%1 ms"_qs.arg(timer.elapsed())));
+    QVERIFY(view->toPlainText().endsWith(u"typed at the end of a long line\nafter"_qs));
 }
 
 QTEST_MAIN(tst_TextView)
