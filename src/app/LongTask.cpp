@@ -57,10 +57,7 @@ bool runLongTask(frmMain& window, const QString& label, qint64 total,
     const ModalScope nested; // auto-save must not write in the middle of this
     const WindowHold hold(window);
     std::atomic<bool> finished{false};
-    std::thread worker([&] {
-        work(task);
-        finished = true;
-    });
+    std::thread worker;
 
     QStatusBar* bar = window.statusBar();
     auto* caption = new QLabel(label, bar);
@@ -95,12 +92,24 @@ bool runLongTask(frmMain& window, const QString& label, qint64 total,
             progress->setValue(int(std::min<qint64>(1000, task.done() * 1000 / task.total())));
     });
     poll.start();
-    if (!finished)
-        loop.exec();
+    // Started from the loop, so whatever was queued before it (a Cancel, say) is seen first.
+    QMetaObject::invokeMethod(
+        &loop,
+        [&] {
+            worker = std::thread([&] {
+                work(task);
+                finished = true;
+            });
+        },
+        Qt::QueuedConnection);
+    loop.exec();
     // The loop also ends when the program is quitting: the work is told to stop and waited for.
     if (!finished)
         task.cancel();
-    worker.join();
+    if (worker.joinable())
+        worker.join();
+    else
+        task.stop(); // it never began
     for (QWidget* widget : shown)
         delete widget;
     return !task.stopped();
