@@ -7,6 +7,7 @@
 #include <vector>
 
 class QWidget;
+class TextBuffer;
 
 // The editing box txtMain as the rest of the program sees it. Line breaks in text() and
 // setText() are '\n'; how a document's own line breaks are kept is the document format's affair.
@@ -18,6 +19,10 @@ public:
     virtual QString text() const = 0;
     // Takes the string's storage: pass a document's text with std::move to avoid a copy.
     virtual void setText(QString text) = 0;
+    // The same with the text already in the box's own form (built on a worker thread).
+    virtual void setText(TextBuffer text) = 0;
+    // The first lines only, for what shows only the start of a document (a printed page).
+    virtual QString firstLines(qsizetype count) const = 0;
     // The text as consecutive pieces (UTF-16 or Latin-1), valid until the next change: saving
     // reads it uncopied.
     virtual std::vector<QAnyStringView> textParts() const = 0;

@@ -22,6 +22,15 @@ void PlainEditingBox::setText(QString text) {
     edit->setPlainText(std::move(text));
 }
 
+void PlainEditingBox::setText(TextBuffer text) {
+    edit->setBuffer(std::move(text));
+}
+
+QString PlainEditingBox::firstLines(qsizetype count) const {
+    const TextBuffer& text = edit->buffer();
+    return text.mid(0, text.lineEnd(std::min(count, text.lineCount()) - 1));
+}
+
 std::vector<QAnyStringView> PlainEditingBox::textParts() const {
     return edit->buffer().parts();
 }

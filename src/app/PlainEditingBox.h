@@ -13,6 +13,8 @@ public:
     QWidget* widget() override;
     QString text() const override;
     void setText(QString text) override;
+    void setText(TextBuffer text) override;
+    QString firstLines(qsizetype count) const override;
     std::vector<QAnyStringView> textParts() const override;
     void setReadOnly(bool readOnly) override;
     bool isEnabled() const override;

@@ -8,6 +8,7 @@
 #include "document/DocumentFilters.h"
 #include "document/DocumentState.h"
 #include "document/ErrorReport.h"
+#include "editor/TextBuffer.h"
 #include "platform/CommonDialog.h"
 #include "platform/MessageBox.h"
 
@@ -67,7 +68,8 @@ void fileOpen(frmMain& window, const QString& filter) {
     const QString name = window.dlgFile().fileTitle;
     // Read and decoded on a worker for a large file, so the window stays live and the user can
     // cancel; the document in hand is only replaced once the new one is complete.
-    DecodedDocument document;
+    DocumentLayout layout;
+    TextBuffer text;
     std::optional<Failure> failure;
     const qint64 size = QFileInfo(path).size();
     const bool finished =
@@ -82,7 +84,10 @@ void fileOpen(frmMain& window, const QString& filter) {
             });
             if (failure)
                 return;
-            document = decodeDocument(bytes);
+            DecodedDocument document = decodeDocument(bytes);
+            bytes = QByteArray(); // a large file is not held twice longer than needed
+            layout = std::move(document.layout);
+            text = TextBuffer(std::move(document.text));
         });
     if (!finished) {
         window.ShowStatus(QLatin1String("Opening cancelled: ") + path);
@@ -92,8 +97,8 @@ void fileOpen(frmMain& window, const QString& filter) {
         reportFailure(window, *failure);
         return;
     }
-    window.txtMain().setText(std::move(document.text));
-    documentState(window).layout = std::move(document.layout);
+    window.txtMain().setText(std::move(text));
+    documentState(window).layout = std::move(layout);
     // Save and auto-save now write back to the opened file, never over an earlier one.
     window.savePath = path;
     window.hasSavePath = true;

@@ -96,7 +96,9 @@ bool frmPrint::load(QString& failure) {
         if (stored >= 0 && stored <= 2)
             alignment = stored;
     }
-    body->setPlainText(mainWindow.txtMain().text());
+    // One page is printed: the start of a long document is all that can show on it, and
+    // laying out the rest would take seconds and gigabytes for a large one.
+    body->setPlainText(mainWindow.txtMain().firstLines(2000));
     applyAlignment(alignment);
 
     QFont headerFont = header->font();
