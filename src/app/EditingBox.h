@@ -26,8 +26,9 @@ public:
     // The text as consecutive pieces (UTF-16 or Latin-1), valid until the next change: saving
     // reads it uncopied.
     virtual std::vector<QAnyStringView> textParts() const = 0;
-    // While a long save reads the text, typing must wait.
-    virtual void setReadOnly(bool readOnly) = 0;
+    // While a long save reads the text, the text must not change: keys typed meanwhile are
+    // kept and applied once the hold ends, so none is lost.
+    virtual void setHeld(bool held) = 0;
     virtual bool isEnabled() const = 0;
     virtual void setEnabled(bool enabled) = 0;
     virtual QFont font() const = 0;

@@ -30,12 +30,12 @@ public:
                 disabled.push_back(action);
             }
         }
-        window.txtMain().setReadOnly(true);
+        window.txtMain().setHeld(true);
     }
     ~WindowHold() {
         for (QAction* action : disabled)
             action->setEnabled(true);
-        window.txtMain().setReadOnly(false);
+        window.txtMain().setHeld(false);
     }
     WindowHold(const WindowHold&) = delete;
     WindowHold& operator=(const WindowHold&) = delete;

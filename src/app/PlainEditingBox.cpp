@@ -35,8 +35,8 @@ std::vector<QAnyStringView> PlainEditingBox::textParts() const {
     return edit->buffer().parts();
 }
 
-void PlainEditingBox::setReadOnly(bool readOnly) {
-    edit->setReadOnly(readOnly);
+void PlainEditingBox::setHeld(bool held) {
+    edit->setHeld(held);
 }
 
 bool PlainEditingBox::isEnabled() const {

@@ -16,7 +16,7 @@ public:
     void setText(TextBuffer text) override;
     QString firstLines(qsizetype count) const override;
     std::vector<QAnyStringView> textParts() const override;
-    void setReadOnly(bool readOnly) override;
+    void setHeld(bool held) override;
     bool isEnabled() const override;
     void setEnabled(bool enabled) override;
     QFont font() const override;

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QInputMethodEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -29,6 +30,7 @@ TextView::TextView(QWidget* parent) : QAbstractScrollArea(parent) {
     setAttribute(Qt::WA_InputMethodEnabled);
     setAttribute(Qt::WA_KeyCompression, false);
     viewport()->setCursor(Qt::IBeamCursor);
+    setAcceptDrops(true);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(false);
     horizontalScrollBar()->setSingleStep(20);
@@ -58,6 +60,20 @@ void TextView::setBuffer(TextBuffer buffer) {
     notifyAccessibleReset(this);
     Q_EMIT textChanged();
     Q_EMIT cursorPositionChanged();
+}
+
+void TextView::setHeld(bool on) {
+    held = on;
+    if (held)
+        return;
+    // Replayed as they came, now that the text may change again.
+    std::vector<std::unique_ptr<QEvent>> input = std::move(heldInput);
+    for (const auto& event : input) {
+        if (event->type() == QEvent::InputMethod)
+            inputMethodEvent(static_cast<QInputMethodEvent*>(event.get()));
+        else
+            keyPressEvent(static_cast<QKeyEvent*>(event.get()));
+    }
 }
 
 void TextView::setReadOnly(bool on) {
@@ -570,7 +586,33 @@ void TextView::contextMenuEvent(QContextMenuEvent* event) {
     menu.exec(event->globalPos());
 }
 
+void TextView::dragEnterEvent(QDragEnterEvent* event) {
+    if (!readOnly && !held && event->mimeData()->hasText())
+        event->acceptProposedAction();
+}
+
+void TextView::dragMoveEvent(QDragMoveEvent* event) {
+    if (!readOnly && !held && event->mimeData()->hasText()) {
+        setCursorPosition(positionAt(event->position().toPoint()));
+        event->acceptProposedAction();
+    }
+}
+
+void TextView::dropEvent(QDropEvent* event) {
+    if (readOnly || held || !event->mimeData()->hasText())
+        return;
+    setCursorPosition(positionAt(event->position().toPoint()));
+    insertText(event->mimeData()->text());
+    event->acceptProposedAction();
+    setFocus();
+}
+
 void TextView::inputMethodEvent(QInputMethodEvent* event) {
+    if (held && !readOnly && isEnabled()) {
+        heldInput.emplace_back(event->clone());
+        event->accept();
+        return;
+    }
     if (readOnly || !isEnabled()) {
         event->ignore();
         return;

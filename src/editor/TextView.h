@@ -28,6 +28,9 @@ public:
 
     bool isReadOnly() const { return readOnly; }
     void setReadOnly(bool on);
+    // While held the text does not change: keys and input-method text that arrive are kept
+    // and applied in order when the hold ends.
+    void setHeld(bool on);
 
     qsizetype cursorPosition() const { return cursor; }
     qsizetype anchorPosition() const { return anchor; }
@@ -81,6 +84,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -126,6 +132,8 @@ private:
     qsizetype anchor = 0;
     int preferredX = -1; // kept while moving up and down
     bool readOnly = false;
+    bool held = false;
+    std::vector<std::unique_ptr<QEvent>> heldInput;
     bool caretShown = true;
     bool selectingWithMouse = false;
     mutable int widestSeen = 0;

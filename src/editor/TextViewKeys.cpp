@@ -240,6 +240,11 @@ bool TextView::handleKey(QKeyEvent* event) {
 }
 
 void TextView::keyPressEvent(QKeyEvent* event) {
+    if (held && isEnabled() && !readOnly && isEditingShortcut(event, false)) {
+        heldInput.emplace_back(event->clone());
+        event->accept();
+        return;
+    }
     if (isEnabled() && handleKey(event))
         event->accept();
     else

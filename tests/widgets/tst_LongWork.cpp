@@ -41,6 +41,7 @@ void cancelWhenItStarts(frmMain& w) {
 void tst_LongWork::progressHoldsTheWindowAndCancels() {
     DocumentWindow d;
     d.w.show();
+    d.run("mnuFileNew");
     QAction* save = d.w.action(u"mnuFileSave"_qs);
     bool heldWhileRunning = false;
     QTimer::singleShot(400, &d.w, [&] {
@@ -48,6 +49,9 @@ void tst_LongWork::progressHoldsTheWindowAndCancels() {
         heldWhileRunning = bar && bar->isVisible() && bar->value() > 0 &&
                            cancelButton(d.w)->isVisible() && !save->isEnabled() &&
                            ModalScope::anyOpen();
+        // Keys typed meanwhile wait for the work, and none is lost.
+        QTest::keyClicks(d.w.txtMain().widget(), u"typed"_qs);
+        heldWhileRunning = heldWhileRunning && d.w.txtMain().text().isEmpty();
         cancelButton(d.w)->click();
     });
     const bool finished = runLongTask(d.w, u"Working"_qs, qint64(1) << 30, [](LongTask& task) {
@@ -59,6 +63,7 @@ void tst_LongWork::progressHoldsTheWindowAndCancels() {
     });
     QVERIFY(!finished);
     QVERIFY(heldWhileRunning);
+    QCOMPARE(d.w.txtMain().text(), u"typed"_qs);
     QVERIFY(save->isEnabled());
     QVERIFY(!ModalScope::anyOpen());
     QVERIFY(!d.w.findChild<QProgressBar*>(u"prgLongTask"_qs));
