@@ -16,10 +16,10 @@ inline constexpr int PathFileAccess = 75;
 inline constexpr int PathNotFound = 76;
 } // namespace FileError
 
-// The largest file that opens. The editing box holds about 10 bytes of memory per byte of a
-// document (measured by bench_documents), and decoding and saving briefly need a few more, so
-// 256 MiB keeps a document below about 4 GB of memory and well inside the editing box's int
-// positions.
+// The largest file that opens. Opening needs about 3.5 bytes of memory per byte of a document
+// at its peak (measured by bench_editing; twice that for text outside Latin-1), so 256 MiB stays
+// below about 2 GB, and positions stay well inside the int offsets of Qt's accessibility and
+// input-method interfaces.
 inline constexpr qint64 maxDocumentBytes = qint64(256) << 20;
 
 enum class FileAction { Read, Write };
