@@ -27,6 +27,15 @@ void finishBreaks(QString& text, LineBreakRecorder& recorder, DocumentLayout& la
     layout.breakStyles = recorder.finish();
 }
 
+void finishBreaks(QByteArray& text, LineBreakRecorder& recorder, DocumentLayout& layout) {
+    if (recorder.count() > 0 && text.endsWith('\n')) {
+        text.chop(1);
+        recorder.takeLastAsFinal();
+    }
+    layout.defaultBreak = breakBytes(recorder.commonPlainStyle());
+    layout.breakStyles = recorder.finish();
+}
+
 // Turns every line break of the text into '\n' in place and records the styles; the one final
 // break is taken off.
 void takeLineBreaks(QString& text, DocumentLayout& layout) {
@@ -158,6 +167,18 @@ DecodedDocument decodeDocument(const QByteArray& bytes) {
     doc.layout.encoding = TextEncoding::Windows1252;
     doc.text = decodeWindows1252(bytes);
     takeLineBreaks(doc.text, doc.layout);
+    return doc;
+}
+
+std::optional<CompactDocument> decodeCompactDocument(const QByteArray& bytes) {
+    CompactDocument doc;
+    const bool mark = bytes.startsWith("\xEF\xBB\xBF");
+    LineBreakRecorder recorder;
+    if (!decodeUtf8Latin1Lines(QByteArrayView(bytes).sliced(mark ? 3 : 0), doc.latin1, recorder))
+        return std::nullopt;
+    doc.layout.encoding = TextEncoding::Utf8;
+    doc.layout.byteOrderMark = mark;
+    finishBreaks(doc.latin1, recorder, doc.layout);
     return doc;
 }
 

@@ -84,8 +84,15 @@ void fileOpen(frmMain& window, const QString& filter) {
             });
             if (failure)
                 return;
+            // Most documents fit in Latin-1, which decodes in half the memory and time.
+            if (auto compact = decodeCompactDocument(bytes)) {
+                bytes = QByteArray(); // a large file is not held twice longer than needed
+                layout = std::move(compact->layout);
+                text = TextBuffer(std::move(compact->latin1));
+                return;
+            }
             DecodedDocument document = decodeDocument(bytes);
-            bytes = QByteArray(); // a large file is not held twice longer than needed
+            bytes = QByteArray();
             layout = std::move(document.layout);
             text = TextBuffer(std::move(document.text));
         });

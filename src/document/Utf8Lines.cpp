@@ -74,14 +74,17 @@ inline qsizetype plainAsciiRun(const char16_t* p, const char16_t* end, char* out
     return p - start;
 }
 
-// Length of the run of ASCII bytes other than '\n' at p, copied to out.
-inline qsizetype plainLatin1Run(const char* p, const char* end, char* out) {
+// Length of the run of ASCII bytes other than '\n' (and CR when stopAtCr) at p, copied to out.
+inline qsizetype plainLatin1Run(const char* p, const char* end, char* out, bool stopAtCr = false) {
     const char* const start = p;
 #ifdef __SSE2__
     const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i cr = stopAtCr ? _mm_set1_epi8('\r') : lf;
     while (end - p >= 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const int special = _mm_movemask_epi8(v) | _mm_movemask_epi8(_mm_cmpeq_epi8(v, lf));
+        const int special =
+            _mm_movemask_epi8(v) |
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr)));
         const int n = special ? __builtin_ctz(unsigned(special)) : 16;
         std::memcpy(out, p, size_t(n));
         if (special)
@@ -90,7 +93,7 @@ inline qsizetype plainLatin1Run(const char* p, const char* end, char* out) {
         out += 16;
     }
 #endif
-    while (p < end && uchar(*p) < 0x80 && *p != '\n')
+    while (p < end && uchar(*p) < 0x80 && *p != '\n' && !(stopAtCr && *p == '\r'))
         *out++ = *p++;
     return p - start;
 }
@@ -176,6 +179,41 @@ bool decodeUtf8Lines(QByteArrayView bytes, QString& text, LineBreakRecorder& bre
     // Multi-byte text leaves much of the buffer unused: give it back.
     if (text.capacity() - size > size / 8)
         text.squeeze();
+    return true;
+}
+
+bool decodeUtf8Latin1Lines(QByteArrayView bytes, QByteArray& text, LineBreakRecorder& breaks) {
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
+    // Never more characters than bytes; the uninitialised rest is cut off at the end.
+    text.resize(bytes.size());
+    adviseHugePages(text.data(), size_t(text.size()));
+    char* const begin = text.data();
+    char* out = begin;
+    while (p < end) {
+        const qsizetype run = plainLatin1Run(p, end, out, true);
+        p += run;
+        out += run;
+        if (p == end)
+            break;
+        const auto lead = uchar(*p);
+        if (lead == '\n') {
+            breaks.add(BreakStyle::Lf);
+            *out++ = '\n';
+            ++p;
+        } else if (lead == '\r') {
+            const bool pair = p + 1 < end && p[1] == '\n';
+            breaks.add(pair ? BreakStyle::CrLf : BreakStyle::Cr);
+            *out++ = '\n';
+            p += pair ? 2 : 1;
+        } else if ((lead == 0xC2 || lead == 0xC3) && end - p >= 2 && (uchar(p[1]) & 0xC0) == 0x80) {
+            *out++ = char(((lead & 0x1F) << 6) | (uchar(p[1]) & 0x3F));
+            p += 2;
+        } else {
+            return false;
+        }
+    }
+    text.truncate(out - begin);
     return true;
 }
 

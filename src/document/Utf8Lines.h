@@ -15,6 +15,9 @@ class LineBreakPlayer;
 // CR, LF, CR LF, U+2029, U+FDD0 and U+FDD1 turned into '\n' and its style recorded. False when
 // the bytes are not strict UTF-8; text and breaks are then of no use.
 bool decodeUtf8Lines(QByteArrayView bytes, QString& text, LineBreakRecorder& breaks);
+// The same into Latin-1; false as well when a character at or above U+0100 (a U+2029 break
+// among them) turns up.
+bool decodeUtf8Latin1Lines(QByteArrayView bytes, QByteArray& text, LineBreakRecorder& breaks);
 
 // Appends the text as UTF-8 to out, writing each '\n' as the player's next break and then the
 // final break when last (false for all but the last piece of a text). A lone surrogate becomes

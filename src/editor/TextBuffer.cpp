@@ -98,21 +98,33 @@ void TextBuffer::Source::copy(qsizetype from, qsizetype n, char16_t* out) const 
 }
 
 TextBuffer::TextBuffer(QString text) {
-    total = text.size();
     const char16_t* data = unitsOf(text);
-    original.breaks.reserve(size_t(total / 48));
-    if (total >= narrowFrom && fitsLatin1(data, data + total)) {
-        original.narrow = QByteArray(total, Qt::Uninitialized);
-        adviseHugePages(original.narrow.data(), size_t(total));
-        narrowTo(data, data + total, original.narrow.data());
-        original.isNarrow = true;
+    const qsizetype size = text.size();
+    if (size >= narrowFrom && fitsLatin1(data, data + size)) {
+        QByteArray narrow(size, Qt::Uninitialized);
+        adviseHugePages(narrow.data(), size_t(size));
+        narrowTo(data, data + size, narrow.data());
         text = QString(); // the wide copy goes back to the system now
-        findBreaks(original.narrow.constData(), original.narrow.constData() + total,
-                   original.breaks);
-    } else {
-        original.text = std::move(text);
-        findBreaks(data, data + total, 0, original.breaks);
+        *this = TextBuffer(std::move(narrow));
+        return;
     }
+    total = size;
+    original.breaks.reserve(size_t(total / 48));
+    original.text = std::move(text);
+    findBreaks(data, data + total, 0, original.breaks);
+    index();
+}
+
+TextBuffer::TextBuffer(QByteArray latin1) {
+    total = latin1.size();
+    original.breaks.reserve(size_t(total / 48));
+    original.narrow = std::move(latin1);
+    original.isNarrow = true;
+    findBreaks(original.narrow.constData(), original.narrow.constData() + total, original.breaks);
+    index();
+}
+
+void TextBuffer::index() {
     original.breaks.shrink_to_fit();
     breakCount = qsizetype(original.breaks.size());
     if (total > 0)
@@ -238,9 +250,11 @@ size_t TextBuffer::split(qsizetype position) {
     right.breaks = breaksBetween(sourceOf(left), right.start, right.start + right.length);
     left.length = offset;
     left.breaks -= right.breaks;
+    const qsizetype breaksAtSplit = breaksBefore[i] + left.breaks;
+    // Inserting may move the pieces: left is not to be used after this.
     pieces.insert(pieces.begin() + qsizetype(i) + 1, right);
     startOf.insert(startOf.begin() + qsizetype(i) + 1, position);
-    breaksBefore.insert(breaksBefore.begin() + qsizetype(i) + 1, breaksBefore[i] + left.breaks);
+    breaksBefore.insert(breaksBefore.begin() + qsizetype(i) + 1, breaksAtSplit);
     return i + 1;
 }
 

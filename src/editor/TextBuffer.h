@@ -18,6 +18,8 @@ public:
     TextBuffer() = default;
     // Takes the string's storage without copying.
     explicit TextBuffer(QString text);
+    // The same for text in Latin-1.
+    explicit TextBuffer(QByteArray latin1);
 
     qsizetype size() const { return total; }
     bool isEmpty() const { return total == 0; }
@@ -67,6 +69,7 @@ private:
     // Makes position a piece boundary; answers the index of the piece starting there.
     size_t split(qsizetype position);
     void recount();
+    void index(); // the pieces and counts of a new buffer, from the original source
 
     Source original;
     Source added;

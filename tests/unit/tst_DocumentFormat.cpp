@@ -59,6 +59,19 @@ void tst_DocumentFormat::roundTrip() {
     const DecodedDocument doc = decodeDocument(bytes);
     QCOMPARE(doc.text, text);
     QCOMPARE(encodeDocument(doc.text, doc.layout), saved);
+    // The compact decoding gives the same text and layout, or declines.
+    const bool fitsLatin1 =
+        doc.layout.encoding == TextEncoding::Utf8 &&
+        std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 256; }) &&
+        !bytes.contains("\xE2\x80\xA9") && !bytes.contains("\xEF\xB7");
+    const auto compact = decodeCompactDocument(bytes);
+    QCOMPARE(compact.has_value(), fitsLatin1);
+    if (compact) {
+        QCOMPARE(QString::fromLatin1(compact->latin1), text);
+        QCOMPARE(compact->layout.byteOrderMark, doc.layout.byteOrderMark);
+        QCOMPARE(compact->layout.defaultBreak, doc.layout.defaultBreak);
+        QCOMPARE(compact->layout.breakStyles, doc.layout.breakStyles);
+    }
 }
 
 void tst_DocumentFormat::windows1252() {
@@ -119,6 +132,12 @@ void tst_DocumentFormat::everyAlignment() {
             QCOMPARE(doc.layout.encoding, TextEncoding::Utf8);
             QCOMPARE(doc.text, expected);
             QCOMPARE(encodeDocument(doc.text, doc.layout), bytes);
+            if (const auto compact = decodeCompactDocument(bytes)) {
+                QCOMPARE(QString::fromLatin1(compact->latin1), expected);
+                QCOMPARE(compact->layout.breakStyles, doc.layout.breakStyles);
+            } else {
+                QVERIFY(special.size() > 2); // only a character above U+00FF declines
+            }
         }
         for (const QByteArray& bad : {QByteArray("\xC3("), QByteArray("\xE2\x82"),
                                       QByteArray("\x80"), QByteArray("\xF5\x80\x80\x80")}) {
@@ -126,6 +145,7 @@ void tst_DocumentFormat::everyAlignment() {
             const DecodedDocument doc = decodeDocument(bytes);
             QCOMPARE(doc.layout.encoding, TextEncoding::Windows1252);
             QCOMPARE(encodeDocument(doc.text, doc.layout), bytes + "\r\n");
+            QVERIFY(!decodeCompactDocument(bytes));
         }
     }
 }
