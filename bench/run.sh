@@ -114,6 +114,7 @@ for mb in 1 10 100; do
     row "$mb MB: key to repaint, start" "$(get key_start_ms)" ms 16
     row "$mb MB: key to repaint, middle" "$(get key_middle_ms)" ms 16
     row "$mb MB: key to repaint, end" "$(get key_end_ms)" ms 16
+    row "$mb MB: key to repaint, slowest" "$(get key_slowest_ms)" ms 16
     # The memory target (three times the file) is set for the 100 MB document.
     memtarget=-
     [ "$mb" = 100 ] && memtarget=300
