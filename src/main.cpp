@@ -1,5 +1,6 @@
 #include "app/FirstPaintProbe.h"
 #include "app/SettingsStore.h"
+#include "app/StartupStyle.h"
 #include "app/frmMain.h"
 #include "firstrun/frmFirstTime.h"
 #include "platform/QtPlatform.h"
@@ -9,6 +10,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // The style chosen for this run (by -style, say), with its image-loading parts drawn in code.
+    QApplication::setStyle(new StartupStyle(QApplication::style()->name()));
     // The program ends when the main window closes, not when the last visible window does:
     // a window hidden to the tray must survive closing an about box.
     QApplication::setQuitOnLastWindowClosed(false);
