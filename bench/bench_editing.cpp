@@ -184,8 +184,7 @@ int main(int argc, char** argv) {
                 "key_end_ms=%.2f key_slowest_ms=%.2f rss_mb=%.1f peak_mb=%.1f save_ms=%.1f "
                 "round_trip=%s keys=%s\n",
                 fileBytes, median(first), median(editable), median(keyStart), median(keyMiddle),
-                median(keyEnd), slowestKeyMs, double(rssKb) / 1024.0,
-                double(openPeakKb) / 1024.0, median(save), exact ? "exact" : "CHANGED",
-                keysTyped ? "typed" : "LOST");
+                median(keyEnd), slowestKeyMs, double(rssKb) / 1024.0, double(openPeakKb) / 1024.0,
+                median(save), exact ? "exact" : "CHANGED", keysTyped ? "typed" : "LOST");
     return 0;
 }
