@@ -83,10 +83,18 @@ expect_no_window() {
     fi
 }
 
-# Gives a window the keyboard focus (there is no window manager to do it).
+# Gives a window the keyboard focus (there is no window manager to do it). A window just mapped
+# may not be viewable yet, and focusing it then fails: so it is tried again for a moment.
 focus_window() {
-    xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1"
-    sleep 0.2
+    for _ in $(seq 30); do
+        if xdotool windowactivate --sync "$1" 2>/dev/null ||
+            xdotool windowfocus --sync "$1" 2>/dev/null; then
+            sleep 0.2
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "could not give window $1 the focus"
 }
 
 # Clicks at a position relative to a window's top-left corner.
