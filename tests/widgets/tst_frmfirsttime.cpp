@@ -13,8 +13,7 @@ class tst_frmFirstTime : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void firstRunShowsWelcomeAndClearsFlagAtOnce();
-    void startOrCloseBoxEndTheWelcome();
-    void associationBoxTicksOnce();
+    void associationOnlyWhenTickedThenStartOrCloseBox();
     void onlyAZeroFlagSkipsTheWelcome();
 };
 
@@ -26,31 +25,35 @@ void tst_frmFirstTime::firstRunShowsWelcomeAndClearsFlagAtOnce() {
     QVERIFY(w.isVisible());
     QCOMPARE(start.count(), 0);
     QCOMPARE(t.setting("data", "firsttime"), u"0"_qs); // before anything is touched
-    QCOMPARE(w.windowTitle(), u"Welcome to Notavo"_qs);
-    QVERIFY(!(w.windowFlags() & Qt::WindowMinimizeButtonHint));
-    QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QCOMPARE(QStringList({w.windowTitle(), w.findChild<QLabel*>("lblTitle")->text(),
+                          w.findChild<QLabel*>("lblDescription")->text(),
+                          w.findChild<QGroupBox*>("Settings")->title(), w.addextensions()->text(),
+                          w.cStartNotavo()->text()}),
+             QStringList({"Welcome to Notavo", "Welcome to Notavo!",
+                          "Notavo is an easy to use note pad, to store snippets, phone numbers, "
+                          "email addresses, all kinds of information.",
+                          "Settings", "Associate .nv with Notavo", "Start"}));
+    QVERIFY(!(w.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QCOMPARE(w.minimumSize(), w.maximumSize());
-    QCOMPARE(w.findChild<QLabel*>("lblTitle")->text(), u"Welcome to Notavo!"_qs);
-    QCOMPARE(w.findChild<QLabel*>("lblDescription")->text(),
-             u"Notavo is an easy to use note pad, to store snippets, phone numbers, "
-             "email addresses, all kinds of information."_qs);
-    QCOMPARE(w.findChild<QGroupBox*>("Settings")->title(), u"Settings"_qs);
-    QCOMPARE(w.addextensions()->text(), u"Associate .nv with Notavo"_qs);
     QVERIFY(!w.addextensions()->isChecked());
-    QCOMPARE(w.cStartNotavo()->text(), u"Start"_qs);
     QVERIFY(QTest::qWaitForWindowActive(&w));
     QCOMPARE(QApplication::focusWidget(), w.cStartNotavo());
     QTest::keyClick(w.cStartNotavo(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), w.addextensions());
 }
 
-void tst_frmFirstTime::startOrCloseBoxEndTheWelcome() {
-    for (const bool start : {true, false}) {
+void tst_frmFirstTime::associationOnlyWhenTickedThenStartOrCloseBox() {
+    for (const auto& [tick, start] : {std::pair{true, true}, {false, true}, {false, false}}) {
         TestPlatform t;
         frmFirstTime w(t.platform, t.settings);
         QSignalSpy started(&w, &frmFirstTime::startMain);
         QSignalSpy ended(&w, &frmFirstTime::closedWithoutStart);
         w.load();
+        if (tick) {
+            QTest::mouseClick(w.addextensions(), Qt::LeftButton);
+            QTest::mouseClick(w.addextensions(), Qt::LeftButton); // greyed: cannot be unticked
+            QVERIFY(w.addextensions()->isChecked() && !w.addextensions()->isEnabled());
+        }
         t.store("data", "firsttime", "1"); // Start writes the flag again whatever it holds now
         if (start)
             QTest::mouseClick(w.cStartNotavo(), Qt::LeftButton);
@@ -60,19 +63,12 @@ void tst_frmFirstTime::startOrCloseBoxEndTheWelcome() {
         QCOMPARE(ended.count(), start ? 0 : 1);
         QVERIFY(!w.isVisible());
         QCOMPARE(t.setting("data", "firsttime"), start ? u"0"_qs : u"1"_qs);
+        // Written once at the tick, never by Start; its steps are checked in
+        // tst_associationstrings.
+        QCOMPARE(t.fileTypes.calls.count(u"commit"_qs), tick ? 1 : 0);
+        QCOMPARE(t.fileTypes.calls.isEmpty(), !tick);
+        QVERIFY(t.messages.calls.isEmpty());
     }
-}
-
-void tst_frmFirstTime::associationBoxTicksOnce() {
-    TestPlatform t;
-    frmFirstTime w(t.platform, t.settings);
-    w.load();
-    QTest::mouseClick(w.addextensions(), Qt::LeftButton);
-    QVERIFY(w.addextensions()->isChecked());
-    QVERIFY(!w.addextensions()->isEnabled());
-    QTest::mouseClick(w.addextensions(), Qt::LeftButton); // greyed: cannot be unticked
-    QVERIFY(w.addextensions()->isChecked());
-    QVERIFY(t.messages.calls.isEmpty());
 }
 
 void tst_frmFirstTime::onlyAZeroFlagSkipsTheWelcome() {
