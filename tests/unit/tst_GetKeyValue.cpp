@@ -2,8 +2,6 @@
 #include "fakes/FakeSystemRegistry.h"
 #include "platform/SystemRegistry.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -20,7 +18,6 @@ private Q_SLOTS:
     void strings();
     void otherTypes();
     void failures();
-    void linuxBackend();
 };
 
 void tst_GetKeyValue::strings() {
@@ -79,26 +76,6 @@ void tst_GetKeyValue::failures() {
     QVERIFY(!get(registry, InfoKey, u"PATH"_qs, value));
     QCOMPARE(registry.opened, 2);
     QCOMPARE(registry.closed, 2);
-}
-
-void tst_GetKeyValue::linuxBackend() {
-    QTemporaryDir bin;
-    const QByteArray savedPath = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(bin.path()));
-    LinuxSystemRegistry registry;
-    QString value;
-    QVERIFY(!get(registry, InfoKey, u"PATH"_qs, value));
-
-    // The more complete tool wins when several are installed.
-    for (const char* name : {"lshw-gtk", "hardinfo"}) {
-        QFile tool(bin.filePath(QLatin1String(name)));
-        QVERIFY(tool.open(QIODevice::WriteOnly));
-        tool.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
-    }
-    QVERIFY(get(registry, InfoKey.toLower(), u"PATH"_qs, value));
-    QCOMPARE(value, bin.filePath(u"hardinfo"_qs));
-    QVERIFY(!get(registry, u"SOFTWARE\\Microsoft\\Shared Tools Location"_qs, u"MSINFO"_qs, value));
-    qputenv("PATH", savedPath);
 }
 
 QTEST_GUILESS_MAIN(tst_GetKeyValue)
