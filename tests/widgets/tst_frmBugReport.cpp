@@ -1,12 +1,16 @@
 #include "app/frmMain.h"
+#include "dialogs/BugReportUrl.h"
 #include "dialogs/frmBugReport.h"
 #include "fakes/TestPlatform.h"
+#include "platform/Shell.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using Box = FakeMessageBox::Call;
@@ -14,8 +18,7 @@ using Box = FakeMessageBox::Call;
 class tst_frmBugReport : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void windowAndTabOrder();
-    void why();
+    void windowTabOrderAndWhy();
     void continueHandsOverAndCloses();
 };
 
@@ -29,27 +32,32 @@ frmBugReport* openReport(frmMain& w) {
 }
 } // namespace
 
-void tst_frmBugReport::windowAndTabOrder() {
+void tst_frmBugReport::windowTabOrderAndWhy() {
     TestPlatform t;
     frmMain w(t.platform, t.settings);
     w.show();
     frmBugReport* report = openReport(w);
-    QVERIFY(report);
-    QCOMPARE(report->windowTitle(), u"Report A Bug"_qs);
-    QVERIFY(!report->parentWidget());
-    QVERIFY(report->windowFlags().testFlag(Qt::Tool));
+    QVERIFY(report && !report->parentWidget() && report->windowFlags().testFlag(Qt::Tool));
+    QCOMPARE(QStringList(
+                 {report->windowTitle(), report->cmdContinue()->text(), report->cmdWhy()->text()}),
+             QStringList({"Report A Bug", "Continue", "Why?"}));
     QCOMPARE(report->minimumSize(), report->maximumSize());
-    QCOMPARE(report->cmdContinue()->text(), u"Continue"_qs);
-    QCOMPARE(report->cmdWhy()->text(), u"Why?"_qs);
-    QCOMPARE(report->txtBug()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     QApplication::setActiveWindow(report);
     QTRY_COMPARE(QApplication::focusWidget(), report->txtID());
-    const QList<QWidget*> order = {report->cmdContinue(), report->cmdWhy(), report->txtName(),
-                                   report->txtBug(), report->txtID()};
-    for (QWidget* next : order) {
+    for (QWidget* next : QList<QWidget*>{report->cmdContinue(), report->cmdWhy(), report->txtName(),
+                                         report->txtBug(), report->txtID()}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
     }
+
+    report->cmdWhy()->click(); // twice: the pair each time, in order, and the window stays
+    report->cmdWhy()->click();
+    const Box one{"If you choose to supply your email, you will be listed in the credits as a "
+                  "bug reporter.",
+                  "Notavo", QMessageBox::Ok, QMessageBox::NoIcon};
+    const Box two{"If you do not want to put your email, leave it blank or put None.", "Notavo",
+                  QMessageBox::Ok, QMessageBox::NoIcon};
+    QCOMPARE(t.messages.calls, QList({one, two, one, two}));
 
     // Opening it again while it is open keeps what was typed.
     report->txtID()->setText(u"13"_qs);
@@ -58,49 +66,48 @@ void tst_frmBugReport::windowAndTabOrder() {
     report->close();
 }
 
-void tst_frmBugReport::why() {
-    TestPlatform t;
-    frmMain w(t.platform, t.settings);
-    frmBugReport* report = openReport(w);
-    report->cmdWhy()->click();
-    report->cmdWhy()->click();
-    const QString first =
-        u"If you choose to supply your email, you will be listed in the credits as a bug reporter."_qs;
-    const QString second = u"If you do not want to put your email, leave it blank or put None."_qs;
-    const Box one{first, "Notavo", QMessageBox::Ok, QMessageBox::NoIcon};
-    const Box two{second, "Notavo", QMessageBox::Ok, QMessageBox::NoIcon};
-    QCOMPARE(t.messages.calls, QList({one, two, one, two}));
-    QVERIFY(report->isVisible());
-    report->close();
-}
-
 void tst_frmBugReport::continueHandsOverAndCloses() {
+    // The program's own hand-over to xdg-open, which a script first on PATH plays: it keeps the
+    // URL and answers 0 (a mail program took it), then 3 (none is set up).
+    QTemporaryDir bin;
+    const QString url = bin.filePath(u"url"_qs);
+    const QByteArray savedPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()) + ':' + savedPath);
+    QFile script(bin.filePath(u"xdg-open"_qs));
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nprintf '%s' \"$1\" > \"$(dirname \"$0\")/url\"\n"
+                 "exit \"$(cat \"$(dirname \"$0\")/status\")\"\n");
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
     TestPlatform t;
+    QtShell shell;
+    t.platform.shell = &shell;
     frmMain w(t.platform, t.settings);
-    QPointer<frmBugReport> report = openReport(w);
-    report->txtName()->setText(u"None"_qs);
-    report->txtID()->setText(u"13"_qs);
-    report->txtBug()->setPlainText(u"crash & burn?\nline two"_qs);
-    report->cmdContinue()->click();
-    QCOMPARE(t.shell.urls, QStringList{QLatin1String("mailto:") + frmBugReport::BugReportAddress() +
-                                       u"?subject=Bug Report From: None. ID: 13"
-                                       "&body=crash%20%26%20burn%3F%0D%0Aline%20two"_qs});
-    QVERIFY(t.messages.calls.isEmpty());
-    QTRY_VERIFY(!report);
-
-    // A failed hand-over says so and closes all the same; the next window starts empty.
-    t.shell.openSucceeds = false;
-    report = openReport(w);
-    QVERIFY(report->txtID()->text().isEmpty());
-    report->txtBug()->setPlainText(u"lost"_qs);
-    report->cmdContinue()->click();
-    QCOMPARE(t.shell.urls.size(), 2);
-    QCOMPARE(t.messages.calls, QList({Box{"Error: Bug send failed, please try again.", "Notavo",
-                                          QMessageBox::Ok, QMessageBox::Critical}}));
-    QTRY_VERIFY(!report);
-    report = openReport(w);
-    QVERIFY(report->txtBug()->toPlainText().isEmpty());
-    report->close();
+    for (const int status : {0, 3}) {
+        QFile answer(bin.filePath(u"status"_qs));
+        QVERIFY(answer.open(QIODevice::WriteOnly));
+        answer.write(QByteArray::number(status));
+        answer.close();
+        QPointer<frmBugReport> report = openReport(w);
+        QVERIFY(report->txtID()->text().isEmpty() && report->txtBug()->toPlainText().isEmpty());
+        report->txtName()->setText(u"None"_qs);
+        report->txtID()->setText(u"13"_qs);
+        report->txtBug()->setPlainText(u"crash & burn?\nline two"_qs);
+        report->cmdContinue()->click();
+        QFile handed(url);
+        QVERIFY(handed.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(handed.readAll()),
+                 bugReportUrl(frmBugReport::BugReportAddress(), u"None"_qs, u"13"_qs,
+                              u"crash & burn?\nline two"_qs));
+        QVERIFY(handed.remove());
+        // A failed hand-over says so; the window closes either way.
+        QCOMPARE(t.messages.calls,
+                 status ? QList({Box{"Error: Bug send failed, please try again.", "Notavo",
+                                     QMessageBox::Ok, QMessageBox::Critical}})
+                        : QList<Box>());
+        QTRY_VERIFY(!report);
+    }
+    qputenv("PATH", savedPath);
 }
 
 QTEST_MAIN(tst_frmBugReport)
