@@ -106,7 +106,6 @@ private Q_SLOTS:
         const QString again = readText(entryPath());
         QCOMPARE(lineOf(again, u"Exec"_qs), u"\"/opt/Notavo Folder/notavo\""_qs);
         QCOMPARE(lineOf(again, u"Icon"_qs), u"/opt/Notavo Folder/notavo_logo.ico"_qs);
-        QCOMPARE(runTool(u"desktop-file-validate"_qs, {entryPath()}).output, QString());
         QCOMPARE(readText(config + u"/mimeapps.list"_qs)
                      .count(QLatin1String("application/x-notavo=notavo-nv.desktop;")),
                  2);
@@ -115,9 +114,10 @@ private Q_SLOTS:
     void launcherStartsExactlyTheProgram() {
         // A folder full of characters that a shell would take: GLib's launcher must start the
         // program at exactly that path. ('%' is left out here: GLib 2.74 looks for the program
-        // before it turns "%%" back into '%', so it refuses such an entry; the unit test reads
-        // "%%" back by the desktop entry rules.)
-        const QString folder = home.filePath(u"My \"odd\" $HOME `x` \\ dir;|&<*>"_qs);
+        // before it turns "%%" back into '%', so it refuses such an entry; the unit test checks
+        // the doubled '%' in the line.)
+        const QString folder =
+            home.filePath(u"My \"odd\" $HOME `x` \\ dir;|&<*>#~ j\u00f6rg \u20ac"_qs);
         QVERIFY(QDir().mkpath(folder));
         const QString program = folder + u"/notavo"_qs;
         const QString record = home.filePath(u"started-as"_qs);
