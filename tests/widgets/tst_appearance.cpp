@@ -35,9 +35,7 @@ class tst_appearance : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void cancelChangesNothing();
-    void backgroundColour();
-    void fontWithFractionalSize();
-    void fontColour();
+    void choicesApplyAtOnceAndComeBackAtTheNextStart();
     void failedWriteIsReported();
 };
 
@@ -46,102 +44,62 @@ void tst_appearance::cancelChangesNothing() {
     frmMain w(t.platform, t.settings);
     const QList<QColor> before = sixBackgrounds(w);
     const QFont font = w.txtMain().font();
-    const QColor text = w.txtMain().textColor();
+    QStringList asked;
     for (const char* name : {"mnuBackgroundCol", "mnuFont", "mnuFontColour"}) {
         t.dialogs.queueCancel();
         w.action(QLatin1String(name))->trigger();
+        const auto& call = t.dialogs.calls.last();
+        asked << call.title + u'|' +
+                     (call.kind == FakeCommonDialog::Font
+                          ? u"flags %1|%2"_qs.arg(call.flags).arg(call.font.size)
+                          : QString::number(call.color));
     }
-    QCOMPARE(t.dialogs.calls.size(), 3);
-    QCOMPARE(t.dialogs.calls[0].title, u"Notavo | Background Colour"_qs);
-    QCOMPARE(t.dialogs.calls[0].color, DesignedBackground); // starts from the present colour
-    QCOMPARE(t.dialogs.calls[1].kind, FakeCommonDialog::Font);
-    QCOMPARE(t.dialogs.calls[1].title, u"Notavo | Choose Font"_qs);
-    QCOMPARE(t.dialogs.calls[1].flags, 1);
-    QCOMPARE(t.dialogs.calls[1].font.size, 8.25f);
-    QCOMPARE(t.dialogs.calls[2].title, u"Notavo | Text Colour"_qs);
-    QCOMPARE(t.dialogs.calls[2].color, 0); // black text
+    // Each dialog starts from the present value: the designed background, 8.25 pt, black text.
+    QCOMPARE(asked, QStringList({"Notavo | Background Colour|8438015",
+                                 "Notavo | Choose Font|flags 1|8.25", "Notavo | Text Colour|0"}));
+    QCOMPARE(t.dialogs.calls[1].font.name, QFontInfo(font).family()); // the face really used
     QCOMPARE(sixBackgrounds(w), before);
     QCOMPARE(w.txtMain().font(), font);
-    QCOMPARE(w.txtMain().textColor(), text);
+    QCOMPARE(w.txtMain().textColor(), QColor(Qt::black));
     QCOMPARE(settingsFile(t), u"<no file>"_qs);
     QVERIFY(t.messages.calls.isEmpty());
 }
 
-void tst_appearance::backgroundColour() {
+void tst_appearance::choicesApplyAtOnceAndComeBackAtTheNextStart() {
     TestPlatform t;
+    const QColor chosen(0x99, 0x66, 0x33);
     {
         frmMain w(t.platform, t.settings);
         const QColor editBase = w.txtMain().widget()->palette().color(QPalette::Base);
-        const std::int32_t chosen = 0x00336699; // red 0x99, green 0x66, blue 0x33
-        t.dialogs.queueColor(chosen);
-        w.action(u"mnuBackgroundCol"_qs)->trigger();
-        const QColor colour = colourFromValue(chosen);
-        QCOMPARE(sixBackgrounds(w), QList<QColor>(6, colour));
+        t.dialogs.queueColor(0x00336699);
+        t.dialogs.queueFont(FontChoice{u"DejaVu Serif"_qs, true, true, 8.25f});
+        t.dialogs.queueColor(0x0000FF00); // green text
+        for (const char* name : {"mnuBackgroundCol", "mnuFont", "mnuFontColour"})
+            w.action(QLatin1String(name))->trigger();
+        QCOMPARE(sixBackgrounds(w), QList<QColor>(6, chosen));
         QCOMPARE(w.fileDirText()->palette().color(QPalette::Base), QColor(Qt::white));
         QCOMPARE(w.txtMain().widget()->palette().color(QPalette::Base), editBase);
-        QVERIFY(w.tlBar()->palette().color(QPalette::Window) != colour);
+        QVERIFY(w.tlBar()->palette().color(QPalette::Window) != chosen);
+        const QFont font = w.txtMain().widget()->font(); // one font for the whole box
+        QCOMPARE(font.family(), u"DejaVu Serif"_qs);
+        QVERIFY(font.bold() && font.italic() && !font.underline() && !font.strikeOut());
+        QCOMPARE(font.pointSizeF(), 8.25);
+        QCOMPARE(w.txtMain().textColor(), QColor(0, 255, 0));
+        // Each group's flag is written after its values.
         QCOMPARE(settingsFile(t), u"[data-col]\nformcol=3368601\nframecol=3368601\n"
                                   "filelocation=3368601\nfilename=3368601\n"
                                   "filenamestring=3368601\nautosavecheck=3368601\n"
-                                  "gotcolour=1\n"_qs);
-        // A second choice starts from the first and replaces it.
-        t.dialogs.queueColor(255);
-        w.action(u"mnuBackgroundCol"_qs)->trigger();
-        QCOMPARE(t.dialogs.calls.last().color, chosen);
-    }
-    frmMain next(t.platform, t.settings); // the next start
-    QCOMPARE(sixBackgrounds(next), QList<QColor>(6, QColor(255, 0, 0)));
-    QVERIFY(t.messages.calls.isEmpty());
-}
-
-void tst_appearance::fontWithFractionalSize() {
-    TestPlatform t;
-    {
-        frmMain w(t.platform, t.settings);
-        w.txtMain().setText(u"first\nsecond"_qs);
-        t.dialogs.queueFont(FontChoice{u"DejaVu Serif"_qs, true, true, 8.25f});
-        w.action(u"mnuFont"_qs)->trigger();
-        const QFont font = w.txtMain().font();
-        QCOMPARE(font.family(), u"DejaVu Serif"_qs);
-        QVERIFY(font.bold() && font.italic());
-        QCOMPARE(font.pointSizeF(), 8.25);
-        QVERIFY(!font.underline() && !font.strikeOut());
-        // One font for the whole box: every line is drawn in the box's font.
-        QCOMPARE(w.txtMain().widget()->font().family(), u"DejaVu Serif"_qs);
-        QCOMPARE(settingsFile(t), u"[data-font]\nfontname=DejaVu Serif\n"
-                                  "fontbold=True\nfontitalic=True\n"
-                                  "fontsize=8.25\ngotfont=1\n"_qs);
-
-        t.dialogs.queueFont(FontChoice{u"DejaVu Sans"_qs, false, false, 12.0f});
-        w.action(u"mnuFont"_qs)->trigger();
-        QCOMPARE(t.dialogs.calls.last().font.name, u"DejaVu Serif"_qs);
-        QCOMPARE(t.dialogs.calls.last().font.size, 8.25f);
-        QCOMPARE(t.setting(u"data-font"_qs, u"fontsize"_qs), u"12"_qs);
-        QCOMPARE(t.setting(u"data-font"_qs, u"fontbold"_qs), u"False"_qs);
-        t.dialogs.queueFont(FontChoice{u"DejaVu Serif"_qs, true, false, 8.25f});
-        w.action(u"mnuFont"_qs)->trigger();
+                                  "gotcolour=1\ntextcol=65280\ngotfontcol=1\n\n"
+                                  "[data-font]\nfontname=DejaVu Serif\nfontbold=True\n"
+                                  "fontitalic=True\nfontsize=8.25\ngotfont=1\n"_qs);
     }
     frmMain next(t.platform, t.settings);
-    const QFont font = next.txtMain().font();
-    QCOMPARE(font.family(), u"DejaVu Serif"_qs);
-    QCOMPARE(font.pointSizeF(), 8.25);
-    QVERIFY(font.bold() && !font.italic());
-}
-
-void tst_appearance::fontColour() {
-    TestPlatform t;
-    {
-        frmMain w(t.platform, t.settings);
-        const QColor base = w.txtMain().widget()->palette().color(QPalette::Base);
-        t.dialogs.queueColor(0x0000FF00); // green
-        w.action(u"mnuFontColour"_qs)->trigger();
-        QCOMPARE(w.txtMain().textColor(), QColor(0, 255, 0));
-        QCOMPARE(w.txtMain().widget()->palette().color(QPalette::Base), base);
-        QCOMPARE(sixBackgrounds(w), QList<QColor>(6, colourFromValue(DesignedBackground)));
-        QCOMPARE(settingsFile(t), u"[data-col]\ntextcol=65280\ngotfontcol=1\n"_qs);
-    }
-    frmMain next(t.platform, t.settings);
+    QCOMPARE(sixBackgrounds(next), QList<QColor>(6, chosen));
+    QCOMPARE(next.txtMain().font().family(), u"DejaVu Serif"_qs);
+    QVERIFY(next.txtMain().font().bold() && next.txtMain().font().italic());
+    QCOMPARE(next.txtMain().font().pointSizeF(), 8.25);
     QCOMPARE(next.txtMain().textColor(), QColor(0, 255, 0));
+    QVERIFY(t.messages.calls.isEmpty());
 }
 
 void tst_appearance::failedWriteIsReported() {
