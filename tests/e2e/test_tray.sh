@@ -1,6 +1,7 @@
 # The tray under a real XEmbed tray host (trayer): no host means the window stays; a host that
-# appears gets the icon; "Minimize to tray" hides the window; a double click and the menu's
-# "Open" bring it back; the icon survives the host's restart; "Close" ends the program.
+# appears gets the icon; "Minimize to tray" hides the window; a double click brings it back;
+# the icon survives the host's restart; a right click opens the menu whose "Close" ends the
+# program. (What each menu entry does is tst_tray's.)
 source "$(dirname "$0")/lib.sh" "$1"
 start_x
 mkdir -p "$XDG_CONFIG_HOME/notavo"
@@ -57,28 +58,9 @@ icon=$(wait_icon)
 minimize_to_tray
 expect_no_window "Notavo" 0.3
 icon=$(wait_icon)
-import -window root "$E2E_WORK/hidden.png"
 
 # A double click on the icon brings the window back.
 xdotool mousemove --window "$icon" 10 10 click --repeat 2 --delay 80 1
-main=$(wait_window "Notavo")
-
-# A right click opens the menu; Escape closes it with nothing done.
-minimize_to_tray
-expect_no_window "Notavo" 0.3
-xdotool mousemove --window "$icon" 10 10 click 3
-sleep 0.7
-menus=$(xdotool search --onlyvisible --class notavo | wc -l)
-((menus == 2)) || fail "the tray menu did not open ($menus windows)"
-xdotool key Escape
-sleep 0.5
-(($(xdotool search --onlyvisible --class notavo | wc -l) == 1)) || fail "menu still open"
-expect_no_window "Notavo" 0.2
-
-# The menu's "Open" shows the window.
-xdotool mousemove --window "$icon" 10 10 click 3
-sleep 0.7
-xdotool key Down Return
 main=$(wait_window "Notavo")
 
 # The tray host restarts: the icon comes back.
@@ -94,4 +76,4 @@ sleep 0.7
 xdotool key Down Down Down Return
 for _ in $(seq 50); do notavo_running || break; sleep 0.1; done
 notavo_running && fail "notavo still running after the tray menu's Close"
-echo "PASS tray: no host, host appears, hide, double click, menu, host restart, close"
+echo "PASS tray: no host, host appears, hide, double click, host restart, menu Close"
