@@ -40,9 +40,7 @@ entry=$XDG_DATA_HOME/applications/notavo-nv.desktop
 for _ in $(seq 100); do [[ -f $XDG_CONFIG_HOME/mimeapps.list ]] && break; sleep 0.1; done
 grep -qx "Exec=\"$prefix/lib/notavo/notavo\"" "$entry" || fail "Exec: $(grep Exec= "$entry")"
 grep -qx "Icon=$prefix/lib/notavo/notavo_logo.ico" "$entry" || fail "Icon: $(grep Icon= "$entry")"
-out=$(desktop-file-validate "$entry" 2>&1) && [[ -z $out ]] || fail "association entry: $out"
-printf 'note\r\n' >"$E2E_WORK/some.nv"
-[[ $(xdg-mime query filetype "$E2E_WORK/some.nv") == application/x-notavo ]] || fail "filetype"
+# The entry's form and the desktop's reading of it are tst_fileassociation's.
 [[ $(xdg-mime query default application/x-notavo) == notavo-nv.desktop ]] || fail "default"
 # Typed, not sent to the window: Return closes it before its key release arrives.
 xdotool key shift+Tab Return

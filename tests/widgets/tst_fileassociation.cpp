@@ -70,7 +70,7 @@ private Q_SLOTS:
     }
     void cleanup() { QVERIFY(home.remove()); }
 
-    void tickingTheBoxRegistersTheType() {
+    void tickingTheBoxRegistersTheTypeAndLaterRewritesIt() {
         TestPlatform t;
         LinuxFileTypeRegistry registry;
         t.platform.fileTypes = &registry;
@@ -80,17 +80,14 @@ private Q_SLOTS:
         QVERIFY(t.messages.calls.isEmpty());
 
         const QString entry = readText(entryPath());
-        const QString folder = QCoreApplication::applicationDirPath();
-        QCOMPARE(lineOf(entry, u"Exec"_qs),
-                 QLatin1Char('"') + folder + u"/tst_fileassociation\""_qs);
-        QCOMPARE(lineOf(entry, u"Icon"_qs), folder + u"/notavo_logo.ico"_qs);
+        const QString here = QCoreApplication::applicationDirPath();
+        QCOMPARE(lineOf(entry, u"Exec"_qs), QLatin1Char('"') + here + u"/tst_fileassociation\""_qs);
+        QCOMPARE(lineOf(entry, u"Icon"_qs), here + u"/notavo_logo.ico"_qs);
         QCOMPARE(lineOf(entry, u"MimeType"_qs), u"application/x-notavo;"_qs);
         QCOMPARE(lineOf(entry, u"Comment"_qs), u"Notavo Protocol File"_qs);
         const QString mime = readText(data + u"/mime/packages/notavo.xml"_qs);
         QVERIFY(mime.contains(QLatin1String("<comment>Notavo Text File</comment>")));
-        QVERIFY(mime.contains(QLatin1String("<glob pattern=\"*.nv\"/>")));
 
-        QCOMPARE(runTool(u"desktop-file-validate"_qs, {entryPath()}).output, QString());
         QFile document(home.filePath(u"some.nv"_qs));
         QVERIFY(document.open(QIODevice::WriteOnly));
         document.write("phone 555 0100\r\n");
@@ -101,21 +98,10 @@ private Q_SLOTS:
                      .output,
                  u"notavo-nv.desktop"_qs);
 
-        // A later association rewrites everything with the folder of that moment.
-        associateDocumentType(t.platform, u"/opt/Notavo Folder/notavo"_qs);
-        const QString again = readText(entryPath());
-        QCOMPARE(lineOf(again, u"Exec"_qs), u"\"/opt/Notavo Folder/notavo\""_qs);
-        QCOMPARE(lineOf(again, u"Icon"_qs), u"/opt/Notavo Folder/notavo_logo.ico"_qs);
-        QCOMPARE(readText(config + u"/mimeapps.list"_qs)
-                     .count(QLatin1String("application/x-notavo=notavo-nv.desktop;")),
-                 2);
-    }
-
-    void launcherStartsExactlyTheProgram() {
-        // A folder full of characters that a shell would take: GLib's launcher must start the
-        // program at exactly that path. ('%' is left out here: GLib 2.74 looks for the program
-        // before it turns "%%" back into '%', so it refuses such an entry; the unit test checks
-        // the doubled '%' in the line.)
+        // A later association rewrites the entry with the program of that moment, here in a
+        // folder full of characters that a shell would take: GLib's launcher must start it at
+        // exactly that path. ('%' is left out: GLib 2.74 looks for the program before it turns
+        // "%%" back into '%', so it refuses such an entry; the unit test checks the line.)
         const QString folder =
             home.filePath(u"My \"odd\" $HOME `x` \\ dir;|&<*>#~ j\u00f6rg \u20ac"_qs);
         QVERIFY(QDir().mkpath(folder));
@@ -127,15 +113,14 @@ private Q_SLOTS:
         script.close();
         script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
         qputenv("NOTAVO_RECORD", QFile::encodeName(record));
-
-        TestPlatform t;
-        LinuxFileTypeRegistry registry;
-        t.platform.fileTypes = &registry;
         associateDocumentType(t.platform, program);
         QCOMPARE(runTool(u"desktop-file-validate"_qs, {entryPath()}).output, QString());
         QCOMPARE(runTool(u"gio"_qs, {u"launch"_qs, entryPath()}).exitCode, 0);
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 10000);
         QTRY_COMPARE_WITH_TIMEOUT(readText(record), program, 5000);
+        QCOMPARE(readText(config + u"/mimeapps.list"_qs)
+                     .count(QLatin1String("application/x-notavo=notavo-nv.desktop;")),
+                 2); // still once in each section
 
         // A line break cannot be put into Exec: that entry is not written, the old one stays.
         associateDocumentType(t.platform, home.filePath(u"two\nlines/notavo"_qs));
