@@ -24,10 +24,8 @@ const QColor Designed = colourFromValue(DesignedBackground);
 
 QList<QColor> backgrounds(frmMain& w) {
     QList<QColor> colours;
-    for (QWidget* control :
-         {w.centralWidget(), static_cast<QWidget*>(w.frame()), static_cast<QWidget*>(w.fLocation()),
-          static_cast<QWidget*>(w.fName()), static_cast<QWidget*>(w.fNameString()),
-          static_cast<QWidget*>(w.autosavecheck())})
+    for (QWidget* control : QList<QWidget*>{w.centralWidget(), w.frame(), w.fLocation(), w.fName(),
+                                            w.fNameString(), w.autosavecheck()})
         colours << control->palette().color(QPalette::Window);
     return colours;
 }
