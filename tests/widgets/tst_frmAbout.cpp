@@ -16,8 +16,7 @@ using Box = FakeMessageBox::Call;
 class tst_frmAbout : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void contentAndKeys();
-    void systemInformation();
+    void contentSystemInformationAndKeys();
     void realToolOnPathIsStarted();
 };
 
@@ -35,7 +34,7 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 }
 } // namespace
 
-void tst_frmAbout::contentAndKeys() {
+void tst_frmAbout::contentSystemInformationAndKeys() {
     TestPlatform t;
     frmMain w(t.platform, t.settings);
     w.show();
@@ -52,32 +51,15 @@ void tst_frmAbout::contentAndKeys() {
     QCOMPARE(about->size(), QSize(twips(5100), twips(2490)));
     QCOMPARE(about->cmdOK()->nextInFocusChain(), about->cmdSysInfo());
 
-    w.action(u"mnuAbout"_qs)->trigger(); // the same box comes forward
-    QCOMPARE(w.findChildren<frmAbout*>().size(), 1);
-    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
-        w.action(u"mnuAbout"_qs)->trigger();
-        QPointer<frmAbout> box = w.findChild<frmAbout*>();
-        QApplication::setActiveWindow(box);
-        box->cmdOK()->setFocus();
-        QTest::keyClick(box, key);
-        QTRY_VERIFY(!box);
-    }
-}
-
-void tst_frmAbout::systemInformation() {
-    TestPlatform t;
-    frmMain w(t.platform, t.settings);
-    frmAbout about(t.platform, &w);
-    about.setAttribute(Qt::WA_DeleteOnClose, false);
-    about.cmdSysInfo()->click(); // nothing in the registry
+    about->cmdSysInfo()->click(); // nothing in the registry
     QCOMPARE(t.messages.calls, QList({Unavailable}));
 
     // The PATH value is started as it stands, and a failed start says so.
     t.registry.setString(InfoKey, u"PATH"_qs, "/nowhere/hardinfo", true);
     t.shell.startSucceeds = false;
-    about.cmdSysInfo()->click();
+    about->cmdSysInfo()->click();
     t.shell.startSucceeds = true;
-    about.cmdSysInfo()->click();
+    about->cmdSysInfo()->click();
     QCOMPARE(t.shell.started, QStringList(2, u"/nowhere/hardinfo"_qs));
     QCOMPARE(t.messages.calls, QList({Unavailable, Unavailable}));
 
@@ -86,14 +68,26 @@ void tst_frmAbout::systemInformation() {
     t.registry.keys.clear();
     t.shell.started.clear();
     t.registry.setString(LocationKey, u"MSINFO"_qs, QFile::encodeName(folder.path()), false);
-    about.cmdSysInfo()->click();
+    about->cmdSysInfo()->click();
     QCOMPARE(t.messages.calls.size(), 3);
     const QString program = folder.filePath(u"MSINFO32.EXE"_qs);
     writeFile(program, {});
-    about.cmdSysInfo()->click();
+    about->cmdSysInfo()->click();
     QCOMPARE(t.shell.started, QStringList{program});
     QCOMPARE(t.messages.calls.size(), 3);
     QCOMPARE(t.registry.closed, t.registry.opened);
+    QVERIFY(about->isVisible()); // open all along
+
+    w.action(u"mnuAbout"_qs)->trigger(); // the same box comes forward
+    QCOMPARE(w.findChildren<frmAbout*>(), QList({about}));
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        w.action(u"mnuAbout"_qs)->trigger();
+        QPointer<frmAbout> box = w.findChild<frmAbout*>();
+        QApplication::setActiveWindow(box);
+        box->cmdOK()->setFocus();
+        QTest::keyClick(box, key);
+        QTRY_VERIFY(!box);
+    }
 }
 
 void tst_frmAbout::realToolOnPathIsStarted() {
