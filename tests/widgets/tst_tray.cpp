@@ -13,9 +13,8 @@
 class tst_tray : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void minimizeTwiceKeepsOneIconAndRestores();
+    void minimizeRestoreAndTheTrayMenu();
     void recreatedAreaAddsAGreyIconWithACutTip();
-    void trayMenu();
     void noNotificationArea();
     void onlyDoubleAndRightClicksAct();
 };
@@ -29,7 +28,7 @@ QAction* pop(frmMain& w, int index) {
 }
 } // namespace
 
-void tst_tray::minimizeTwiceKeepsOneIconAndRestores() {
+void tst_tray::minimizeRestoreAndTheTrayMenu() {
     TestPlatform t;
     frmMain w(t.platform, t.settings);
     w.show();
@@ -48,6 +47,31 @@ void tst_tray::minimizeTwiceKeepsOneIconAndRestores() {
     QVERIFY(w.isVisible());
     QCOMPARE(t.tray.shown.size(), 1); // one icon, with the tip of the first time
     QCOMPARE(t.tray.shown.at(0).tip, u"Notavo"_qs);
+
+    minimize(w);
+    QSignalSpy closed(&w, &frmMain::closed);
+    QSignalSpy newFile(w.action(u"mnuFileNew"_qs), &QAction::triggered);
+    t.tray.rightClick();
+    QMenu* menu = w.mPopup();
+    QTRY_VERIFY(menu->isVisible()); // its entries are checked in tst_frmmain
+    QTest::keyClick(menu, Qt::Key_Escape);
+    QTRY_VERIFY(!menu->isVisible());
+    QVERIFY(!w.isVisible());
+    QCOMPARE(newFile.size() + closed.size(), 0);
+
+    pop(w, 3)->trigger(); // "About Notavo": not modal, the window stays hidden
+    auto* about = w.findChild<frmAbout*>();
+    QVERIFY(about && about->isVisible() && !about->isModal());
+    QVERIFY(!w.isVisible());
+    about->close();
+
+    pop(w, 1)->trigger(); // "New File": the window first, then New
+    QVERIFY(w.isVisible());
+    QCOMPARE(newFile.size(), 1);
+
+    w.txtMain().setText(u"unsaved"_qs);
+    pop(w, 2)->trigger(); // "Close": ends the program, asking nothing
+    QCOMPARE(closed.size(), 1);
     QVERIFY(t.messages.calls.isEmpty());
 }
 
@@ -73,38 +97,6 @@ void tst_tray::recreatedAreaAddsAGreyIconWithACutTip() {
                 QVERIFY2(c.red() == c.green() && c.green() == c.blue(), "a pixel is not grey");
             }
     QVERIFY(drawn > 500);
-}
-
-void tst_tray::trayMenu() {
-    TestPlatform t;
-    frmMain w(t.platform, t.settings);
-    w.show();
-    minimize(w);
-    QSignalSpy closed(&w, &frmMain::closed);
-    QSignalSpy newFile(w.action(u"mnuFileNew"_qs), &QAction::triggered);
-
-    t.tray.rightClick();
-    QMenu* menu = w.mPopup();
-    QTRY_VERIFY(menu->isVisible()); // its entries are checked in tst_frmmain
-    QTest::keyClick(menu, Qt::Key_Escape);
-    QTRY_VERIFY(!menu->isVisible());
-    QVERIFY(!w.isVisible());
-    QCOMPARE(newFile.size() + closed.size(), 0);
-
-    pop(w, 3)->trigger(); // "About Notavo": not modal, the window stays hidden
-    auto* about = w.findChild<frmAbout*>();
-    QVERIFY(about && about->isVisible() && !about->isModal());
-    QVERIFY(!w.isVisible());
-    about->close();
-
-    pop(w, 1)->trigger(); // "New File": the window first, then New
-    QVERIFY(w.isVisible());
-    QCOMPARE(newFile.size(), 1);
-
-    w.txtMain().setText(u"unsaved"_qs);
-    pop(w, 2)->trigger(); // "Close": ends the program, asking nothing
-    QCOMPARE(closed.size(), 1);
-    QVERIFY(t.messages.calls.isEmpty());
 }
 
 void tst_tray::noNotificationArea() {
