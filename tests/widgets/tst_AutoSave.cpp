@@ -65,21 +65,6 @@ private Q_SLOTS:
         QCOMPARE(f.t.messages.calls.size(), 1);
     }
 
-    void clearStopsTheWrites() {
-        for (const auto answer : {QMessageBox::Yes, QMessageBox::No}) {
-            DocumentWindow f;
-            f.run("mnuFileNew");
-            f.t.dialogs.queuePath(f.path("a.nv"));
-            f.run("mnuFileSave");
-            f.w.autosavecheck()->click();
-            f.t.messages.answers << answer;
-            f.t.dialogs.queuePath(f.path("cleared.nv"));
-            f.run("mnuFileClear");
-            f.w.autosavetimerTick();
-            QCOMPARE(f.lastBox().text, NoFile);
-        }
-    }
-
     void aFailingWriteIsReportedOnce() {
         DocumentWindow f;
         QVERIFY(QDir(f.dir.path()).mkdir(u"sub"_qs));
