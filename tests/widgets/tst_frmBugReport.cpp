@@ -75,19 +75,15 @@ void tst_frmBugReport::continueHandsOverAndCloses() {
     qputenv("PATH", QFile::encodeName(bin.path()) + ':' + savedPath);
     QFile script(bin.filePath(u"xdg-open"_qs));
     QVERIFY(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\nprintf '%s' \"$1\" > \"$(dirname \"$0\")/url\"\n"
-                 "exit \"$(cat \"$(dirname \"$0\")/status\")\"\n");
+    script.write("#!/bin/sh\nprintf '%s' \"$1\" > \"$(dirname \"$0\")/url\"\nexit $STATUS\n");
     script.close();
     script.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
     TestPlatform t;
     QtShell shell;
     t.platform.shell = &shell;
     frmMain w(t.platform, t.settings);
-    for (const int status : {0, 3}) {
-        QFile answer(bin.filePath(u"status"_qs));
-        QVERIFY(answer.open(QIODevice::WriteOnly));
-        answer.write(QByteArray::number(status));
-        answer.close();
+    for (const char* status : {"0", "3"}) {
+        qputenv("STATUS", status);
         QPointer<frmBugReport> report = openReport(w);
         QVERIFY(report->txtID()->text().isEmpty() && report->txtBug()->toPlainText().isEmpty());
         report->txtName()->setText(u"None"_qs);
@@ -102,12 +98,13 @@ void tst_frmBugReport::continueHandsOverAndCloses() {
         QVERIFY(handed.remove());
         // A failed hand-over says so; the window closes either way.
         QCOMPARE(t.messages.calls,
-                 status ? QList({Box{"Error: Bug send failed, please try again.", "Notavo",
-                                     QMessageBox::Ok, QMessageBox::Critical}})
-                        : QList<Box>());
+                 *status == '3' ? QList({Box{"Error: Bug send failed, please try again.", "Notavo",
+                                             QMessageBox::Ok, QMessageBox::Critical}})
+                                : QList<Box>());
         QTRY_VERIFY(!report);
     }
     qputenv("PATH", savedPath);
+    qunsetenv("STATUS");
 }
 
 QTEST_MAIN(tst_frmBugReport)
