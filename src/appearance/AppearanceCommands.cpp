@@ -72,8 +72,9 @@ void backgroundColour(frmMain& window) {
 void chooseFont(frmMain& window) {
     CommonDialog& dialog = window.dlgFile();
     const QFont present = window.txtMain().font();
-    dialog.font = FontChoice{QFontInfo(present).family(), present.bold(), present.italic(),
-                             float(present.pointSizeF())};
+    const QFontInfo shown(present);
+    dialog.font = FontChoice{shown.family(), present.bold(), present.italic(),
+                             float(present.pointSizeF()), shown.styleName()};
     dialog.flags = 1; // screen fonts
     dialog.title = QStringLiteral("Notavo | Choose Font");
     if (!dialog.showFont())

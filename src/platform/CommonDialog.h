@@ -11,6 +11,9 @@ struct FontChoice {
     bool bold = false;
     bool italic = false;
     float size = 8.25f;
+    // The face as the font system names it ("Book", "Bold Oblique"), so that a font dialog opens
+    // on the very face in use; neither applied nor stored.
+    QString style = {};
 };
 
 // dlgFile: the one dialog component behind every open, save, colour, font and printer dialog of

@@ -44,12 +44,18 @@ std::optional<FontChoice> QtCommonDialog::askFont() {
     initial.setItalic(font.italic);
     if (font.size > 0)
         initial.setPointSizeF(font.size);
+    // Without it the dialog picks the family's first face, an italic one for DejaVu.
+    if (!font.style.isEmpty())
+        initial.setStyleName(font.style);
     bool ok = false;
     const QFont chosen = QFontDialog::getFont(&ok, initial, owner, title);
     if (!ok)
         return std::nullopt;
-    return FontChoice{chosen.family(), chosen.bold(), chosen.italic(),
-                      static_cast<float>(chosen.pointSizeF())};
+    // The dialog offers whole sizes only: a size left as it was keeps its fraction.
+    const float size = qRound(font.size) == chosen.pointSize()
+                           ? font.size
+                           : static_cast<float>(chosen.pointSizeF());
+    return FontChoice{chosen.family(), chosen.bold(), chosen.italic(), size, chosen.styleName()};
 }
 
 bool QtCommonDialog::askPrinter() {

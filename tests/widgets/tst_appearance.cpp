@@ -2,14 +2,18 @@
 #include "app/EditingBox.h"
 #include "app/frmMain.h"
 #include "fakes/TestPlatform.h"
+#include "platform/QtCommonDialog.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFontDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QTimer>
 #include <QToolBar>
 #include <QtTest>
 
@@ -36,6 +40,7 @@ class tst_appearance : public QObject {
 private Q_SLOTS:
     void cancelChangesNothing();
     void choicesApplyAtOnceAndComeBackAtTheNextStart();
+    void fontDialogAcceptedUntouched();
     void failedWriteIsReported();
 };
 
@@ -100,6 +105,34 @@ void tst_appearance::choicesApplyAtOnceAndComeBackAtTheNextStart() {
     QCOMPARE(next.txtMain().font().pointSizeF(), 8.25);
     QCOMPARE(next.txtMain().textColor(), QColor(0, 255, 0));
     QVERIFY(t.messages.calls.isEmpty());
+}
+
+// Qt's own font dialog, accepted as it opens, hands back the box's font: not the family's
+// first face (an italic one for DejaVu), not a size rounded to whole points.
+void tst_appearance::fontDialogAcceptedUntouched() {
+    TestPlatform t;
+    QtCommonDialog dialogs;
+    t.platform.dlgFile = &dialogs;
+    frmMain w(t.platform, t.settings);
+    const QFont serif(u"DejaVu Serif"_qs, 10);
+    const QFont boldItalic(u"DejaVu Sans"_qs, 12, QFont::Bold, true);
+    for (const QFont& font : {w.txtMain().font(), serif, boldItalic}) {
+        w.txtMain().setFont(font);
+        const QFontInfo before(font);
+        QTimer::singleShot(0, [] {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (auto* dialog = qobject_cast<QFontDialog*>(top); dialog && dialog->isVisible())
+                    dialog->accept();
+        });
+        w.action(u"mnuFont"_qs)->trigger();
+        const QFont after = w.txtMain().font();
+        QCOMPARE(QFontInfo(after).family(), before.family());
+        QCOMPARE(QFontInfo(after).styleName(), before.styleName());
+        QCOMPARE(after.pointSizeF(), font.pointSizeF());
+        QCOMPARE(t.setting(u"data-font"_qs, u"fontitalic"_qs),
+                 font.italic() ? u"True"_qs : u"False"_qs);
+        QCOMPARE(t.setting(u"data-font"_qs, u"fontsize"_qs).toDouble(), font.pointSizeF());
+    }
 }
 
 void tst_appearance::failedWriteIsReported() {
