@@ -120,6 +120,9 @@ void frmMain::buildControls() {
     nameCaption->setObjectName(QStringLiteral("fName"));
     nameLabel = new QLabel(NoFileLoaded, detailsFrame);
     nameLabel->setObjectName(QStringLiteral("fNameString"));
+    // A screen reader names each read-out after its caption, not after the frame around them.
+    locationCaption->setBuddy(locationBox);
+    nameCaption->setBuddy(nameLabel);
     autosaveBox = new QCheckBox(QStringLiteral("AutoSave"), detailsFrame);
     autosaveBox->setObjectName(QStringLiteral("autosavecheck"));
     for (QWidget* control :

@@ -4,6 +4,7 @@
 #include "app/frmMain.h"
 #include "fakes/TestPlatform.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -106,6 +107,13 @@ void tst_frmMain::designedWindowAsAUserSeesIt() {
     QCOMPARE(QSize(w.width(), w.height() - w.menuBar()->sizeHint().height()), QSize(593, 491));
     QCOMPARE(w.minimumSize(), w.maximumSize()); // not resizable
     QVERIFY(!(w.windowFlags() & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint)));
+    // A screen reader names the read-outs after their captions, not after the frame.
+    QCOMPARE(QAccessible::queryAccessibleInterface(w.fileDirText())->text(QAccessible::Name),
+             u"Location:"_qs);
+    const auto labels =
+        QAccessible::queryAccessibleInterface(w.fNameString())->relations(QAccessible::Label);
+    QVERIFY(std::any_of(labels.begin(), labels.end(),
+                        [&](const auto& l) { return l.first->object() == w.fName(); }));
 }
 
 void tst_frmMain::toolbarButtonsRunTheirMenuCommands() {
