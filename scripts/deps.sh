@@ -8,6 +8,8 @@ packages=(
     # the icons are rendered from their SVG source in the build
     qt6-svg-dev
     fonts-dejavu-core
+    # tests: Qt's platform accessibility switched on as by a screen reader
+    qt6-base-private-dev
     # tests: a real X server driven as a person would, PDFs read back, a private D-Bus
     xvfb xauth xdotool x11-utils imagemagick dbus poppler-utils
     # desktop integration and its validators

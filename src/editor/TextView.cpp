@@ -16,6 +16,7 @@
 #include <QTextLayout>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 // Tab stops as in Qt's own plain-text box.
@@ -46,7 +47,10 @@ void TextView::setPlainText(QString plain) {
 }
 
 void TextView::setBuffer(TextBuffer buffer) {
-    text = std::move(buffer);
+    // The text replaced lives until a reader has been told of it.
+    const TextBuffer before = std::exchange(text, std::move(buffer));
+    const qsizetype anchorBefore = anchor;
+    const qsizetype cursorBefore = cursor;
     segmented.clear();
     history.clear();
     cursor = anchor = 0;
@@ -57,7 +61,7 @@ void TextView::setBuffer(TextBuffer buffer) {
     horizontalScrollBar()->setValue(0);
     updateScrollBars();
     viewport()->update();
-    notifyAccessibleReset(this);
+    notifyAccessibleReset(this, before, anchorBefore, cursorBefore);
     Q_EMIT textChanged();
     Q_EMIT cursorPositionChanged();
 }
@@ -91,12 +95,13 @@ void TextView::setSelection(qsizetype anchorAt, qsizetype cursorAt) {
     cursorAt = std::clamp<qsizetype>(cursorAt, 0, text.size());
     if (anchorAt == anchor && cursorAt == cursor)
         return;
-    const bool selectionChanged = anchorAt != anchor || hasSelection() || anchorAt != cursorAt;
+    const qsizetype anchorBefore = anchor;
+    const qsizetype cursorBefore = cursor;
     anchor = anchorAt;
     cursor = cursorAt;
     restartBlink();
     viewport()->update();
-    notifyAccessibleCursor(this, selectionChanged);
+    notifyAccessibleCursor(this, anchorBefore, cursorBefore);
     Q_EMIT cursorPositionChanged();
 }
 
@@ -212,16 +217,19 @@ int TextView::xOf(qsizetype position) const {
     return int(std::lround(stretch.x + stretch.layout->lineAt(0).cursorToX(inStretch)));
 }
 
-qsizetype TextView::positionInLineAt(qsizetype line, int x) const {
+qsizetype TextView::positionInLineAt(qsizetype line, int x, bool onCharacter) const {
     const Stretch stretch = stretchAtX(line, x);
-    return text.lineStart(line) + stretch.from + stretch.layout->lineAt(0).xToCursor(x - stretch.x);
+    return text.lineStart(line) + stretch.from +
+           stretch.layout->lineAt(0).xToCursor(x - stretch.x,
+                                               onCharacter ? QTextLine::CursorOnCharacter
+                                                           : QTextLine::CursorBetweenCharacters);
 }
 
-qsizetype TextView::positionAt(const QPoint& point) const {
+qsizetype TextView::positionAt(const QPoint& point, bool onCharacter) const {
     const qsizetype line = std::clamp<qsizetype>(
         firstVisibleLine() + (point.y() - margin()) / lineHeight() - (point.y() < margin() ? 1 : 0),
         0, text.lineCount() - 1);
-    return positionInLineAt(line, point.x() - contentX());
+    return positionInLineAt(line, point.x() - contentX(), onCharacter);
 }
 
 QRect TextView::characterRect(qsizetype position) const {
@@ -279,11 +287,26 @@ void TextView::insertText(const QString& typed, bool typing) {
 }
 
 void TextView::replaceRange(qsizetype position, qsizetype length, const QString& replacement) {
-    setSelection(position, position + length);
-    replaceSelection(replacement, false);
+    position = std::clamp<qsizetype>(position, 0, text.size());
+    length = std::clamp<qsizetype>(length, 0, text.size() - position);
+    if (length == 0 && replacement.isEmpty()) {
+        setCursorPosition(position);
+        return;
+    }
+    // Selected for the edit's sake only: a reader hears of the edit, not of this selection.
+    const qsizetype anchorBefore = anchor;
+    const qsizetype cursorBefore = cursor;
+    anchor = position;
+    cursor = position + length;
+    replaceSelection(replacement, false, anchorBefore, cursorBefore);
 }
 
 void TextView::replaceSelection(const QString& replacement, bool typing) {
+    replaceSelection(replacement, typing, anchor, cursor);
+}
+
+void TextView::replaceSelection(const QString& replacement, bool typing, qsizetype anchorBefore,
+                                qsizetype cursorBefore) {
     const qsizetype position = selectionStart();
     const qsizetype length = selectionEnd() - position;
     if (length == 0 && replacement.isEmpty())
@@ -294,18 +317,46 @@ void TextView::replaceSelection(const QString& replacement, bool typing) {
     preferredX = -1;
     ensureCursorVisible();
     restartBlink();
-    notifyAccessibleCursor(this, length > 0);
+    // Moved by the removal or by the insertion, the caret is told even if back where it was.
+    notifyAccessibleCursor(this, anchorBefore, cursorBefore,
+                           cursorBefore != position || !replacement.isEmpty());
     Q_EMIT cursorPositionChanged();
+}
+
+void TextView::replaceRangeAside(qsizetype position, qsizetype length, const QString& replacement) {
+    // Held, the text is being saved as it is: no edit can wait like a key, so none is made.
+    if (readOnly || held || (length == 0 && replacement.isEmpty()))
+        return;
+    const qsizetype anchorBefore = anchor;
+    const qsizetype cursorBefore = cursor;
+    history.record({position, text.mid(position, length), replacement, anchor, cursor}, false);
+    applyEdit(position, length, replacement);
+    // As a QTextCursor moves with an edit made by another: out of the removed stretch, then
+    // past the inserted text.
+    const auto moved = [&](qsizetype at) {
+        at = at < position ? at : at < position + length ? position : at - length;
+        return at < position ? at : at + replacement.size();
+    };
+    anchor = moved(anchor);
+    cursor = moved(cursor);
+    preferredX = -1;
+    viewport()->update();
+    notifyAccessibleCursor(this, anchorBefore, cursorBefore);
+    if (cursor != cursorBefore)
+        Q_EMIT cursorPositionChanged();
 }
 
 void TextView::applyEdit(qsizetype position, qsizetype length, const QString& replacement) {
     forgetSegments(position, length, replacement);
-    const QString removed = accessibilityActive() ? text.mid(position, length) : QString();
+    // A reader is told what was removed, unless it is too much to hand over.
+    const QString removed = accessibilityActive() && length <= largestAnnouncedText
+                                ? text.mid(position, length)
+                                : QString();
     text.remove(position, length);
     text.insert(position, replacement);
     updateScrollBars();
     viewport()->update();
-    notifyAccessibleEdit(this, position, removed, replacement);
+    notifyAccessibleEdit(this, position, length, removed, replacement);
     Q_EMIT textChanged();
 }
 

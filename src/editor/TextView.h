@@ -46,6 +46,9 @@ public:
     void insertText(const QString& typed, bool typing = false);
     // Replaces [position, position + length) with replacement, recorded for undo.
     void replaceRange(qsizetype position, qsizetype length, const QString& replacement);
+    // The same as an edit made elsewhere (a screen reader's): the caret and the selection keep
+    // their place in the text around it, as a QTextCursor's do.
+    void replaceRangeAside(qsizetype position, qsizetype length, const QString& replacement);
 
     bool canUndo() const { return history.canUndo(); }
     bool canRedo() const { return history.canRedo(); }
@@ -54,7 +57,8 @@ public:
     // position nearest to a point of the viewport.
     QRect cursorRect() const;
     QRect characterRect(qsizetype position) const;
-    qsizetype positionAt(const QPoint& point) const;
+    // onCharacter: the character under the point rather than the nearest caret position.
+    qsizetype positionAt(const QPoint& point, bool onCharacter = false) const;
     qsizetype firstVisibleLine() const;
     int lineHeight() const;
 
@@ -109,12 +113,15 @@ private:
     void drawStretch(QPainter& painter, const Stretch& stretch, qsizetype line, int y) const;
     void forgetSegments(qsizetype position, qsizetype length, const QString& replacement);
     int xOf(qsizetype position) const;
-    qsizetype positionInLineAt(qsizetype line, int x) const;
+    qsizetype positionInLineAt(qsizetype line, int x, bool onCharacter = false) const;
     qsizetype nextPosition(qsizetype position, bool word) const;
     qsizetype previousPosition(qsizetype position, bool word) const;
     void moveVertically(qsizetype lines, bool keepAnchor);
     void applyEdit(qsizetype position, qsizetype length, const QString& replacement);
     void replaceSelection(const QString& replacement, bool typing);
+    // The same, telling a reader of the caret and selection as they were before.
+    void replaceSelection(const QString& replacement, bool typing, qsizetype anchorBefore,
+                          qsizetype cursorBefore);
     void removeBackward(bool word);
     void removeForward(bool word);
     void updateScrollBars();

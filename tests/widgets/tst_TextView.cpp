@@ -1,6 +1,5 @@
 #include "editor/TextView.h"
 
-#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -60,8 +59,6 @@ private Q_SLOTS:
     void mouse();
     void scrollingFollowsTheCaret();
     void inputMethods();
-    void accessibility();
-    void accessibilityIsQuickOnALargeText();
     void longLinesInSegments();
 
 private:
@@ -313,62 +310,6 @@ void tst_TextView::inputMethods() {
     QVERIFY(!widget->inputMethodQuery(Qt::ImEnabled).toBool());
     QApplication::sendEvent(view, &commit);
     QCOMPARE(view->toPlainText(), u"one\nT\u4f60wo"_qs);
-}
-
-void tst_TextView::accessibility() {
-    show(u"one two\nthree\nfour"_qs);
-    view->setCursorPosition(10);
-    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(view);
-    QAccessibleTextInterface* text = accessible->textInterface();
-    QCOMPARE(text->characterCount(), 18);
-    QCOMPARE(text->text(4, 11), u"two\nthr"_qs);
-    QCOMPARE(text->cursorPosition(), 10);
-    int start = 0;
-    int end = 0;
-    QCOMPARE(text->textAtOffset(10, QAccessible::LineBoundary, &start, &end), u"three\n"_qs);
-    QCOMPARE(std::pair(start, end), std::pair(8, 14));
-    QCOMPARE(text->textAtOffset(16, QAccessible::LineBoundary, &start, &end), u"four"_qs);
-    QCOMPARE(text->textBeforeOffset(10, QAccessible::LineBoundary, &start, &end), u"one two\n"_qs);
-    QCOMPARE(text->textAtOffset(5, QAccessible::WordBoundary, &start, &end), u"two"_qs);
-    QCOMPARE(std::pair(start, end), std::pair(4, 7));
-    QCOMPARE(text->textAtOffset(9, QAccessible::CharBoundary, &start, &end), u"h"_qs);
-    QCOMPARE(std::pair(start, end), std::pair(9, 10));
-    // Offsets outside the text give nothing rather than a crash.
-    QCOMPARE(text->characterRect(-1), QRect());
-    QCOMPARE(text->characterRect(100), QRect());
-    QVERIFY(text->characterRect(9).isValid());
-    accessible->editableTextInterface()->insertText(14, u"and "_qs);
-    QCOMPARE(view->toPlainText(), u"one two\nthree\nand four"_qs);
-    accessible->editableTextInterface()->deleteText(0, 4);
-    QCOMPARE(view->toPlainText(), u"two\nthree\nand four"_qs);
-}
-
-void tst_TextView::accessibilityIsQuickOnALargeText() {
-    show(manyLines(200000));
-    QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(view)->textInterface();
-    const int near = text->characterCount() - 30;
-    QElapsedTimer timer;
-    timer.start();
-    int start = 0;
-    int end = 0;
-    for (int i = 0; i < 100; ++i) {
-        QVERIFY(!text->textAtOffset(near - i, QAccessible::LineBoundary, &start, &end).isEmpty());
-        text->textAtOffset(near - i, QAccessible::WordBoundary, &start, &end);
-        text->textAfterOffset(near - i, QAccessible::CharBoundary, &start, &end);
-    }
-    QVERIFY2(timer.elapsed() < 50, qPrintable(u"%1 ms"_qs.arg(timer.elapsed())));
-    QCOMPARE(text->textAtOffset(near, QAccessible::LineBoundary, &start, &end),
-             u"line 199998 of the text\n"_qs);
-
-    // Typing at the end stays as quick as at the start.
-    keys({Qt::ControlModifier | Qt::Key_End});
-    timer.restart();
-    QTest::keyClicks(view, u"typed at the very end of it all"_qs);
-    const qint64 typing = timer.elapsed();
-    QCOMPARE(
-        text->textAtOffset(text->characterCount() - 1, QAccessible::LineBoundary, &start, &end),
-        u"typed at the very end of it all"_qs);
-    QVERIFY2(typing < 300, qPrintable(u"%1 ms"_qs.arg(typing)));
 }
 
 // A line of hundreds of thousands of characters is laid out in segments: clicks and the caret

@@ -1,0 +1,542 @@
+// What a screen reader gets from the editing box, side by side with a QPlainTextEdit driven the
+// same way: the text, caret and selection, the characters, words, sentences and lines around
+// the offsets, and the events it hears, after random keys, clicks and reader's edits.
+#include "editor/TextView.h"
+#include "editor/TextViewAccessible.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QRandomGenerator>
+#include <QTextBoundaryFinder>
+#include <QtTest>
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
+
+#include <map>
+
+namespace {
+
+// Where QPlainTextEdit itself is wrong, we differ on purpose; the checks below follow this list.
+// 1. Offsets outside the text (AT-SPI's -1 for "to the end", say): QPlainTextEdit takes its own
+//    caret or anchor in their place, and edits or selects there. We ignore the call.
+// 2. Offsets between the halves of a surrogate pair: QPlainTextEdit puts the caret or the edge
+//    of an edit there, leaving half a character. We take the whole pair.
+// 3. A removal reaches the reader as so many spaces: only lengths are compared. And its text
+//    events do not always add up to the change (setPlainText removes one character more than
+//    the box held), or tell it the long way round (a typed line break as a character removed
+//    and two breaks inserted). There only ours are checked: they must add up.
+// 4. Inserted text reaches the reader with U+2029 for its line breaks. Ours has '\n', as the
+//    box's own text does.
+// 5. textBeforeOffset and textAfterOffset answer the unit at the offset again, or an empty one,
+//    wherever the unit before or after ends at a space or a line end (and before the first
+//    unit, or after the last), so a reader walking the text stalls. We skip to the nearest unit
+//    holding text; where QPlainTextEdit's answer does move on, ours is the same.
+// 6. At an offset inside a grapheme cluster QPlainTextEdit answers part of the cluster as a
+//    character, half an emoji even. We answer the whole cluster.
+// 7. Its line ends before the line break; AT-SPI's line (ours) runs to the start of the next.
+// 8. offsetAtPoint answers -1 everywhere (its layout has no hit test); ours is checked alone.
+// 9. A disabled QPlainTextEdit still says it is editable, and a reader's edits reach it even
+//    when read-only or disabled. Ours says neither and refuses them.
+// 10. It tells of a caret or a selection that has not moved (after every click and Shift+move,
+//    a reader's edit around them, Ctrl+Delete), and keeps quiet about the caret Ctrl+Backspace
+//    moves. Ours tells of what moved.
+// Where the keys or a click themselves take the two boxes to different places, that is for the
+// editing test to judge: the boxes are made equal again and only our own events are checked.
+
+constexpr int steps = 1200;
+
+// What a screen reader hears from one box in one step, as Qt's AT-SPI bridge passes it on.
+struct Heard {
+    QStringList changes; // "delete at length", "insert at text"
+    int caret = -1;      // where the last caret event put the caret
+    bool selection = false;
+    bool operator==(const Heard&) const = default;
+};
+
+std::map<const QObject*, Heard> heard;
+
+void listen(QAccessibleEvent* event) {
+    const auto found = heard.find(event->object());
+    if (found == heard.end())
+        return;
+    Heard& h = found->second;
+    const auto change = [&](int at, const QString& removed, QString inserted) {
+        if (!removed.isEmpty())
+            h.changes << u"delete %1 %2"_qs.arg(at).arg(removed.size());
+        if (!inserted.isEmpty()) // 4
+            h.changes << u"insert %1 "_qs.arg(at) +
+                             inserted.replace(QChar::ParagraphSeparator, u'\n');
+    };
+    if (event->type() == QAccessible::TextInserted) {
+        const auto* e = static_cast<QAccessibleTextInsertEvent*>(event);
+        change(e->changePosition(), {}, e->textInserted());
+    } else if (event->type() == QAccessible::TextRemoved) {
+        const auto* e = static_cast<QAccessibleTextRemoveEvent*>(event);
+        change(e->changePosition(), e->textRemoved(), {});
+    } else if (event->type() == QAccessible::TextUpdated) {
+        const auto* e = static_cast<QAccessibleTextUpdateEvent*>(event);
+        change(e->changePosition(), e->textRemoved(), e->textInserted());
+    } else if (event->type() == QAccessible::TextCaretMoved) {
+        h.caret = event->accessibleInterface()->textInterface()->cursorPosition();
+    } else if (event->type() == QAccessible::TextSelectionChanged) {
+        h.selection = true;
+    }
+}
+
+// The text as a reader who heard the changes believes it to be; nothing for changes that reach
+// outside it.
+std::optional<QString> told(QString text, const QStringList& changes) {
+    for (const QString& change : changes) {
+        const int at = change.section(u' ', 1, 1).toInt();
+        const QString what = change.section(u' ', 2);
+        const bool removal = change.startsWith(u"delete"_qs);
+        if (at > text.size() || (removal && at + what.toInt() > text.size()))
+            return std::nullopt;
+        if (removal)
+            text.remove(at, what.toInt());
+        else
+            text.insert(at, what);
+    }
+    return text;
+}
+
+QString escaped(const QString& text) {
+    QString out;
+    for (const QChar c : text)
+        out += c.unicode() >= 0x20 && c.unicode() < 0x7f
+                   ? QString(c)
+                   : u"\\u%1"_qs.arg(uint(c.unicode()), 4, 16, QLatin1Char('0'));
+    return u'"' + out + u'"';
+}
+
+QString shown(const Heard& h) {
+    return u"%1 caret %2 selection %3"_qs.arg(escaped(h.changes.join(u", "_qs)))
+        .arg(h.caret)
+        .arg(h.selection);
+}
+
+bool splitsPair(const QString& text, int at) {
+    return at > 0 && at < text.size() && text.at(at).isLowSurrogate() &&
+           text.at(at - 1).isHighSurrogate();
+}
+
+struct State {
+    QString text;
+    int anchor = 0;
+    int cursor = 0;
+    bool operator==(const State&) const = default;
+    bool selectionDiffersFrom(const State& o) const {
+        const bool has = anchor != cursor;
+        return (o.anchor != o.cursor) != has || (has && (anchor != o.anchor || cursor != o.cursor));
+    }
+    QString shown() const { return u"%1 %2-%3"_qs.arg(escaped(text)).arg(anchor).arg(cursor); }
+};
+
+// One of the two boxes as the test drives it.
+struct Box {
+    QWidget* widget;
+    std::function<void(const QString&)> setPlainText;
+    std::function<QRect(int)> caretRect; // in the viewport, at an offset
+
+    QAccessibleTextInterface* text() const {
+        return QAccessible::queryAccessibleInterface(widget)->textInterface();
+    }
+    QAccessibleEditableTextInterface* edit() const {
+        return QAccessible::queryAccessibleInterface(widget)->editableTextInterface();
+    }
+    State state() const {
+        QAccessibleTextInterface* t = text();
+        State s{t->text(0, t->characterCount()), t->cursorPosition(), t->cursorPosition()};
+        int start = 0;
+        int end = 0;
+        t->selection(0, &start, &end);
+        if (t->selectionCount() > 0)
+            s.anchor = start == s.cursor ? end : start;
+        return s;
+    }
+};
+
+struct Step {
+    enum Origin { Keys, Reader, Reset };
+    QString name;
+    Origin origin;
+    QList<int> offsets; // a reader's
+    std::function<void(const Box&)> apply;
+};
+
+class Random {
+public:
+    explicit Random(quint32 seed) : generator(seed) {}
+    int below(int n) { return int(generator.bounded(quint32(std::max(n, 1)))); }
+    bool chance(int percent) { return below(100) < percent; }
+    // Pieces from many scripts: combining marks, emoji and flags, right-to-left words.
+    QString text(int count) {
+        static const QStringList pieces =
+            u"word|Two| |  |\t|\n|\n|.|, |! |caf\u00e9|e\u0301|\U0001F600|\U0001F1EB\U0001F1F7|"
+            "\u4f60\u597d|\u05e9\u05dc\u05d5\u05dd|\u0645\u0631\u062d\u0628\u0627|x_1|(a-b)|"
+            "\U00020000"_qs.split(u'|');
+        QString t;
+        for (int i = below(count); i > 0; --i)
+            t += pieces[below(int(pieces.size()))];
+        return t;
+    }
+    // Mostly in the text, now and then just outside it.
+    int offset(int size) { return chance(8) ? (chance(50) ? -1 : size + 1) : below(size + 1); }
+
+    Step step(int size) {
+        const int a = offset(size);
+        const int b = offset(size);
+        const QString t = text(3);
+        switch (below(11)) {
+        case 0:
+        case 1:
+        case 2: {
+            static const Qt::Key keys[] = {Qt::Key_Left,   Qt::Key_Right,     Qt::Key_Up,
+                                           Qt::Key_Down,   Qt::Key_Home,      Qt::Key_End,
+                                           Qt::Key_Delete, Qt::Key_Backspace, Qt::Key_Return};
+            const int k = below(9);
+            const Qt::Key key = keys[k];
+            Qt::KeyboardModifiers mods;
+            if (k < 6 && chance(40))
+                mods |= Qt::ShiftModifier;
+            if (k < 8 && chance(30))
+                mods |= Qt::ControlModifier;
+            const QKeyCombination combination(mods, key);
+            return {u"key "_qs + QKeySequence(combination).toString(),
+                    Step::Keys,
+                    {},
+                    [=](const Box& box) { QTest::keyClick(box.widget, key, mods); }};
+        }
+        case 3: {
+            const QString typed = text(2).remove(u'\n');
+            return {u"type "_qs + escaped(typed), Step::Keys, {}, [=](const Box& box) {
+                        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, typed);
+                        QApplication::sendEvent(box.widget, &press);
+                    }};
+        }
+        case 4: {
+            const int at = below(size + 1);
+            return {u"click %1"_qs.arg(at), Step::Keys, {}, [=](const Box& box) {
+                        const QRect r = box.caretRect(at);
+                        const QPoint point(r.left() + 1, r.center().y());
+                        QTest::mouseClick(static_cast<QAbstractScrollArea*>(box.widget)->viewport(),
+                                          Qt::LeftButton, {}, point);
+                    }};
+        }
+        case 5:
+            return {u"setCursorPosition %1"_qs.arg(a), Step::Reader, {a}, [=](const Box& box) {
+                        box.text()->setCursorPosition(a);
+                    }};
+        case 6:
+            if (chance(30))
+                return {u"removeSelection"_qs, Step::Reader, {}, [](const Box& box) {
+                            box.text()->removeSelection(0);
+                        }};
+            return {u"setSelection %1 %2"_qs.arg(a).arg(b),
+                    Step::Reader,
+                    {a, b},
+                    [=](const Box& box) { box.text()->setSelection(0, a, b); }};
+        case 7: {
+            const QString inserted = t + (chance(30) ? u"\r\n"_qs : u"\r"_qs);
+            return {u"insertText %1 "_qs.arg(a) + escaped(inserted),
+                    Step::Reader,
+                    {a},
+                    [=](const Box& box) { box.edit()->insertText(a, inserted); }};
+        }
+        case 8:
+            return {u"deleteText %1 %2"_qs.arg(a).arg(b),
+                    Step::Reader,
+                    {a, b},
+                    [=](const Box& box) { box.edit()->deleteText(a, b); }};
+        case 9: {
+            const QString replacement = t + QChar::ParagraphSeparator;
+            return {u"replaceText %1 %2 "_qs.arg(a).arg(b) + escaped(replacement),
+                    Step::Reader,
+                    {a, b},
+                    [=](const Box& box) { box.edit()->replaceText(a, b, replacement); }};
+        }
+        default: {
+            const QString opened = chance(20) ? QString() : text(16);
+            return {u"setPlainText "_qs + escaped(opened), Step::Reset, {}, [=](const Box& box) {
+                        box.setPlainText(opened);
+                    }};
+        }
+        }
+    }
+
+private:
+    QRandomGenerator generator;
+};
+
+using Unit = std::pair<int, int>;
+
+Unit ask(QAccessibleTextInterface* text, int step, int offset, QAccessible::TextBoundaryType type) {
+    Unit u;
+    if (step < 0)
+        text->textBeforeOffset(offset, type, &u.first, &u.second);
+    else if (step > 0)
+        text->textAfterOffset(offset, type, &u.first, &u.second);
+    else
+        text->textAtOffset(offset, type, &u.first, &u.second);
+    return u;
+}
+
+class Comparison {
+public:
+    Comparison(Box ours, Box theirs) : ours(std::move(ours)), theirs(std::move(theirs)) {}
+
+    // Random steps from random texts: what went wrong first, with the steps that led there.
+    QString run(quint32 seed) {
+        Random random(seed);
+        QStringList log;
+        for (int done = 0; done < steps; ++done) {
+            if (done % 40 == 0) {
+                const QString text = random.text(16);
+                log = QStringList{u"setPlainText "_qs + escaped(text)};
+                align({text});
+            }
+            const Step step = random.step(int(ours.state().text.size()));
+            log << step.name;
+            QString wrong = check(step);
+            // Every offset now and then, a few at random otherwise.
+            const int size = int(ours.state().text.size());
+            for (int i = 0; wrong.isEmpty() && i < (done % 10 == 0 ? size + 1 : 3); ++i)
+                wrong = compareQueries(done % 10 == 0 ? i : random.below(size + 1));
+            if (!wrong.isEmpty())
+                return wrong + u"\nsteps: "_qs + log.join(u"; "_qs);
+        }
+        return {};
+    }
+
+private:
+    // Both boxes hold the state, unheard.
+    void align(const State& s) {
+        for (const Box* box : {&ours, &theirs}) {
+            box->setPlainText(s.text);
+            box->text()->setSelection(0, s.anchor, s.cursor);
+        }
+    }
+
+    QString check(const Step& step) {
+        const State before = ours.state();
+        heard = {{ours.widget, {}}, {theirs.widget, {}}};
+        step.apply(ours);
+        step.apply(theirs);
+        const State now = ours.state();
+        const State qt = theirs.state();
+        const Heard ourHeard = heard[ours.widget];
+        Heard qtHeard = heard[theirs.widget];
+        heard.clear();
+        // Whatever QPlainTextEdit does, a reader following our events knows the text and caret.
+        if (told(before.text, ourHeard.changes) != now.text)
+            return u"our events do not add up: "_qs + shown(ourHeard);
+        if ((now.cursor != before.cursor || step.origin == Step::Reset) &&
+            ourHeard.caret != now.cursor)
+            return u"the caret moved to %1 unheard"_qs.arg(now.cursor);
+        if (now.selectionDiffersFrom(before) && !ourHeard.selection)
+            return u"the selection changed unheard"_qs;
+        if (!QStringView(now.text).isValidUtf16())
+            return u"half a character left"_qs;
+
+        const auto outside = [&](int at) { return at < 0 || at > before.text.size(); };
+        if (std::any_of(step.offsets.begin(), step.offsets.end(), outside)) { // 1
+            if (now != before || ourHeard != Heard{})
+                return u"a reader's call outside the text changed something"_qs;
+            align(now);
+            return {};
+        }
+        const auto inPair = [&](int at) { return splitsPair(before.text, at); };
+        if (std::any_of(step.offsets.begin(), step.offsets.end(), inPair) ||
+            (now != qt && step.origin == Step::Keys)) {
+            align(now); // 2, or the keys' own difference
+            return {};
+        }
+        if (now != qt)
+            return u"ours %1, QPlainTextEdit %2"_qs.arg(now.shown(), qt.shown());
+        if (now.cursor == before.cursor ? ourHeard.caret == -1 : qtHeard.caret == -1)
+            qtHeard.caret = ourHeard.caret; // 10
+        if (!now.selectionDiffersFrom(before) && !ourHeard.selection)
+            qtHeard.selection = false; // 10
+        if (told(before.text, qtHeard.changes) != now.text ||
+            qtHeard.changes.size() > ourHeard.changes.size())
+            qtHeard.changes = ourHeard.changes; // 3
+        if (ourHeard != qtHeard)
+            return u"heard from ours: %1; from QPlainTextEdit: %2"_qs.arg(shown(ourHeard),
+                                                                          shown(qtHeard));
+        return {};
+    }
+
+    QString compareQueries(int offset) {
+        const QString text = ours.state().text;
+        QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
+        const auto boundary = [&](int at) {
+            graphemes.setPosition(at);
+            return graphemes.isAtBoundary();
+        };
+        for (const auto type :
+             {QAccessible::CharBoundary, QAccessible::WordBoundary, QAccessible::SentenceBoundary,
+              QAccessible::LineBoundary, QAccessible::ParagraphBoundary}) {
+            const auto askQt = [&](int step) {
+                Unit u = ask(theirs.text(), step, offset, type);
+                if (type >= QAccessible::ParagraphBoundary && u.second < text.size())
+                    ++u.second; // 7
+                return u;
+            };
+            const Unit qtAt = askQt(0);
+            const Unit at = ask(ours.text(), 0, offset, type);
+            for (const int step : {0, -1, 1}) {
+                const Unit mine = ask(ours.text(), step, offset, type);
+                const Unit qt = askQt(step);
+                const bool qtStalls = step != 0 && (qt.first == qt.second || qt == qtAt); // 5
+                const bool qtSplits =
+                    type == QAccessible::CharBoundary && // 6
+                    !(boundary(offset) && boundary(qt.first) && boundary(qt.second));
+                // Where QPlainTextEdit's answer is no use, ours has to be a unit beside this
+                // one, holding text (but the last line may be empty), or none.
+                const bool beside =
+                    mine == Unit{-1, -1} ||
+                    ((mine.first < mine.second || mine.first == text.size()) &&
+                     (step < 0 ? mine.second <= at.first : mine.first >= at.second));
+                if (qtStalls || qtSplits ? step != 0 && !beside : mine != qt)
+                    return u"boundary %1, step %2, offset %3: ours %4-%5, QPlainTextEdit %6-%7"_qs
+                        .arg(int(type))
+                        .arg(step)
+                        .arg(offset)
+                        .arg(mine.first)
+                        .arg(mine.second)
+                        .arg(qt.first)
+                        .arg(qt.second);
+            }
+        }
+        return {};
+    }
+
+    Box ours;
+    Box theirs;
+};
+
+} // namespace
+
+class tst_TextViewAccessible : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void sameAsQPlainTextEdit();
+    void ownAnswers();
+    void quickOnALargeText();
+
+private:
+    TextView* view = nullptr;
+    QPlainTextEdit* plain = nullptr;
+    std::unique_ptr<QWidget> window;
+};
+
+void tst_TextViewAccessible::initTestCase() {
+    // QPlainTextEdit's complaints about offsets outside its text (1 above) would drown the log.
+    static const QtMessageHandler standard = qInstallMessageHandler(nullptr);
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& m) {
+        if (!m.startsWith(u"QTextCursor::setPosition"_qs))
+            standard(type, context, m);
+    });
+    // As when a screen reader runs: the platform's accessibility is on, its events come here.
+    QAccessible::installUpdateHandler(listen);
+    QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
+    QVERIFY(QAccessible::isActive());
+    window = std::make_unique<QWidget>();
+    auto* layout = new QHBoxLayout(window.get());
+    view = new TextView;
+    plain = new QPlainTextEdit;
+    plain->setLineWrapMode(QPlainTextEdit::NoWrap);
+    for (QWidget* box : {static_cast<QWidget*>(view), static_cast<QWidget*>(plain)}) {
+        box->setFont(QFont(u"DejaVu Sans"_qs, 10));
+        layout->addWidget(box);
+    }
+    window->resize(900, 300);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+}
+
+void tst_TextViewAccessible::sameAsQPlainTextEdit() {
+    const Box ours{view, [this](const QString& t) { view->setPlainText(t); },
+                   [this](int at) { return view->characterRect(at); }};
+    const Box theirs{plain, [this](const QString& t) { plain->setPlainText(t); },
+                     [this](int at) {
+                         QTextCursor c(plain->document());
+                         c.setPosition(at);
+                         return plain->cursorRect(c);
+                     }};
+    const quint32 seed = QRandomGenerator::global()->generate();
+    const QString wrong = Comparison(ours, theirs).run(seed);
+    QVERIFY2(wrong.isEmpty(), qPrintable(u"seed %1: %2"_qs.arg(seed).arg(wrong)));
+}
+
+// What QPlainTextEdit cannot show: 8 and 9 above, and the limit on what one event carries.
+void tst_TextViewAccessible::ownAnswers() {
+    const QString letters = u"caf\u00e9 ok\n\u4f60\u597d"_qs;
+    view->setPlainText(letters);
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(view);
+    QAccessibleTextInterface* text = accessible->textInterface();
+    // The right half of a letter is still that letter.
+    for (int at = 0; at < letters.size(); ++at) {
+        const QRect r = text->characterRect(at);
+        if (letters.at(at).isLetter())
+            QCOMPARE(text->offsetAtPoint(QPoint(r.right() - 1, r.center().y())), at);
+    }
+    // 2: inside a pair means before it, for an insertion; the whole pair, for a deletion.
+    view->setPlainText(u"a\U0001F600b"_qs);
+    accessible->editableTextInterface()->insertText(2, u"x"_qs);
+    QCOMPARE(view->toPlainText(), u"ax\U0001F600b"_qs);
+    accessible->editableTextInterface()->deleteText(3, 2);
+    QCOMPARE(view->toPlainText(), u"axb"_qs);
+
+    QVERIFY(accessible->state().editable);
+    view->setEnabled(false);
+    QVERIFY(!accessible->state().editable);
+    accessible->editableTextInterface()->deleteText(0, 2);
+    QCOMPARE(view->toPlainText(), u"axb"_qs);
+    view->setEnabled(true);
+
+    // Beyond the limit the text goes untold: the reader hears the caret, and asks.
+    heard = {{view, {}}};
+    view->setPlainText(QString(largestAnnouncedText + 1, u'x'));
+    view->setPlainText(QString());
+    QVERIFY(heard[view].changes.isEmpty());
+    QCOMPARE(heard[view].caret, 0);
+    heard.clear();
+}
+
+// Nothing a reader asks walks the document: three hundred questions at the end of 4 MB.
+void tst_TextViewAccessible::quickOnALargeText() {
+    QString lines;
+    for (int i = 0; i < 200000; ++i)
+        lines += u"line %1 of the text\n"_qs.arg(i);
+    view->setPlainText(lines);
+    QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(view)->textInterface();
+    const int near = text->characterCount() - 30;
+    int start = 0;
+    int end = 0;
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < 100; ++i)
+        for (const auto type :
+             {QAccessible::LineBoundary, QAccessible::WordBoundary, QAccessible::CharBoundary})
+            QVERIFY(!text->textAtOffset(near - i, type, &start, &end).isEmpty());
+    QVERIFY2(timer.elapsed() < 100, qPrintable(u"%1 ms"_qs.arg(timer.elapsed())));
+    QCOMPARE(text->textAtOffset(near, QAccessible::LineBoundary, &start, &end),
+             u"line 199998 of the text\n"_qs);
+    // Typing there, heard by the reader, stays as quick as at the start.
+    view->setCursorPosition(text->characterCount());
+    timer.restart();
+    QTest::keyClicks(view, u"typed at the very end of it all"_qs);
+    QVERIFY2(timer.elapsed() < 300, qPrintable(u"%1 ms"_qs.arg(timer.elapsed())));
+    QCOMPARE(
+        text->textAtOffset(text->characterCount() - 1, QAccessible::LineBoundary, &start, &end),
+        u"typed at the very end of it all"_qs);
+}
+
+QTEST_MAIN(tst_TextViewAccessible)
+#include "tst_TextViewAccessible.moc"
