@@ -114,9 +114,8 @@ QString escaped(const QString& text) {
 }
 
 QString shown(const Heard& h) {
-    return u"%1 caret %2 selection %3"_qs.arg(escaped(h.changes.join(u", "_qs)))
-        .arg(h.caret)
-        .arg(h.selection);
+    return escaped(h.changes.join(u", "_qs)) +
+           u" caret %1 selection %2"_qs.arg(h.caret).arg(h.selection);
 }
 
 bool splitsPair(const QString& text, int at) {
@@ -401,15 +400,12 @@ private:
                     mine == Unit{-1, -1} ||
                     ((mine.first < mine.second || mine.first == text.size()) &&
                      (step < 0 ? mine.second <= at.first : mine.first >= at.second));
+                QString wrong;
                 if (qtStalls || qtSplits ? step != 0 && !beside : mine != qt)
-                    return u"boundary %1, step %2, offset %3: ours %4-%5, QPlainTextEdit %6-%7"_qs
-                        .arg(int(type))
-                        .arg(step)
-                        .arg(offset)
-                        .arg(mine.first)
-                        .arg(mine.second)
-                        .arg(qt.first)
-                        .arg(qt.second);
+                    QDebug(&wrong) << type << "step" << step << "at" << offset << "ours" << mine
+                                   << "QPlainTextEdit" << qt;
+                if (!wrong.isEmpty())
+                    return wrong;
             }
         }
         return {};

@@ -63,6 +63,7 @@ void tst_appearance::cancelChangesNothing() {
     QCOMPARE(asked, QStringList({"Notavo | Background Colour|8438015",
                                  "Notavo | Choose Font|flags 1|8.25", "Notavo | Text Colour|0"}));
     QCOMPARE(t.dialogs.calls[1].font.name, QFontInfo(font).family()); // the face really used
+    QCOMPARE(t.dialogs.calls[1].font.style, QFontInfo(font).styleName());
     QCOMPARE(sixBackgrounds(w), before);
     QCOMPARE(w.txtMain().font(), font);
     QCOMPARE(w.txtMain().textColor(), QColor(Qt::black));
