@@ -8,6 +8,10 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringList>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -42,11 +46,31 @@ QString unescapeValue(const QString& text) {
     return out;
 }
 
-QStringList readLines(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QString text = QString::fromUtf8(file.readAll());
+// The lines of the store's file; none when it is missing, std::nullopt when something is there
+// that cannot be read, which must then not be replaced by a write. A named pipe or a device
+// there is refused without waiting: opening a pipe would block until someone writes to it.
+std::optional<QStringList> readLines(const QString& path) {
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return QStringList();
+        return std::nullopt;
+    }
+    struct stat info {};
+    // Far more than any store of ours holds; a larger file is not one.
+    constexpr qint64 largest = qint64(1) << 20;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > largest ||
+        ::fcntl(fd, F_SETFL, O_RDONLY) != 0) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    QString text = QString::fromUtf8(file.read(largest));
     // Qt drops one byte order mark; further ones, left by editors that add their own, would hide
     // the first section header until a write of ours dropped them and changed what it means.
     while (text.startsWith(QChar::ByteOrderMark))
@@ -111,7 +135,7 @@ QString SettingsStore::filePath(const QString& appName) const {
 
 QString SettingsStore::ReadSetting(const QString& appName, const QString& section,
                                    const QString& key, const QString& defaultText) const {
-    const QStringList lines = readLines(filePath(appName));
+    const QStringList lines = readLines(filePath(appName)).value_or(QStringList());
     const auto [first, end] = sectionRange(lines, section);
     if (first < 0)
         return defaultText;
@@ -125,7 +149,10 @@ QString SettingsStore::ReadSetting(const QString& appName, const QString& sectio
 bool SettingsStore::WriteSetting(const QString& appName, const QString& section, const QString& key,
                                  const QString& text) {
     const QString path = filePath(appName);
-    QStringList lines = readLines(path);
+    const std::optional<QStringList> read = readLines(path);
+    if (!read)
+        return false;
+    QStringList lines = *read;
     const QString entry = key + u'=' + escapeValue(text);
     auto [first, end] = sectionRange(lines, section);
     if (first < 0) {

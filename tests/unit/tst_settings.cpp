@@ -5,6 +5,11 @@
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <atomic>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace SettingsCodec;
 
@@ -94,6 +99,32 @@ void tst_Settings::unwritableStoreFailsCleanly() {
     SettingsStore store(dir.path());
     QVERIFY(!store.WriteSetting("Notavo", "data", "firsttime", "0"));
     QCOMPARE(store.ReadSetting("Notavo", "data", "firsttime", "1"), u"1"_qs);
+
+    // A named pipe where the file should be: start-up does not wait for a writer to come (one
+    // comes after a second, so that the test fails rather than hangs), and the pipe stays.
+    QVERIFY(QDir(dir.path()).mkdir(u"piped"_qs) && QDir(dir.path()).mkdir(u"piped/notavo"_qs));
+    const QByteArray pipe = QFile::encodeName(dir.path() + u"/piped/notavo/Notavo.ini"_qs);
+    QVERIFY(::mkfifo(pipe.constData(), 0600) == 0);
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        for (int i = 0; !done; ++i) {
+            QThread::msleep(50);
+            const int fd = i % 20 == 19 ? ::open(pipe.constData(), O_WRONLY | O_NONBLOCK) : -1;
+            if (fd >= 0)
+                ::close(fd);
+        }
+    });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    SettingsStore piped(dir.path() + u"/piped"_qs);
+    QCOMPARE(piped.ReadSetting("Notavo", "data", "firsttime", "1"), u"1"_qs);
+    QVERIFY(!piped.WriteSetting("Notavo", "data", "firsttime", "0"));
+    const qint64 ms = elapsed.elapsed();
+    done = true;
+    writer.join();
+    QVERIFY2(ms < 500, qPrintable(u"waited %1 ms"_qs.arg(ms)));
+    struct stat info {};
+    QVERIFY(::lstat(pipe.constData(), &info) == 0 && S_ISFIFO(info.st_mode));
 }
 
 QTEST_GUILESS_MAIN(tst_Settings)
