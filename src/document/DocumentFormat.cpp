@@ -1,6 +1,7 @@
 #include "document/DocumentFormat.h"
 
 #include "document/LineBreakStyles.h"
+#include "document/Utf16Lines.h"
 #include "document/Utf8Lines.h"
 #include "document/Windows1252.h"
 
@@ -99,6 +100,14 @@ bool encodeWindows1252(const TextParts& text, QByteArray& bytes) {
 QByteArray encodeAs(const TextParts& text, const DocumentLayout& layout, TextEncoding encoding,
                     bool& fits) {
     fits = false;
+    if (encoding == TextEncoding::Utf16LittleEndian || encoding == TextEncoding::Utf16BigEndian) {
+        const bool big = encoding == TextEncoding::Utf16BigEndian;
+        LineBreakPlayer breaks(layout.breakStyles, layout.defaultBreak);
+        QByteArray out(big ? "\xFE\xFF" : "\xFF\xFE");
+        encodeUtf16Lines(text, breaks, big, out);
+        fits = true;
+        return out;
+    }
     if (encoding == TextEncoding::Utf8) {
         LineBreakPlayer breaks(layout.breakStyles, layout.defaultBreak);
         QByteArray out;
@@ -155,6 +164,15 @@ DocumentLayout newDocumentLayout() {
 
 DecodedDocument decodeDocument(const QByteArray& bytes) {
     DecodedDocument doc;
+    // A file with a UTF-16 mark that is not UTF-16 (an odd byte count, a lone surrogate) falls
+    // through to Windows-1252, since 0xFE and 0xFF never occur in UTF-8: every byte is kept.
+    const bool little = bytes.startsWith("\xFF\xFE"), big = bytes.startsWith("\xFE\xFF");
+    if ((little || big) && decodeUtf16(QByteArrayView(bytes).sliced(2), big, doc.text)) {
+        doc.layout.encoding = big ? TextEncoding::Utf16BigEndian : TextEncoding::Utf16LittleEndian;
+        doc.layout.byteOrderMark = true;
+        takeLineBreaks(doc.text, doc.layout);
+        return doc;
+    }
     // Only the first BOM is the file's mark; a second one is text (U+FEFF).
     const bool mark = bytes.startsWith("\xEF\xBB\xBF");
     LineBreakRecorder recorder;

@@ -9,7 +9,8 @@
 // How a document's bytes become the editing box's text and back. The promise: decoding a file
 // and encoding the unchanged text gives back exactly the file's bytes whenever the file ended
 // with a line break; a file without one gains exactly one.
-enum class TextEncoding { Utf8, Windows1252 };
+// UTF-16 is recognised by its byte-order mark alone, and kept with it.
+enum class TextEncoding { Utf8, Windows1252, Utf16LittleEndian, Utf16BigEndian };
 
 // Everything besides the text that is needed to write a document back as it was read.
 struct DocumentLayout {

@@ -47,6 +47,27 @@ void tst_DocumentFormat::roundTrip_data() {
     QTest::newRow("Windows-1252") << QByteArray("\x80\x81\x8D\x8F\x90\x9D\xFF\r\n")
                                   << u"\u20AC\u0081\u008D\u008F\u0090\u009D\u00FF"_qs
                                   << QByteArray("\x80\x81\x8D\x8F\x90\x9D\xFF\r\n");
+    QTest::newRow("UTF-16 LE, CR LF")
+        << QByteArray("\xFF\xFEh\0\xE9\0\r\0\n\0b\0\r\0\n\0", 14) << u"h\u00E9\nb"_qs
+        << QByteArray("\xFF\xFEh\0\xE9\0\r\0\n\0b\0\r\0\n\0", 14);
+    const QByteArray everyBreak("\xFE\xFF\0a\0\r\0b\0\n\0c\0\r\0\n\0d\x20\x29\0e\xFD\xD0\xFD\xD1"
+                                "\xD8\x3D\xDE\x00\0\r",
+                                32);
+    QTest::newRow("UTF-16 BE, every break, a pair")
+        << everyBreak << u"a\nb\nc\nd\ne\n\n\U0001F600"_qs << everyBreak;
+    QTest::newRow("UTF-16 gains a UTF-16 break")
+        << QByteArray("\xFF\xFE\x16\x04", 4) << u"\u0416"_qs
+        << QByteArray("\xFF\xFE\x16\x04\r\0\n\0", 8);
+    QTest::newRow("odd UTF-16 is Windows-1252") << QByteArray("\xFF\xFE"
+                                                              "a\0\n",
+                                                              5)
+                                                << QString::fromUtf16(u"\u00FF\u00FEa\0", 4)
+                                                << QByteArray("\xFF\xFE"
+                                                              "a\0\n",
+                                                              5);
+    QTest::newRow("lone surrogate UTF-16 is Windows-1252")
+        << QByteArray("\xFF\xFE\0\xD8\n\0", 6) << QString::fromUtf16(u"\u00FF\u00FE\0\u00D8\n\0", 6)
+        << QByteArray("\xFF\xFE\0\xD8\n\0\n", 7);
     QTest::newRow("overlong and surrogate UTF-8 are not UTF-8")
         << QByteArray("\xC0\xAF\xED\xA0\x80\n") << u"\u00C0\u00AF\u00ED\u00A0\u20AC"_qs
         << QByteArray("\xC0\xAF\xED\xA0\x80\n");
@@ -109,6 +130,11 @@ void tst_DocumentFormat::editedBreaksAndNewDocuments() {
     // A large file of alike lines keeps a tiny record.
     const DecodedDocument big = decodeDocument(QByteArray("line\r\n").repeated(100000));
     QVERIFY(big.layout.breakStyles.size() < 8);
+    // Typed text stays UTF-16 with the file's breaks; a lone surrogate shows, and is saved, as
+    // U+FFFD.
+    const DocumentLayout utf16 = decodeDocument(QByteArray("\xFE\xFF\0a\0\r", 6)).layout;
+    QCOMPARE(encodeDocument(u"a\n\u0416\n"_qs + QChar(0xD800), utf16),
+             QByteArray("\xFE\xFF\0a\0\r\x04\x16\0\r\xFF\xFD\0\r", 14));
     const DocumentLayout layout = newDocumentLayout();
     QCOMPARE(encodeDocument(QString(), layout), QByteArray("\r\n"));
     QCOMPARE(encodeDocument(u"a\n\u00E9"_qs, layout), QByteArray("a\r\n\xC3\xA9\r\n"));
