@@ -1,15 +1,17 @@
 #include "platform/FileFilter.h"
 
+#include <QRegularExpression>
+
 QStringList qtNameFilters(const QString& filter) {
+    static const QRegularExpression separators(QStringLiteral("[; ]+"));
     QStringList result;
     const QStringList parts = filter.split(u'|');
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString description = parts.at(i).trimmed();
-        const QString patterns = parts.at(i + 1).trimmed().replace(u';', u' ');
-        if (description.endsWith(u'(' + patterns + u')'))
-            result << description;
-        else
-            result << description + QLatin1String(" (") + patterns + u')';
+        QStringList patterns = parts.at(i + 1).split(separators, Qt::SkipEmptyParts);
+        for (QString& pattern : patterns)
+            if (pattern == QLatin1String("*.*"))
+                pattern = u'*';
+        result << parts.at(i).trimmed() + QLatin1String(" (") + patterns.join(u' ') + u')';
     }
     return result;
 }

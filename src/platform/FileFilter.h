@@ -3,7 +3,9 @@
 #include <QString>
 #include <QStringList>
 
-// Turns a "description|pattern|description|pattern" filter into Qt's name filters. A
-// description that already ends in its "(pattern)" is used as it stands; otherwise the pattern
-// is added in brackets, since Qt reads the patterns from the brackets.
+// Turns a "description|pattern|description|pattern" filter into Qt's name filters, for a dialog
+// with QFileDialog::HideNameFilterDetails: each becomes "description (patterns)", so that Qt
+// shows the description exactly as the command wrote it and reads the patterns from the last
+// brackets. "*.*" becomes "*": it means every file, also one without an extension, where Qt
+// would ask for a dot.
 QStringList qtNameFilters(const QString& filter);
