@@ -12,6 +12,8 @@ packages=(
     qt6-base-private-dev
     # tests: a real X server driven as a person would, PDFs read back, a private D-Bus
     xvfb xauth xdotool x11-utils imagemagick dbus poppler-utils
+    # ACLs and extended attributes that saves must keep
+    acl attr
     # desktop integration and its validators
     desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl appstream trayer
     # GLib's launcher reads back the association's Exec; dpkg-shlibdeps for the package's Depends

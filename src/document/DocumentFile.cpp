@@ -1,11 +1,13 @@
 #include "document/DocumentFile.h"
 
 #include "document/FileErrors.h"
+#include "document/InPlaceWrite.h"
+#include "document/PosixFile.h"
+#include "document/TemporaryFile.h"
 #include "platform/HugePages.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
@@ -21,8 +23,18 @@ namespace {
 const QString readSource = QStringLiteral("Read file");
 const QString saveSource = QStringLiteral("Save file");
 
-QByteArray nativePath(const QString& path) {
-    return QFile::encodeName(path);
+// The kernel's fs.protected_symlinks rule, which does not guard us because we read links
+// ourselves: in a sticky folder that anyone may write (/tmp), a link is followed only when we
+// or the folder's owner own it. Otherwise anyone could point "notes.txt" there at our files.
+bool plantedLink(const QString& link) {
+    struct stat linkInfo {
+    }, folderInfo{};
+    if (::lstat(nativePath(link).constData(), &linkInfo) != 0 ||
+        ::stat(nativePath(QFileInfo(link).absolutePath()).constData(), &folderInfo) != 0)
+        return false;
+    const mode_t shared = S_ISVTX | S_IWOTH;
+    return (folderInfo.st_mode & shared) == shared && linkInfo.st_uid != folderInfo.st_uid &&
+           linkInfo.st_uid != ::geteuid();
 }
 
 // Follows symbolic links so that the target is replaced and the link kept.
@@ -35,6 +47,10 @@ QString resolveLinks(const QString& path, int& error) {
             error = errno == EINVAL || errno == ENOENT ? 0 : errno;
             return current;
         }
+        if (plantedLink(current)) {
+            error = FileCause::PlantedLink;
+            return current;
+        }
         const QString next = QFile::decodeName(QByteArray(target, n));
         current =
             QFileInfo(next).isAbsolute() ? next : QFileInfo(current).absolutePath() + u'/' + next;
@@ -43,123 +59,37 @@ QString resolveLinks(const QString& path, int& error) {
     return current;
 }
 
-// Chunks between progress reports: small enough to answer a cancel at once.
-constexpr qsizetype progressChunk = qsizetype(16) << 20;
-
-bool writeAll(int fd, const char* data, qsizetype size, const ByteProgress& progress) {
-    qint64 written = 0;
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size_t(std::min(size, progressChunk)));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += n;
-        size -= n;
-        written += n;
-        if (progress && !progress(written)) {
-            errno = ECANCELED;
-            return false;
-        }
-    }
-    return true;
-}
-
-struct Owner {
-    bool keep;
-    uid_t uid;
-    gid_t gid;
-};
-
-constexpr int cannotLink = -1;
-
-// Writes the bytes to a new file in the folder, synced, and names it after the pattern. With
-// O_TMPFILE the file has no name until it is complete, so a process killed while writing
-// leaves nothing behind. Answers 0, an errno, or cannotLink when the unnamed file could not be
-// given a name (no /proc, say) and the named way must be taken.
-int writeTemporary(const QByteArray& folder, const QByteArray& pattern, const QByteArray& bytes,
-                   mode_t mode, const Owner& owner, bool unnamed, QByteArray& name,
-                   const ByteProgress& progress) {
-    name = pattern;
-    int fd = -1;
-    if (unnamed) {
-        fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
-        if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL))
-            return cannotLink;
-    } else {
-        fd = ::mkostemp(name.data(), O_CLOEXEC);
-    }
-    if (fd < 0)
-        return errno;
-    int error = 0;
-    if (!writeAll(fd, bytes.constData(), bytes.size(), progress) || ::fchmod(fd, mode) != 0)
-        error = errno;
-    if (!error && owner.keep && (owner.uid != ::geteuid() || owner.gid != ::getegid()))
-        [[maybe_unused]]
-        const int ignored = ::fchown(fd, owner.uid, owner.gid);
-    if (!error && ::fsync(fd) != 0)
-        error = errno;
-    bool linked = false;
-    if (!error && unnamed) {
-        error = EEXIST;
-        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            name = pattern;
-            for (qsizetype i = name.size() - 6; i < name.size(); ++i)
-                name[i] =
-                    "abcdefghijklmnopqrstuvwxyz0123456789"[QRandomGenerator::global()->bounded(36)];
-            if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(),
-                         AT_SYMLINK_FOLLOW) == 0) {
-                linked = true;
-                error = 0;
-                break;
-            }
-            if (errno != EEXIST) {
-                error = errno == ENOENT || errno == EXDEV || errno == EPERM ? cannotLink : errno;
-                break;
-            }
-        }
-    }
-    if (::close(fd) != 0 && !error)
-        error = errno;
-    if (error && (!unnamed || linked))
-        ::unlink(name.constData());
-    return error;
-}
-
-void syncFolder(const QString& folder) {
-    const int fd = ::open(nativePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd); // the rename is done; a file system that cannot sync folders is no failure
-    ::close(fd);
-}
-
 } // namespace
 
 std::optional<Failure> readDocumentFile(const QString& path, QByteArray& bytes,
                                         const ByteProgress& progress) {
     if (!isUsableFileName(path))
         return fileFailure(EINVAL, readSource, path, FileAction::Read);
-    const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
+    const QByteArray native = nativePath(path);
+    // A named pipe or a device is refused before it is opened, and opened without waiting in
+    // case it was swapped in meanwhile: opening a pipe blocks until someone writes to it.
+    struct stat info {};
+    if (::stat(native.constData(), &info) == 0 && notAFileCause(info.st_mode))
+        return fileFailure(notAFileCause(info.st_mode), readSource, path, FileAction::Read);
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return fileFailure(errno, readSource, path, FileAction::Read);
     auto fail = [&](int error) {
         ::close(fd);
         return fileFailure(error, readSource, path, FileAction::Read);
     };
-    struct stat info {};
     if (::fstat(fd, &info) != 0)
         return fail(errno);
-    if (S_ISDIR(info.st_mode))
-        return fail(EISDIR);
+    if (const int cause = notAFileCause(info.st_mode))
+        return fail(cause);
+    if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+        return fail(errno);
     if (info.st_size > maxDocumentBytes)
         return fail(EFBIG);
     QByteArray data;
     try {
-        // Regular files say their size; pipes and devices grow the buffer as they go.
-        data.resize(qsizetype(S_ISREG(info.st_mode) ? info.st_size : 0) + 1);
+        // Files under /proc say 0 and have more: the buffer grows as they are read.
+        data.resize(qsizetype(info.st_size) + 1);
         adviseHugePages(data.data(), size_t(data.size()));
         qsizetype used = 0;
         while (true) {
@@ -202,15 +132,16 @@ std::optional<Failure> replaceFile(const QString& path, const QByteArray& bytes,
         return fileFailure(linkError, saveSource, path, FileAction::Write);
     const QByteArray nativeTarget = nativePath(target);
 
-    // An existing file keeps its permission bits and, where allowed, its owner; and it must be
-    // writable, as it would have to be if it were overwritten in place.
+    // Only an ordinary file is replaced, and it must be writable, as it would have to be if it
+    // were overwritten in place. It keeps its permission bits, owner, group, attributes and
+    // links.
     struct stat old {};
     const bool exists = ::stat(nativeTarget.constData(), &old) == 0;
     if (!exists && errno != ENOENT)
         return fileFailure(errno, saveSource, path, FileAction::Write);
-    if (exists && S_ISDIR(old.st_mode))
-        return fileFailure(EISDIR, saveSource, path, FileAction::Write);
-    if (exists && ::access(nativeTarget.constData(), W_OK) != 0)
+    if (exists && notAFileCause(old.st_mode))
+        return fileFailure(notAFileCause(old.st_mode), saveSource, path, FileAction::Write);
+    if (exists && ::faccessat(AT_FDCWD, nativeTarget.constData(), W_OK, AT_EACCESS) != 0)
         return fileFailure(errno, saveSource, path, FileAction::Write);
     mode_t mode = 0666;
     if (exists) {
@@ -222,26 +153,31 @@ std::optional<Failure> replaceFile(const QString& path, const QByteArray& bytes,
     }
 
     const QFileInfo info(target);
-    const QString folder = info.absolutePath();
-    // Hidden, beside the target so that the rename stays on one file system; a long name is
-    // left out so the temporary name cannot grow too long.
-    const QString stem = info.fileName().size() > 200 ? QString() : info.fileName();
-    const QByteArray tempPattern =
-        nativePath(folder + QStringLiteral("/.") + stem + QStringLiteral(".notavo-XXXXXX"));
-    const Owner owner{exists, old.st_uid, old.st_gid};
-    QByteArray temp;
-    int error =
-        writeTemporary(nativePath(folder), tempPattern, bytes, mode, owner, true, temp, progress);
-    if (error == cannotLink)
-        error = writeTemporary(nativePath(folder), tempPattern, bytes, mode, owner, false, temp,
-                               progress);
-    if (!error && ::rename(temp.constData(), nativeTarget.constData()) != 0) {
-        error = errno;
-        ::unlink(temp.constData());
+    const QByteArray folder = nativePath(info.absolutePath());
+    const QByteArray fileName = nativePath(info.fileName());
+    // A rename cannot keep the other names of a file with hard links.
+    int error = exists && old.st_nlink > 1 ? cannotKeep : 0;
+    if (!error) {
+        QByteArray temp;
+        error = writeTemporary(folder, namedAfter(folder, ".", fileName, temporarySuffix), bytes,
+                               mode, exists ? &old : nullptr, nativeTarget, temp, progress);
+        if (!error && ::rename(temp.constData(), nativeTarget.constData()) != 0) {
+            error = errno;
+            ::unlink(temp.constData());
+            // A sticky folder, or a file mounted on its own.
+            if (exists && (error == EACCES || error == EPERM || error == EBUSY))
+                error = cannotKeep;
+        }
+        if (!error)
+            syncFolder(folder);
     }
-    if (error)
+    if (error == cannotKeep) {
+        if (auto failure = replaceInPlace(path, nativeTarget, folder, fileName, bytes, progress))
+            return failure;
+    } else if (error) {
         return fileFailure(error, saveSource, path, FileAction::Write);
-    syncFolder(folder);
+    }
+    removeLeftovers(folder);
     return std::nullopt;
 }
 

@@ -15,14 +15,18 @@
 // (the file is then left as it was, and the answer is a failure the caller can ignore).
 using ByteProgress = std::function<bool(qint64 done)>;
 
-// Reads the whole file; a file too large to hold in memory fails with number 7.
+// Reads the whole file; a file too large to hold in memory fails with number 7, a named pipe,
+// socket or device at once with number 75.
 std::optional<Failure> readDocumentFile(const QString& path, QByteArray& bytes,
                                         const ByteProgress& progress = {});
 
 // Replaces (or creates) the file atomically: a temporary file beside it, flushed to disk, then
 // renamed over it, and the folder synced. On failure the old file is left byte for byte as it
-// was. A symbolic link keeps pointing at its target, which gets the new bytes; permission bits
-// of an existing file survive.
+// was. A symbolic link keeps pointing at its target, which gets the new bytes, unless another
+// user planted it in a shared sticky folder. Only an ordinary file is replaced; it keeps its
+// permission bits, owner, group, ACLs and extended attributes. Where a rename cannot keep them,
+// or its other hard links, or the folder may not be written, the file is written in place
+// behind a copy of its old bytes (InPlaceWrite.h). What killed saves left in the folder goes.
 std::optional<Failure> replaceFile(const QString& path, const QByteArray& bytes,
                                    const ByteProgress& progress = {});
 

@@ -3,9 +3,22 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 
 bool isUsableFileName(const QString& path) {
     return !path.isEmpty() && !path.contains(QChar(0));
+}
+
+int notAFileCause(unsigned mode) {
+    if (S_ISREG(mode))
+        return 0;
+    if (S_ISDIR(mode))
+        return EISDIR;
+    if (S_ISFIFO(mode))
+        return FileCause::NamedPipe;
+    if (S_ISSOCK(mode))
+        return FileCause::Socket;
+    return FileCause::Device;
 }
 
 namespace {
@@ -20,6 +33,7 @@ int numberFor(int error, const QString& path, FileAction action) {
         return FileError::PathNotFound;
     case EACCES:
     case EPERM:
+    case FileCause::PlantedLink:
         return FileError::PermissionDenied;
     case ENOSPC:
     case EDQUOT:
@@ -48,6 +62,10 @@ QString sentenceFor(int number, int error, const QString& path, FileAction actio
     case FileError::PathNotFound:
         return QStringLiteral("The folder of the file %1 does not exist.").arg(quoted);
     case FileError::PermissionDenied:
+        if (error == FileCause::PlantedLink)
+            return QStringLiteral("The file %1 is a link that another user put in a shared "
+                                  "folder. It is not followed, and nothing was written.")
+                .arg(quoted);
         return QStringLiteral("Permission was denied: the file %1 cannot be %2.").arg(quoted, verb);
     case FileError::DiskFull:
         return QStringLiteral("The disk is full: the file %1 cannot be written.").arg(quoted);
@@ -65,6 +83,16 @@ QString sentenceFor(int number, int error, const QString& path, FileAction actio
     default:
         if (error == EISDIR)
             return QStringLiteral("%1 is a folder, not a file.").arg(quoted);
+        if (error == FileCause::NamedPipe || error == FileCause::Socket ||
+            error == FileCause::Device) {
+            const QString kind = error == FileCause::NamedPipe ? QStringLiteral("a named pipe")
+                                 : error == FileCause::Socket  ? QStringLiteral("a socket")
+                                                               : QStringLiteral("a device");
+            return QStringLiteral("%1 is %2, not an ordinary file: only ordinary files can be %3.")
+                .arg(quoted, kind,
+                     action == FileAction::Read ? QStringLiteral("opened")
+                                                : QStringLiteral("saved"));
+        }
         if (error == EROFS)
             return QStringLiteral("The file %1 is on a read-only disk and cannot be written.")
                 .arg(quoted);

@@ -24,6 +24,18 @@ inline constexpr qint64 maxDocumentBytes = qint64(256) << 20;
 
 enum class FileAction { Read, Write };
 
+// Causes of our own that fileFailure takes beside errno values (which are all positive).
+namespace FileCause {
+inline constexpr int NamedPipe = -1;
+inline constexpr int Socket = -2;
+inline constexpr int Device = -3;
+// A link that another user put in a shared sticky folder such as /tmp: not followed.
+inline constexpr int PlantedLink = -4;
+} // namespace FileCause
+
+// The cause for something that is not an ordinary file (a folder is EISDIR); 0 for a file.
+int notAFileCause(unsigned mode);
+
 // Not empty and free of NUL characters, which no file name can hold.
 bool isUsableFileName(const QString& path);
 // The failure for an errno of a read or write of the path, with a sentence naming it.

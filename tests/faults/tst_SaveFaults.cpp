@@ -6,15 +6,22 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QScopeGuard>
+#include <atomic>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/fsuid.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -115,6 +122,10 @@ private Q_SLOTS:
     void fileReplacedByLink();
     void fileVanished();
     void killedSaves();
+    void plantedLink();
+    void notOrdinaryFiles();
+    void attributesAndLinksKept();
+    void writtenInPlace();
     void cleanupTestCase();
 
 private:
@@ -334,6 +345,177 @@ void tst_SaveFaults::killedSaves() {
     }
     cases += kills;
     qInfo("%d kills, %d of them during a save, 0 bytes lost", kills, duringSave);
+}
+
+void tst_SaveFaults::plantedLink() {
+    if (::geteuid() != 0)
+        QSKIP("needs root to plant a link as another user");
+    // Another user's "doc.nv" in a shared sticky folder, pointing at one of our files.
+    const QString shared = scratch.filePath(u"shared"_qs), victim = scratch.filePath(u"victim"_qs);
+    QVERIFY(QDir().mkpath(shared));
+    QVERIFY(::chmod(QFile::encodeName(shared).constData(), 01777) == 0);
+    writeBytes(victim, oldBytes);
+    const QByteArray link = QFile::encodeName(shared + u"/doc.nv"_qs);
+    QVERIFY(::symlink(QFile::encodeName(victim).constData(), link.constData()) == 0);
+    QVERIFY(::lchown(link.constData(), 65534, 65534) == 0);
+    expectFailure(shared, 70);
+    // Our own link there is followed.
+    QVERIFY(::lchown(link.constData(), 0, 0) == 0);
+    DocumentWindow d;
+    attempt(d, Command::SaveAs, QFile::decodeName(link), QString());
+    QCOMPARE(shownError(d), 0);
+    QCOMPARE(bytesOf(victim), newBytes);
+}
+
+namespace {
+// Runs a command that reads path. A command that blocks in opening a named pipe there is let go
+// after a while (a writer comes and goes, so it reads nothing), so the test fails, not hangs.
+qint64 runTimed(DocumentWindow& d, const char* action, const QString& path) {
+    std::atomic<bool> done{false};
+    std::thread releaser([&] {
+        for (int i = 0; i < 15 && !done; ++i)
+            ::usleep(100000);
+        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0)
+            ::close(fd);
+    });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    d.run(action);
+    done = true;
+    releaser.join();
+    return elapsed.elapsed();
+}
+} // namespace
+
+void tst_SaveFaults::notOrdinaryFiles() {
+    // A named pipe, a socket and a device node (as root) where a document was expected: every
+    // command that reads or writes it refuses it at once, and it stays what it was.
+    const QString source = sourceFile();
+    for (const char* kind : {"pipe", "socket", "device"}) {
+        const QString folder = scratch.filePath(QLatin1String(kind));
+        const QString doc = folder + u"/doc.nv"_qs;
+        const QByteArray node = QFile::encodeName(doc);
+        QVERIFY(QDir().mkpath(folder));
+        int made = -1;
+        mode_t type = S_IFIFO;
+        if (kind == QLatin1String("pipe")) {
+            made = ::mkfifo(node.constData(), 0666);
+        } else if (kind == QLatin1String("socket")) {
+            type = S_IFSOCK;
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            std::strncpy(address.sun_path, node.constData(), sizeof address.sun_path - 1);
+            made = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+            ::close(fd);
+        } else if (::geteuid() == 0) {
+            type = S_IFCHR; // what /dev/null is
+            made = ::mknod(node.constData(), S_IFCHR | 0666, makedev(1, 3));
+        } else {
+            continue;
+        }
+        QVERIFY(made == 0);
+        expectFailure(folder, 75);
+        for (const char* action : {"mnuFileOpen", "mnuOpenCustom", "mnuConvertFile", "Clear"}) {
+            DocumentWindow d;
+            d.w.txtMain().setText(newText);
+            d.t.dialogs.queuePath(doc);
+            d.t.messages.answers << QMessageBox::Yes;
+            const bool clear = action == QByteArray("Clear");
+            const qint64 ms = runTimed(d, clear ? "mnuFileClear" : action, doc);
+            ++cases;
+            const QByteArray what = QByteArray(action) + " on a " + kind;
+            QVERIFY2(shownError(d) == 75, (what + " showed no error 75").constData());
+            QVERIFY2(ms < 1000, (what + " took " + QByteArray::number(ms) + " ms").constData());
+            QVERIFY2(d.w.txtMain().text() == newText, (what + " lost the text").constData());
+            struct stat info {};
+            QVERIFY(::lstat(node.constData(), &info) == 0 && (info.st_mode & S_IFMT) == type);
+        }
+    }
+}
+
+void tst_SaveFaults::attributesAndLinksKept() {
+    // ACLs and attributes go with the renamed file; a file with a second link is written in
+    // place, so both names keep showing one file.
+    const QString folder = scratch.filePath(u"attributes"_qs);
+    const QString doc = folder + u"/doc.nv"_qs, second = folder + u"/second.nv"_qs;
+    QVERIFY(QDir().mkpath(folder));
+    const QString source = sourceFile();
+    const QByteArray native = QFile::encodeName(doc);
+    for (const Command command : commands) {
+        const QByteArray name = commandNames[int(command)];
+        QFile::remove(doc);
+        writeBytes(doc, oldBytes);
+        QVERIFY(runTool({u"setfacl"_qs, u"-m"_qs, u"u:65534:rw"_qs, doc}));
+        QVERIFY(runTool({u"setfattr"_qs, u"-n"_qs, u"user.origin"_qs, u"-v"_qs, u"phone"_qs, doc}));
+        char acl[256], origin[16];
+        const ssize_t aclSize =
+            ::getxattr(native.constData(), "system.posix_acl_access", acl, sizeof acl);
+        QVERIFY(aclSize > 0);
+        DocumentWindow d;
+        attempt(d, command, doc, source);
+        ++cases;
+        QVERIFY2(shownError(d) == 0 && bytesOf(doc) == newBytes, name.constData());
+        char after[256];
+        QVERIFY2(::getxattr(native.constData(), "system.posix_acl_access", after, sizeof after) ==
+                         aclSize &&
+                     std::memcmp(acl, after, size_t(aclSize)) == 0,
+                 (name + " lost the ACL").constData());
+        QVERIFY2(::getxattr(native.constData(), "user.origin", origin, sizeof origin) == 5,
+                 (name + " lost the attribute").constData());
+        // A second link.
+        QVERIFY(::link(native.constData(), QFile::encodeName(second).constData()) == 0);
+        writeBytes(doc, oldBytes);
+        DocumentWindow linked;
+        attempt(linked, command, doc, source);
+        QVERIFY2(bytesOf(second) == newBytes, (name + " split the links").constData());
+        QVERIFY(QFile::remove(second));
+        QCOMPARE(entriesOf(folder), QStringList({"doc.nv"}));
+    }
+}
+
+void tst_SaveFaults::writtenInPlace() {
+    if (::geteuid() != 0)
+        QSKIP("needs root to give files to other users");
+    // As an ordinary user: another user's file that we may write, in a folder we may write
+    // (a rename would make it ours), and a file we may write in a folder we may not.
+    const QString foreign = scratch.filePath(u"foreign"_qs),
+                  locked = scratch.filePath(u"locked2"_qs);
+    const QString state = scratch.filePath(u"state"_qs);
+    for (const QString& folder : {foreign, locked, state})
+        QVERIFY(QDir().mkpath(folder));
+    QVERIFY(::chmod(QFile::encodeName(foreign).constData(), 0777) == 0);
+    QVERIFY(::chown(QFile::encodeName(state).constData(), 65534, 65534) == 0);
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state));
+    auto unlock = qScopeGuard([&] { ::chmod(QFile::encodeName(locked).constData(), 0755); });
+    const QString source = sourceFile();
+    for (const QString& folder : {foreign, locked}) {
+        const QString doc = folder + u"/doc.nv"_qs;
+        for (const Command command : commands) {
+            const QByteArray name = commandNames[int(command)];
+            ::chmod(QFile::encodeName(locked).constData(), 0755);
+            writeBytes(doc, oldBytes);
+            QVERIFY(::chmod(QFile::encodeName(doc).constData(), 0666) == 0);
+            QVERIFY(::chown(QFile::encodeName(doc).constData(), 1000, 1000) == 0);
+            QVERIFY(::chmod(QFile::encodeName(locked).constData(), 0555) == 0);
+            DocumentWindow d;
+            {
+                AsOrdinaryUser ordinary;
+                attempt(d, command, doc, source);
+            }
+            ++cases;
+            QVERIFY2(shownError(d) == 0, (name + " failed").constData());
+            QVERIFY2(bytesOf(doc) == newBytes, (name + " did not write").constData());
+            struct stat info {};
+            QVERIFY(::stat(QFile::encodeName(doc).constData(), &info) == 0);
+            QVERIFY2(info.st_uid == 1000 && info.st_gid == 1000,
+                     (name + " changed the owner").constData());
+            QCOMPARE(entriesOf(folder), QStringList({"doc.nv"}));
+        }
+    }
+    // The copies made for the locked folder were removed after the write.
+    QVERIFY(entriesOf(state + u"/notavo/backups"_qs).isEmpty());
 }
 
 QTEST_MAIN(tst_SaveFaults)

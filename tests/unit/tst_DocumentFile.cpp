@@ -7,6 +7,8 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +19,9 @@ private slots:
     void readFailures();
     void replaceKeepsLinksAndModes();
     void replaceAndAppendFailures();
+    void namesCountedInBytes();
+    void inPlaceBehindACopy();
+    void leftoversOfKilledSaves();
 
 private:
     QTemporaryDir dir;
@@ -69,6 +74,9 @@ void tst_DocumentFile::readFailures() {
     put(at(u"small"_qs), QByteArray("a\0b", 3));
     QVERIFY(!readDocumentFile(at(u"small"_qs), bytes));
     QCOMPARE(bytes, QByteArray("a\0b", 3));
+    // Files under /proc say they are empty and are not.
+    QVERIFY(!readDocumentFile(u"/proc/self/status"_qs, bytes));
+    QVERIFY(bytes.startsWith("Name:"));
 }
 
 void tst_DocumentFile::replaceKeepsLinksAndModes() {
@@ -112,6 +120,85 @@ void tst_DocumentFile::replaceAndAppendFailures() {
     QVERIFY(::chmod(QFile::encodeName(at(u"locked.nv"_qs)).constData(), 0444) == 0);
     QCOMPARE(numberOf(replaceFile(at(u"locked.nv"_qs), "new")), FileError::PermissionDenied);
     QCOMPARE(contentOf(at(u"locked.nv"_qs)), QByteArray("old"));
+}
+
+void tst_DocumentFile::namesCountedInBytes() {
+    // 254 and 255 bytes, the most a name can have: the hidden names beside them must fit too,
+    // for a rename and for the copy made before writing in place (a file with a second link).
+    const QString second = at(u"second"_qs);
+    for (const QString& name :
+         {QString(125, QChar(0xE9)) + u".txt"_qs, QString(127, QChar(0xE9)) + u'a'}) {
+        const QString path = at(name);
+        QVERIFY(!replaceFile(path, "first"));
+        QCOMPARE(contentOf(path), QByteArray("first"));
+        QVERIFY(::link(QFile::encodeName(path).constData(),
+                       QFile::encodeName(second).constData()) == 0);
+        QVERIFY(!replaceFile(path, "second"));
+        QCOMPARE(contentOf(second), QByteArray("second"));
+        QVERIFY(QFile::remove(second));
+    }
+    QCOMPARE(temporaries(dir.path()), 0);
+}
+
+void tst_DocumentFile::inPlaceBehindACopy() {
+    // A file with a second link is written in place. While its new bytes go in, a copy of the
+    // old ones is complete beside it, for a crash; a cancel puts them back; the copy then goes.
+    QTemporaryDir folder;
+    const QString doc = folder.filePath(u"doc.nv"_qs), second = folder.filePath(u"second"_qs);
+    put(doc, "old bytes");
+    QVERIFY(::link(QFile::encodeName(doc).constData(), QFile::encodeName(second).constData()) == 0);
+    const auto entries = [&] {
+        return QDir(folder.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    };
+    for (const bool cancel : {true, false}) {
+        QByteArray copy;
+        const auto failure = replaceFile(doc, "new", [&](qint64) {
+            const QStringList names = entries();
+            copy = names.size() == 3 ? contentOf(folder.filePath(names[0])) : QByteArray();
+            return !cancel;
+        });
+        QCOMPARE(copy, QByteArray("old bytes"));
+        QCOMPARE(failure.has_value(), cancel);
+        QCOMPARE(contentOf(second), cancel ? QByteArray("old bytes") : QByteArray("new"));
+        QCOMPARE(entries(), QStringList({"doc.nv", "second"}));
+    }
+}
+
+void tst_DocumentFile::leftoversOfKilledSaves() {
+    QTemporaryDir folder;
+    const auto make = [&](const QString& name, int age) {
+        const QString path = folder.filePath(name);
+        put(path, "left");
+        const timespec times[2] = {{time(nullptr) - age, 0}, {time(nullptr) - age, 0}};
+        QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0);
+    };
+    const QStringList kept = {u".doc.nv.notavo-fresh1"_qs,
+                              u".doc.nv.notavo-Locked"_qs,
+                              u".doc.nv.notavo-backup-Ab12Cd"_qs,
+                              u".doc.nv.other-Ab12Cd"_qs,
+                              u"doc.nv.notavo-Ab12Cd"_qs,
+                              u".x.notavo-Theirs"_qs,
+                              u"doc.nv"_qs};
+    make(kept[0], 0);
+    for (const QString& name : kept.mid(1))
+        make(name, 600);
+    make(u".doc.nv.notavo-Ab12Cd"_qs, 600);
+    make(u"..notavo-AB12cd"_qs, 600);
+    // A writer that still lives holds its lock, however long it takes.
+    const int locked = ::open(QFile::encodeName(folder.filePath(kept[1])).constData(), O_RDONLY);
+    QVERIFY(locked >= 0 && ::flock(locked, LOCK_EX) == 0);
+    auto unlock = qScopeGuard([&] { ::close(locked); });
+    if (::geteuid() == 0)
+        QVERIFY(::chown(QFile::encodeName(folder.filePath(kept[5])).constData(), 65534, 65534) ==
+                0);
+    QVERIFY(!replaceFile(folder.filePath(u"doc.nv"_qs), "new"));
+    QStringList left = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
+    QStringList expected = kept;
+    if (::geteuid() != 0)
+        expected.removeOne(kept[5]); // ours after all
+    left.sort();
+    expected.sort();
+    QCOMPARE(left, expected);
 }
 
 QTEST_GUILESS_MAIN(tst_DocumentFile)

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "app/Failure.h"
+#include "document/DocumentFile.h"
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+// Replaces the content of an existing regular file in the file itself, for when a rename would
+// lose what the file carries (its owner, group, ACLs, attributes or other hard links) or its
+// folder may not be written. First a copy of the old bytes is made and synced: beside the file
+// (".<name>.notavo-backup-XXXXXX") when the folder takes it, otherwise in the user's state
+// folder ($XDG_STATE_HOME/notavo/backups, by default ~/.local/state/notavo/backups, named
+// "<name>.notavo-backup-XXXXXX"). Then the
+// new bytes are written and synced, and the copy is removed. A failure or a cancel on the way
+// puts the old bytes back; only when even that fails is the copy kept, and the failure names it.
+// After a crash in the middle the copy is where the old bytes are.
+std::optional<Failure> replaceInPlace(const QString& path, const QByteArray& target,
+                                      const QByteArray& folder, const QByteArray& fileName,
+                                      const QByteArray& bytes, const ByteProgress& progress);
+
+// Where copies of files in folders we may not write go.
+QString backupFolder();

@@ -1,0 +1,39 @@
+#include "document/PosixFile.h"
+
+#include <QFile>
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+QByteArray nativePath(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+bool writeAll(int fd, const char* data, qsizetype size, const ByteProgress& progress) {
+    qint64 written = 0;
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size_t(std::min(size, progressChunk)));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= n;
+        written += n;
+        if (progress && !progress(written)) {
+            errno = ECANCELED;
+            return false;
+        }
+    }
+    return true;
+}
+
+void syncFolder(const QByteArray& folder) {
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}

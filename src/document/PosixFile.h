@@ -1,0 +1,21 @@
+#pragma once
+
+#include "document/DocumentFile.h"
+
+#include <QByteArray>
+#include <QString>
+
+// Small POSIX helpers of the file layer. Each failing one leaves errno as its call set it.
+
+QByteArray nativePath(const QString& path);
+
+// Chunks between progress reports: small enough to answer a cancel at once.
+inline constexpr qsizetype progressChunk = qsizetype(16) << 20;
+
+// Writes all bytes at the file's offset, reporting progress between chunks; a progress answer
+// of false stops it with ECANCELED.
+bool writeAll(int fd, const char* data, qsizetype size, const ByteProgress& progress = {});
+
+// Makes a rename or a new name in the folder last through a crash. A file system that cannot
+// sync folders is no failure.
+void syncFolder(const QByteArray& folder);

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "document/DocumentFile.h"
+
+#include <QByteArray>
+#include <sys/stat.h>
+
+// The hidden file a save writes in full beside its target before renaming it over the target:
+// ".<name>.notavo-XXXXXX", with XXXXXX six random letters or digits.
+
+// A path in the folder named prefix + fileName + suffix, where the suffix ends in "XXXXXX".
+// fileName is cut, counted in bytes and at a character's start, so that the name fits the
+// folder's limit (255 bytes on most file systems).
+QByteArray namedAfter(const QByteArray& folder, const QByteArray& prefix,
+                      const QByteArray& fileName, const QByteArray& suffix);
+inline const QByteArray temporarySuffix = QByteArrayLiteral(".notavo-XXXXXX");
+
+// The temporary could not be given the old file's owner, group, ACLs or extended attributes
+// (or not be created in the folder): the old file is to be written in place instead.
+inline constexpr int cannotKeep = -100;
+
+// Writes the bytes into a new temporary (named after pattern, see above) in the folder, synced,
+// with the mode, and, when old is given, the old file's owner, group and extended attributes
+// (ACLs among them) taken from oldPath. Answers 0 with its name in name, an errno, or
+// cannotKeep. The writer holds a lock on the file until it closes it, which tells leftovers
+// of a killed writer from files being written.
+int writeTemporary(const QByteArray& folder, const QByteArray& pattern, const QByteArray& bytes,
+                   mode_t mode, const struct stat* old, const QByteArray& oldPath, QByteArray& name,
+                   const ByteProgress& progress);
+
+// Removes what killed saves left in the folder: hidden temporaries of our naming that we own,
+// that no writer holds locked and that nobody wrote for a minute. Never anything else.
+void removeLeftovers(const QByteArray& folder);
