@@ -1,0 +1,252 @@
+#include "editor/TextBuffer.h"
+#include "editor/TextSearch.h"
+
+#include <QRandomGenerator>
+#include <QTextBoundaryFinder>
+#include <QtTest>
+
+namespace {
+
+using Direction = TextSearch::Direction;
+
+// Pieces of text a search must get right: case pairs whose folding leaves Latin-1 or the BMP,
+// combining marks, surrogate pairs with and without case, flags, joiners, NUL, CR LF and
+// right-to-left letters.
+const QStringList atoms = {u"a"_qs,
+                           u"A"_qs,
+                           u"b"_qs,
+                           u"B"_qs,
+                           u"s"_qs,
+                           u"S"_qs,
+                           u"k"_qs,
+                           u"K"_qs,
+                           u"\u212A"_qs,
+                           u"\u00DF"_qs,
+                           u"\u1E9E"_qs,
+                           u"\u00B5"_qs,
+                           u"\u03BC"_qs,
+                           u"\u039C"_qs,
+                           u"\u00FF"_qs,
+                           u"\u0178"_qs,
+                           u"\u00E9"_qs,
+                           u"\u00C9"_qs,
+                           u"\u0301"_qs,
+                           u" "_qs,
+                           u"\n"_qs,
+                           u"\r"_qs,
+                           u"1"_qs,
+                           u"_"_qs,
+                           u"\u05D0"_qs,
+                           u"\u0628"_qs,
+                           u"\u200D"_qs,
+                           u"\u00A9"_qs,
+                           QString(QChar(u'\0')),
+                           QString::fromUcs4(U"\U0001F600"),
+                           QString::fromUcs4(U"\U00010400"),
+                           QString::fromUcs4(U"\U00010428"),
+                           QString::fromUcs4(U"\U0001F1EB"),
+                           QString::fromUcs4(U"\U0001F3FD")};
+// The atoms that fit in one byte, for the text as opened.
+const QString latin1Atoms = u"aAbBsSkK\u00DF\u00B5\u00FF\u00E9\u00C9 \n\r1_\u00A9"_qs;
+
+QString randomText(QRandomGenerator& random, int count) {
+    QString out;
+    for (int i = 0; i < count; ++i)
+        out += atoms[random.bounded(int(atoms.size()))];
+    return out;
+}
+
+char32_t codePointBefore(const QString& s, qsizetype i) {
+    if (i >= 2 && s[i - 1].isLowSurrogate() && s[i - 2].isHighSurrogate())
+        return QChar::surrogateToUcs4(s[i - 2], s[i - 1]);
+    return s[i - 1].unicode();
+}
+
+char32_t codePointAt(const QString& s, qsizetype i) {
+    if (i + 1 < s.size() && s[i].isHighSurrogate() && s[i + 1].isLowSurrogate())
+        return QChar::surrogateToUcs4(s[i], s[i + 1]);
+    return s[i].unicode();
+}
+
+// Finding with QString::indexOf, keeping only the matches that start and end on grapheme
+// boundaries and, for whole words, have no letter or digit beside them.
+struct Reference {
+    QString text;
+    QString wanted;
+    TextSearch::Options options;
+    std::vector<bool> boundary;
+
+    Reference(const QString& s, const QString& w, TextSearch::Options o)
+        : text(s), wanted(w), options(o), boundary(size_t(s.size() + 1), false) {
+        QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+        for (qsizetype at = 0; at >= 0; at = finder.toNextBoundary())
+            boundary[size_t(at)] = true;
+    }
+    bool accepted(qsizetype i) const {
+        const qsizetype end = i + wanted.size();
+        if (!boundary[size_t(i)] || !boundary[size_t(end)])
+            return false;
+        if (!options.wholeWord)
+            return true;
+        return (i == 0 || !QChar::isLetterOrNumber(codePointBefore(text, i))) &&
+               (end == text.size() || !QChar::isLetterOrNumber(codePointAt(text, end)));
+    }
+    Qt::CaseSensitivity cs() const {
+        return options.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    }
+    qsizetype next(qsizetype from) const {
+        qsizetype i = text.indexOf(wanted, from, cs());
+        while (i >= 0 && !accepted(i))
+            i = text.indexOf(wanted, i + 1, cs());
+        return i;
+    }
+    // The last match starting before from.
+    qsizetype previous(qsizetype from) const {
+        qsizetype i = from > 0 ? text.lastIndexOf(wanted, from - 1, cs()) : -1;
+        while (i >= 0 && !accepted(i))
+            i = i > 0 ? text.lastIndexOf(wanted, i - 1, cs()) : -1;
+        return i;
+    }
+};
+
+// A wanted text: a stretch of the text itself (cut anywhere, even inside a pair) with its case
+// changed, or atoms at random.
+QString randomWanted(QRandomGenerator& random, const QString& text) {
+    QString wanted;
+    if (random.bounded(3) > 0 && !text.isEmpty()) {
+        const qsizetype at = random.bounded(int(text.size()));
+        wanted = text.mid(at, 1 + random.bounded(6));
+    } else {
+        wanted = randomText(random, 1 + random.bounded(3));
+    }
+    switch (random.bounded(3)) {
+    case 0:
+        return wanted.toUpper();
+    case 1:
+        return wanted.toLower();
+    default:
+        return wanted;
+    }
+}
+
+void compareSearches(const TextBuffer& buffer, QRandomGenerator& random) {
+    const QString text = buffer.toString();
+    for (int query = 0; query < 12; ++query) {
+        const QString wanted = randomWanted(random, text);
+        const TextSearch::Options options{random.bounded(2) == 1, random.bounded(3) == 0};
+        const Reference reference(text, wanted, options);
+        const TextSearch search(wanted, options);
+        for (int i = 0; i < 6; ++i) {
+            const qsizetype from = random.bounded(int(text.size() + 1));
+            const bool wrap = random.bounded(2) == 1;
+            const auto forward = search.find(buffer, from, Direction::Forward, wrap);
+            qsizetype expected = reference.next(from);
+            bool wrapped = false;
+            if (expected < 0 && wrap) {
+                expected = reference.next(0);
+                wrapped = expected >= 0;
+            }
+            QCOMPARE(forward.position, expected);
+            QCOMPARE(forward.wrapped, wrapped);
+            const auto backward = search.find(buffer, from, Direction::Backward, wrap);
+            expected = reference.previous(from);
+            wrapped = false;
+            if (expected < 0 && wrap) {
+                expected = reference.previous(text.size() + 1);
+                wrapped = expected >= 0;
+            }
+            QCOMPARE(backward.position, expected);
+            QCOMPARE(backward.wrapped, wrapped);
+            if (QTest::currentTestFailed()) {
+                qWarning() << "wanted" << wanted << "from" << from << "case" << options.matchCase
+                           << "word" << options.wholeWord << "in" << text;
+                return;
+            }
+        }
+        QList<qsizetype> all, expectedAll;
+        search.findAll(buffer, [&all](qsizetype at) { all.append(at); });
+        for (qsizetype at = reference.next(0); at >= 0; at = reference.next(at + wanted.size()))
+            expectedAll.append(at);
+        QCOMPARE(all, expectedAll);
+    }
+}
+
+} // namespace
+
+class tst_TextSearch : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void matchesAReferenceThroughRandomEdits();
+    void foldingAndLargeText();
+};
+
+void tst_TextSearch::matchesAReferenceThroughRandomEdits() {
+    QRandomGenerator random(1406);
+    for (int round = 0; round < 10; ++round) {
+        // Opened text is kept one byte a character; what is typed into it is not, so the
+        // pieces alternate between the two forms and matches run across them.
+        QByteArray opened;
+        for (int i = 0; i < 400 + round * 300; ++i)
+            opened += char(latin1Atoms[random.bounded(int(latin1Atoms.size()))].unicode());
+        TextBuffer buffer(opened);
+        for (int step = 0; step < 60; ++step) {
+            const qsizetype at = random.bounded(int(buffer.size() + 1));
+            if (random.bounded(3) > 0 || buffer.size() < 10)
+                buffer.insert(at, randomText(random, 1 + random.bounded(8)));
+            else
+                buffer.remove(at, random.bounded(10));
+            if (step % 6 == 0)
+                compareSearches(buffer, random);
+            if (QTest::currentTestFailed())
+                return;
+        }
+    }
+}
+
+void tst_TextSearch::foldingAndLargeText() {
+    // Simple folding: the capital sharp s folds to ß; "SS" would need full folding.
+    TextBuffer street(u"Stra\u00DFe"_qs);
+    QCOMPARE(TextSearch(u"STRA\u1E9EE"_qs, {}).find(street, 0, Direction::Forward, false).position,
+             0);
+    QVERIFY(!TextSearch(u"STRASSE"_qs, {}).find(street, 0, Direction::Forward, true).found());
+
+    // Flags pair up from the start of their run, however long it is.
+    const QString flag = QString::fromUcs4(U"\U0001F1EB");
+    TextBuffer flags(u"x"_qs + flag.repeated(40));
+    QList<qsizetype> pairs;
+    TextSearch(flag + flag, {}).findAll(flags, [&pairs](qsizetype at) { pairs.append(at); });
+    QCOMPARE(pairs.size(), 20);
+    QCOMPARE(pairs.constLast(), 1 + 19 * 4);
+    QVERIFY(!TextSearch(flag + flag, {}).matchesAt(flags, 1 + 17 * 2));
+
+    // Large enough for the vector scan, with a word only at the end and one across an edit.
+    QByteArray bytes(3 << 20, 'x');
+    for (qsizetype i = 79; i < bytes.size(); i += 80)
+        bytes[i] = '\n';
+    TextBuffer large(bytes);
+    large.insert(large.size(), u" Zebra"_qs);
+    large.insert(1000, u"ze"_qs);
+    large.insert(1002 + 80, u"bra"_qs);
+    large.remove(1002, 80);
+    const TextSearch zebra(u"zebra"_qs, {false, true});
+    // "xzebrax" holds no word "zebra".
+    QCOMPARE(zebra.find(large, 0, Direction::Forward, false).position, large.size() - 5);
+    const TextSearch loose(u"zebra"_qs, {});
+    QCOMPARE(loose.find(large, 0, Direction::Forward, false).position, 1000);
+    QCOMPARE(loose.find(large, 1001, Direction::Forward, false).position, large.size() - 5);
+    QCOMPARE(loose.find(large, large.size(), Direction::Backward, false).position,
+             large.size() - 5);
+    const auto wrapped = zebra.find(large, large.size() - 3, Direction::Forward, true);
+    QCOMPARE(wrapped.position, large.size() - 5);
+    QVERIFY(wrapped.wrapped);
+    // The progress callback can stop a long search.
+    const auto stopped =
+        TextSearch(u"absent"_qs, {}).find(large, 0, Direction::Forward, true, [](qsizetype) {
+            return false;
+        });
+    QVERIFY(stopped.stopped);
+    QVERIFY(!stopped.found());
+}
+
+QTEST_GUILESS_MAIN(tst_TextSearch)
+#include "tst_TextSearch.moc"
