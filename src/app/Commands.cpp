@@ -3,6 +3,7 @@
 #include "appearance/AppearanceCommands.h"
 #include "dialogs/HelpCommands.h"
 #include "document/DocumentCommands.h"
+#include "find/FindCommands.h"
 #include "print/PrintCommand.h"
 #include "tray/TrayCommands.h"
 
@@ -12,4 +13,5 @@ void connectCommands(frmMain& window) {
     connectPrintCommand(window);
     connectTrayCommands(window);
     connectHelpCommands(window);
+    connectFindCommands(window);
 }

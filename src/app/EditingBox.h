@@ -26,6 +26,14 @@ public:
     // The text as consecutive pieces (UTF-16 or Latin-1), valid until the next change: saving
     // reads it uncopied.
     virtual std::vector<QAnyStringView> textParts() const = 0;
+    // The text itself, read in place (by a search); valid until the next change.
+    virtual const TextBuffer& buffer() const = 0;
+    virtual qsizetype selectionStart() const = 0;
+    virtual qsizetype selectionEnd() const = 0;
+    // Selects from anchor to cursor (the caret) and scrolls the caret into view.
+    virtual void select(qsizetype anchor, qsizetype cursor) = 0;
+    // Replaces a stretch of the text as one step that Undo takes back; the caret goes after it.
+    virtual void replace(qsizetype position, qsizetype length, const QString& text) = 0;
     // While a long save reads the text, the text must not change: keys typed meanwhile are
     // kept and applied once the hold ends, so none is lost.
     virtual void setHeld(bool held) = 0;

@@ -22,6 +22,13 @@ constexpr MenuEntry table[] = {
     // Undo and Redo stay disabled; the editing box keeps its own Ctrl+Z and Ctrl+X.
     {MenuEntry::Item, "mnuEditUndo", "Undo", "Ctrl+Z", false},
     {MenuEntry::Item, "mnuEditRedo", "Redo", "Ctrl+X", false},
+    // Enabled once there is a document to search (after New or Open).
+    {MenuEntry::Separator, "", "", "", true},
+    {MenuEntry::Item, "mnuEditFind", "Find...", "Ctrl+F", false},
+    {MenuEntry::Item, "mnuEditFindNext", "Find Next", "F3", false},
+    {MenuEntry::Item, "mnuEditFindPrevious", "Find Previous", "Shift+F3", false},
+    {MenuEntry::Item, "mnuEditReplace", "Replace...", "Ctrl+H", false},
+    {MenuEntry::Item, "mnuEditGoToLine", "Go To Line...", "Ctrl+G", false},
     {MenuEntry::Command, "mnuConvertFile", "Convert File", "", true},
     {MenuEntry::Menu, "mnuAppearance", "Appearance", "", true},
     {MenuEntry::Item, "mnuBackgroundCol", "Background Colour", "", true},

@@ -2,11 +2,11 @@
 
 #include <span>
 
-// The main window's menus in order. A Menu opens a submenu on the menu bar, an Item belongs to
-// the last Menu before it, a Command stands on the menu bar by itself, and a Hidden menu never
-// shows on the bar (the tray's pop-up).
+// The main window's menus in order. A Menu opens a submenu on the menu bar, an Item (or a
+// Separator) belongs to the last Menu before it, a Command stands on the menu bar by itself, and
+// a Hidden menu never shows on the bar (the tray's pop-up).
 struct MenuEntry {
-    enum Kind { Menu, Item, Command, Hidden };
+    enum Kind { Menu, Item, Separator, Command, Hidden };
     Kind kind;
     const char* name;
     const char* caption;

@@ -35,6 +35,27 @@ std::vector<QAnyStringView> PlainEditingBox::textParts() const {
     return edit->buffer().parts();
 }
 
+const TextBuffer& PlainEditingBox::buffer() const {
+    return edit->buffer();
+}
+
+qsizetype PlainEditingBox::selectionStart() const {
+    return edit->selectionStart();
+}
+
+qsizetype PlainEditingBox::selectionEnd() const {
+    return edit->selectionEnd();
+}
+
+void PlainEditingBox::select(qsizetype anchor, qsizetype cursor) {
+    edit->setSelection(anchor, cursor);
+    edit->ensureCursorVisible();
+}
+
+void PlainEditingBox::replace(qsizetype position, qsizetype length, const QString& text) {
+    edit->replaceRange(position, length, text);
+}
+
 void PlainEditingBox::setHeld(bool held) {
     edit->setHeld(held);
 }

@@ -16,6 +16,11 @@ public:
     void setText(TextBuffer text) override;
     QString firstLines(qsizetype count) const override;
     std::vector<QAnyStringView> textParts() const override;
+    const TextBuffer& buffer() const override;
+    qsizetype selectionStart() const override;
+    qsizetype selectionEnd() const override;
+    void select(qsizetype anchor, qsizetype cursor) override;
+    void replace(qsizetype position, qsizetype length, const QString& text) override;
     void setHeld(bool held) override;
     bool isEnabled() const override;
     void setEnabled(bool enabled) override;

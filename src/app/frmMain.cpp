@@ -23,6 +23,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -166,7 +167,9 @@ void frmMain::buildMenus() {
         const QString caption = QLatin1String(entry.caption);
         switch (entry.kind) {
         case MenuEntry::Menu:
-            current = menuBar()->addMenu(caption);
+            // Alt and the first letter opens it (each starts with a different one); the caption
+            // reads the same, the letter only underlined.
+            current = menuBar()->addMenu(u'&' + caption);
             current->setObjectName(name);
             current->menuAction()->setObjectName(name);
             break;
@@ -177,11 +180,14 @@ void frmMain::buildMenus() {
             popupMenu = current;
             break;
         case MenuEntry::Command: {
-            QAction* command = menuBar()->addAction(caption);
+            QAction* command = menuBar()->addAction(u'&' + caption);
             command->setObjectName(name);
             current = nullptr;
             break;
         }
+        case MenuEntry::Separator:
+            current->addSeparator();
+            break;
         case MenuEntry::Item: {
             QAction* item = current->addAction(caption);
             item->setObjectName(name);
@@ -194,6 +200,11 @@ void frmMain::buildMenus() {
         }
         }
     }
+    // F10 opens the first menu, as on every desktop.
+    auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this,
+            [this] { menuBar()->setActiveAction(menuBar()->actions().constFirst()); });
+
     const char* popCaptions[] = {"Open", "New File", "Close", "About Notavo"};
     for (int index = 0; index < 4; ++index) {
         QAction* item = popupMenu->addAction(QLatin1String(popCaptions[index]));

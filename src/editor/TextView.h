@@ -61,6 +61,8 @@ public:
     qsizetype positionAt(const QPoint& point, bool onCharacter = false) const;
     qsizetype firstVisibleLine() const;
     int lineHeight() const;
+    // Scrolls so that the caret is in view, as QPlainTextEdit's of the same name.
+    void ensureCursorVisible();
 
 public Q_SLOTS:
     void undo();
@@ -125,7 +127,6 @@ private:
     void removeBackward(bool word);
     void removeForward(bool word);
     void updateScrollBars();
-    void ensureCursorVisible();
     void restartBlink();
     void exportSelection();
     bool handleKey(QKeyEvent* event);

@@ -31,8 +31,11 @@ QList<QColor> backgrounds(frmMain& w) {
     return colours;
 }
 
-// An entry as a user reads it: caption and shortcut, in brackets when greyed, starred when bold.
+// An entry as a user reads it: caption and shortcut, in brackets when greyed, starred when bold;
+// a separator as a dash.
 QString shown(const QAction* a) {
+    if (a->isSeparator())
+        return u"-"_qs;
     QString text = a->text();
     if (!a->shortcut().isEmpty())
         text += u' ' + a->shortcut().toString();
@@ -49,8 +52,10 @@ QStringList commandsShown(frmMain& w) {
             entries << shown(item);
         return entries.isEmpty() ? title : title + u": "_qs + entries.join(u", "_qs);
     };
+    // A menu's mnemonic is only an underline: its caption reads the same.
     for (QAction* top : w.menuBar()->actions())
-        lines << menu(top->text(), top->menu() ? top->menu()->actions() : QList<QAction*>());
+        lines << menu(QString(top->text()).remove(u'&'),
+                      top->menu() ? top->menu()->actions() : QList<QAction*>());
     QStringList buttons;
     for (const QAction* button : w.tlBar()->actions())
         buttons << button->text() + u" - "_qs + button->toolTip();
@@ -78,7 +83,9 @@ void tst_frmMain::designedWindowAsAUserSeesIt() {
                                    "Save: Save Ctrl+S, Save As Ctrl+T, Save Custom Ctrl+E",
                                    "Open: Open Ctrl+O, Open Custom Ctrl+K",
                                    "Help: Help Topics F1, About F12, Report A Bug",
-                                   "Edit: (Undo Ctrl+Z), (Redo Ctrl+X)",
+                                   "Edit: (Undo Ctrl+Z), (Redo Ctrl+X), -, (Find... Ctrl+F), "
+                                   "(Find Next F3), (Find Previous Shift+F3), (Replace... "
+                                   "Ctrl+H), (Go To Line... Ctrl+G)",
                                    "Convert File",
                                    "Appearance: Background Colour, Font, Font Colour",
                                    "Toolbar: Save - Save your file, Open - Open a file, New File - "

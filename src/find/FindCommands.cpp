@@ -1,0 +1,172 @@
+#include "find/FindCommands.h"
+
+#include "app/EditingBox.h"
+#include "app/LongTask.h"
+#include "app/frmMain.h"
+#include "editor/TextBuffer.h"
+#include "editor/TextSearch.h"
+#include "find/frmFind.h"
+#include "find/frmGoToLine.h"
+#include "platform/ModalScope.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QPointer>
+#include <QWidget>
+
+namespace {
+
+using Direction = TextSearch::Direction;
+
+// A selection longer than this is not what anyone means to find.
+constexpr qsizetype longestSelectionToFind = 1000;
+
+class FindCommands : public QObject {
+public:
+    explicit FindCommands(frmMain& mainWindow) : QObject(&mainWindow), window(mainWindow) {
+        setObjectName(QStringLiteral("findCommands"));
+        replaceOne = new QAction(QStringLiteral("Replace"), &window);
+        replaceOne->setObjectName(QStringLiteral("actFindReplace"));
+        const auto bind = [this](const QString& name, auto command) {
+            QAction* entry = window.action(name);
+            connect(entry, &QAction::triggered, this, command);
+            following.append(entry);
+        };
+        bind(QStringLiteral("mnuEditFind"), [this] { showFind(false); });
+        bind(QStringLiteral("mnuEditFindNext"), [this] { findAgain(Direction::Forward); });
+        bind(QStringLiteral("mnuEditFindPrevious"), [this] { findAgain(Direction::Backward); });
+        bind(QStringLiteral("mnuEditReplace"), [this] { showFind(true); });
+        bind(QStringLiteral("mnuEditGoToLine"), [this] { goToLine(); });
+        bind(QStringLiteral("actFindReplace"), [this] { replaceCurrent(); });
+        followDocument();
+        window.txtMain().widget()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::EnabledChange)
+            followDocument();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    // The box is enabled by New and Open and never disabled again: then there is a document.
+    void followDocument() {
+        const bool document = window.txtMain().isEnabled();
+        for (QAction* entry : following)
+            entry->setEnabled(document);
+    }
+
+    frmFind& findWindow() {
+        if (!dialog) {
+            dialog = new frmFind(&window, {window.action(QStringLiteral("mnuEditFindNext")),
+                                           window.action(QStringLiteral("mnuEditFindPrevious")),
+                                           replaceOne});
+            // The main window's shortcuts work from the find window too.
+            dialog->addActions(window.actions());
+            connect(dialog, &QDialog::rejected, this, [this] {
+                window.activateWindow();
+                window.txtMain().widget()->setFocus();
+            });
+        }
+        return *dialog;
+    }
+
+    // The selection, when it lies within one line: what the user most likely wants found.
+    QString selectedLine() const {
+        const EditingBox& box = window.txtMain();
+        const TextBuffer& text = box.buffer();
+        const qsizetype start = box.selectionStart();
+        const qsizetype end = box.selectionEnd();
+        if (end == start || end - start > longestSelectionToFind ||
+            text.lineOf(start) != text.lineOf(end))
+            return QString();
+        return text.mid(start, end - start);
+    }
+
+    void showFind(bool replacing) { findWindow().showFor(replacing, selectedLine()); }
+
+    void report(const QString& message) {
+        shown = message;
+        window.ShowStatus(message);
+    }
+
+    void findAgain(Direction direction) {
+        if (!dialog || dialog->wanted().isEmpty()) {
+            showFind(false);
+            return;
+        }
+        const QString wanted = dialog->wanted();
+        const TextSearch search(wanted, dialog->options());
+        EditingBox& box = window.txtMain();
+        const TextBuffer& text = box.buffer();
+        const qsizetype from =
+            direction == Direction::Forward ? box.selectionEnd() : box.selectionStart();
+        TextSearch::Match match;
+        const bool finished = runLongTask(
+            window, QLatin1String("Searching for ") + wanted, text.size(), [&](LongTask& task) {
+                match = search.find(text, from, direction, true, [&task](qsizetype scanned) {
+                    task.setDone(scanned);
+                    if (!task.cancelled())
+                        return true;
+                    task.stop();
+                    return false;
+                });
+            });
+        if (!finished || match.stopped) {
+            report(QStringLiteral("Find cancelled"));
+            return;
+        }
+        if (!match.found()) {
+            report(QLatin1String("Not found: ") + wanted);
+            return;
+        }
+        box.select(match.position, match.position + match.length);
+        if (match.wrapped)
+            report(direction == Direction::Forward
+                       ? QStringLiteral("Reached the end; continued from the start")
+                       : QStringLiteral("Reached the start; continued from the end"));
+        else if (window.statusText() == shown)
+            window.setStatusText(QStringLiteral("Ready")); // an old "Not found" would mislead
+    }
+
+    // Replaces the selection when it is a match, then finds the next one.
+    void replaceCurrent() {
+        if (!dialog || dialog->wanted().isEmpty())
+            return;
+        const TextSearch search(dialog->wanted(), dialog->options());
+        EditingBox& box = window.txtMain();
+        const qsizetype start = box.selectionStart();
+        const qsizetype end = box.selectionEnd();
+        if (end - start == search.length() && search.matchesAt(box.buffer(), start))
+            box.replace(start, end - start, dialog->replacement());
+        findAgain(Direction::Forward);
+    }
+
+    void goToLine() {
+        EditingBox& box = window.txtMain();
+        const TextBuffer& text = box.buffer();
+        frmGoToLine ask(&window, text.lineCount(), text.lineOf(box.selectionEnd()));
+        {
+            const ModalScope modal; // auto-save waits, as for any dialog
+            if (ask.exec() != QDialog::Accepted)
+                return;
+        }
+        const qsizetype start = text.lineStart(std::min(ask.line(), text.lineCount() - 1));
+        box.select(start, start);
+        window.activateWindow();
+        box.widget()->setFocus();
+    }
+
+    frmMain& window;
+    QPointer<frmFind> dialog;
+    QAction* replaceOne = nullptr;
+    QList<QAction*> following;
+    QString shown; // the last status this showed
+};
+
+} // namespace
+
+void connectFindCommands(frmMain& window) {
+    new FindCommands(window);
+}

@@ -1,0 +1,101 @@
+#include "find/frmFind.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+// A button that runs a command and follows its enabled state.
+QPushButton* commandButton(const QString& caption, const char* name, QAction* command,
+                           QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setEnabled(command->isEnabled());
+    QObject::connect(button, &QPushButton::clicked, command, &QAction::trigger);
+    QObject::connect(command, &QAction::changed, button,
+                     [button, command] { button->setEnabled(command->isEnabled()); });
+    return button;
+}
+} // namespace
+
+frmFind::frmFind(QWidget* owner, const Commands& commands) : QDialog(owner) {
+    setObjectName(QStringLiteral("frmFind"));
+    setModal(false);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+
+    auto* findCaption = new QLabel(QStringLiteral("Fi&nd what:"), this);
+    findField = new QLineEdit(this);
+    findField->setObjectName(QStringLiteral("txtFind"));
+    findCaption->setBuddy(findField);
+    replaceCaption = new QLabel(QStringLiteral("Re&place with:"), this);
+    replaceField = new QLineEdit(this);
+    replaceField->setObjectName(QStringLiteral("txtReplace"));
+    replaceCaption->setBuddy(replaceField);
+    matchCase = new QCheckBox(QStringLiteral("&Match case"), this);
+    matchCase->setObjectName(QStringLiteral("chkMatchCase"));
+    wholeWord = new QCheckBox(QStringLiteral("&Whole word"), this);
+    wholeWord->setObjectName(QStringLiteral("chkWholeWord"));
+
+    QPushButton* next = commandButton(QStringLiteral("Ne&xt"), "cmdNext", commands.next, this);
+    // Return in a text field finds the next match.
+    next->setDefault(true);
+    QPushButton* previous =
+        commandButton(QStringLiteral("Pre&vious"), "cmdPrevious", commands.previous, this);
+    QPushButton* replace =
+        commandButton(QStringLiteral("&Replace"), "cmdReplace", commands.replace, this);
+    replacing = {replaceCaption, replaceField, replace};
+
+    auto* options = new QHBoxLayout;
+    options->addWidget(matchCase);
+    options->addWidget(wholeWord);
+    options->addStretch(1);
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(findCaption, 0, 0);
+    grid->addWidget(findField, 0, 1);
+    grid->addWidget(next, 0, 2);
+    grid->addWidget(replaceCaption, 1, 0);
+    grid->addWidget(replaceField, 1, 1);
+    grid->addWidget(previous, 1, 2);
+    grid->addLayout(options, 2, 0, 1, 2);
+    grid->addWidget(replace, 2, 2);
+    grid->setColumnMinimumWidth(1, 220);
+    grid->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void frmFind::showFor(bool replacingToo, const QString& selection) {
+    setWindowTitle(replacingToo ? QStringLiteral("Notavo | Replace")
+                                : QStringLiteral("Notavo | Find"));
+    for (QWidget* widget : replacing)
+        widget->setVisible(replacingToo);
+    if (!selection.isEmpty())
+        findField->setText(selection);
+    if (!placed && parentWidget()) {
+        // The top right of the document, where it hides the least of what was just typed.
+        placed = true;
+        adjustSize();
+        const QRect owner = parentWidget()->geometry();
+        move(owner.right() - width() - 24, owner.top() + 96);
+    }
+    show();
+    raise();
+    activateWindow();
+    findField->setFocus();
+    findField->selectAll();
+}
+
+QString frmFind::wanted() const {
+    return findField->text();
+}
+
+QString frmFind::replacement() const {
+    return replaceField->text();
+}
+
+TextSearch::Options frmFind::options() const {
+    return {matchCase->isChecked(), wholeWord->isChecked()};
+}

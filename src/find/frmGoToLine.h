@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+
+// Asks for a line to go to, from 1 to the last; a number past the end means the last line.
+// What is not a line number is refused in the dialog with a word why, never passed over.
+class frmGoToLine : public QDialog {
+    Q_OBJECT
+public:
+    frmGoToLine(QWidget* owner, qsizetype lineCount, qsizetype currentLine);
+
+    // The chosen line, counted from 0, once accepted.
+    qsizetype line() const { return chosen; }
+    void accept() override;
+
+    QLineEdit* txtLine() const { return field; }
+    QLabel* lblProblem() const { return problem; }
+
+private:
+    qsizetype lines;
+    qsizetype chosen = 0;
+    QLineEdit* field = nullptr;
+    QLabel* problem = nullptr;
+};

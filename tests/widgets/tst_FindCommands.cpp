@@ -1,0 +1,263 @@
+#include "app/EditingBox.h"
+#include "app/LongTask.h"
+#include "editor/TextBuffer.h"
+#include "find/frmFind.h"
+#include "find/frmGoToLine.h"
+#include "widgets/DocumentWindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+
+namespace {
+
+const QStringList editEntries = {"mnuEditFind", "mnuEditFindNext", "mnuEditFindPrevious",
+                                 "mnuEditReplace", "mnuEditGoToLine"};
+
+frmFind* findWindow(DocumentWindow& d) {
+    return d.w.findChild<frmFind*>();
+}
+
+QPushButton* button(DocumentWindow& d, const char* name) {
+    return findWindow(d)->findChild<QPushButton*>(QLatin1String(name));
+}
+
+QString selected(DocumentWindow& d) {
+    const EditingBox& box = d.w.txtMain();
+    return box.buffer().mid(box.selectionStart(), box.selectionEnd() - box.selectionStart());
+}
+
+// A document typed after New, the keyboard in it.
+void startDocument(DocumentWindow& d, const QString& text) {
+    d.w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d.w));
+    d.run("mnuFileNew");
+    const QStringList lines = text.split(u'\n');
+    for (const QString& line : lines) {
+        if (&line != &lines.constFirst())
+            QTest::keyClick(d.w.txtMain().widget(), Qt::Key_Return);
+        QTest::keyClicks(d.w.txtMain().widget(), line);
+    }
+    d.w.txtMain().select(0, 0);
+}
+
+// Runs the Go To Line dialog: each answer is typed and confirmed with Return, the last one
+// with Escape when it is empty. Answers what the dialog showed after each.
+QStringList goToLine(DocumentWindow& d, const QStringList& answers) {
+    QStringList problems;
+    QTimer::singleShot(0, &d.w, [&] {
+        auto* ask = qobject_cast<frmGoToLine*>(QApplication::activeModalWidget());
+        if (!ask)
+            return;
+        for (const QString& answer : answers) {
+            if (answer.isEmpty()) {
+                QTest::keyClick(ask->txtLine(), Qt::Key_Escape);
+                break;
+            }
+            ask->txtLine()->clear();
+            QTest::keyClicks(ask->txtLine(), answer);
+            QTest::keyClick(ask->txtLine(), Qt::Key_Return);
+            problems << (ask->lblProblem()->isVisible() ? ask->lblProblem()->text() : QString());
+        }
+    });
+    d.run("mnuEditGoToLine");
+    return problems;
+}
+
+} // namespace
+
+// Find, Find Next, Find Previous, Replace and Go To Line through the real main window.
+class tst_FindCommands : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void entriesFollowTheDocumentAndTheHold();
+    void findSelectsWrapsAndReports();
+    void escapeReturnsToTheTextWithTheMatch();
+    void replaceTakesTheMatchThenTheNext();
+    void goToLineRefusesWhatIsNoLineNumber();
+    void everyMenuOpensFromTheKeyboard();
+};
+
+void tst_FindCommands::entriesFollowTheDocumentAndTheHold() {
+    DocumentWindow d;
+    d.w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d.w));
+    // Before New: the keys do nothing at all.
+    for (const char* key : {"Ctrl+F", "F3", "Ctrl+H", "Ctrl+G"})
+        QTest::keySequence(&d.w, QKeySequence(QLatin1String(key)));
+    QVERIFY(!findWindow(d));
+    QVERIFY(!QApplication::activeModalWidget());
+    for (const QString& name : editEntries)
+        QVERIFY(!d.w.action(name)->isEnabled());
+
+    d.run("mnuFileNew");
+    for (const QString& name : editEntries)
+        QVERIFY(d.w.action(name)->isEnabled());
+    d.run("mnuEditReplace");
+    // Long work holds the find window's buttons with the menus, and lets them go after.
+    bool held = false;
+    QTimer::singleShot(200, &d.w, [&] {
+        held = !d.w.action(u"mnuEditFindNext"_qs)->isEnabled() &&
+               !button(d, "cmdNext")->isEnabled() && !button(d, "cmdReplace")->isEnabled();
+        d.w.findChild<QPushButton*>(u"cmdCancelTask"_qs)->click();
+    });
+    runLongTask(d.w, u"Working"_qs, qint64(1) << 30, [](LongTask& task) {
+        while (!task.cancelled())
+            QThread::msleep(5);
+        task.stop();
+    });
+    QVERIFY(held);
+    QVERIFY(button(d, "cmdNext")->isEnabled() && button(d, "cmdReplace")->isEnabled());
+
+    // The find window open changes nothing for the document commands and auto-save.
+    QVERIFY(findWindow(d)->isVisible());
+    d.t.dialogs.queuePath(d.path("a.nv"));
+    d.run("mnuFileSave");
+    d.w.txtMain().setText(u"typed on"_qs);
+    d.w.autosavecheck()->click();
+    d.w.autosavetimerTick();
+    QCOMPARE(bytesOf(d.path("a.nv")), QByteArray("typed on\r\n"));
+    d.t.messages.answers << QMessageBox::No;
+    d.run("mnuFileClear");
+    QCOMPARE(d.w.txtMain().text(), QString());
+    QCOMPARE(d.name(), u"No file loaded"_qs);
+}
+
+void tst_FindCommands::findSelectsWrapsAndReports() {
+    DocumentWindow d;
+    startDocument(d, u"Anna 555-0100\nhannah ANNA\nanna"_qs);
+    d.w.txtMain().select(0, 4);
+    QTest::keyClick(d.w.txtMain().widget(), Qt::Key_F, Qt::ControlModifier);
+    frmFind* find = findWindow(d);
+    QVERIFY(find && find->isVisible());
+    QCOMPARE(find->windowTitle(), u"Notavo | Find"_qs);
+    QCOMPARE(find->wanted(), u"Anna"_qs); // the selection, being on one line
+    QVERIFY(!button(d, "cmdReplace")->isVisible());
+
+    // Return finds the next match, whatever its case, inside a word too.
+    QTest::keyClick(find->txtFind(), Qt::Key_Return);
+    QCOMPARE(d.w.txtMain().selectionStart(), 15);
+    QCOMPARE(selected(d), u"anna"_qs);
+    find->chkWholeWord()->setChecked(true);
+    QTest::keyClick(find->txtFind(), Qt::Key_Return);
+    QCOMPARE(selected(d), u"ANNA"_qs);
+    find->chkMatchCase()->setChecked(true);
+    QTest::keyClick(find->txtFind(), Qt::Key_Return);
+    QCOMPARE(d.w.txtMain().selectionStart(), 0); // round the end to the start
+    QCOMPARE(d.w.statusText(), u"Reached the end; continued from the start"_qs);
+    button(d, "cmdPrevious")->click();
+    QCOMPARE(d.w.txtMain().selectionStart(), 0);
+    QCOMPARE(d.w.statusText(), u"Reached the start; continued from the end"_qs);
+
+    find->txtFind()->setText(u"Hannah"_qs);
+    button(d, "cmdNext")->click();
+    QCOMPARE(d.w.statusText(), u"Not found: Hannah"_qs);
+    QCOMPARE(d.w.txtMain().selectionStart(), 0); // the selection stays
+
+    // A selection over two lines is not taken as the text to find.
+    d.w.txtMain().select(2, 18);
+    d.run("mnuEditFind");
+    QCOMPARE(find->wanted(), u"Hannah"_qs);
+}
+
+void tst_FindCommands::escapeReturnsToTheTextWithTheMatch() {
+    DocumentWindow d;
+    QString text;
+    for (int i = 1; i <= 200; ++i)
+        text += u"line %1\n"_qs.arg(i);
+    startDocument(d, text + u"phone 555-0199"_qs);
+    d.run("mnuEditFind");
+    frmFind* find = findWindow(d);
+    QTest::keyClicks(find->txtFind(), u"555-0199"_qs);
+    QTest::keyClick(find->txtFind(), Qt::Key_Return);
+    QCOMPARE(selected(d), u"555-0199"_qs);
+    auto* view = qobject_cast<QAbstractScrollArea*>(d.w.txtMain().widget());
+    QVERIFY(view->verticalScrollBar()->value() > 150); // scrolled into view
+    QTest::keyClick(find->txtFind(), Qt::Key_Escape);
+    QVERIFY(!find->isVisible());
+    QTRY_VERIFY(d.w.txtMain().widget()->hasFocus());
+    QTest::keyClicks(d.w.txtMain().widget(), u"0100"_qs); // typing replaces the match
+    QVERIFY(d.w.txtMain().text().endsWith(u"phone 0100"_qs));
+
+    // F3 from the text goes on with the last search, and the window stays closed.
+    d.w.txtMain().select(0, 0);
+    QTest::keyClick(d.w.txtMain().widget(), Qt::Key_F3);
+    QCOMPARE(d.w.statusText(), u"Not found: 555-0199"_qs);
+    QVERIFY(!find->isVisible());
+}
+
+void tst_FindCommands::replaceTakesTheMatchThenTheNext() {
+    DocumentWindow d;
+    startDocument(d, u"cat, Cat and cats"_qs);
+    QTest::keyClick(d.w.txtMain().widget(), Qt::Key_H, Qt::ControlModifier);
+    frmFind* find = findWindow(d);
+    QCOMPARE(find->windowTitle(), u"Notavo | Replace"_qs);
+    QTest::keyClicks(find->txtFind(), u"cat"_qs);
+    QTest::keyClicks(find->txtReplace(), u"dog"_qs);
+    find->chkWholeWord()->setChecked(true);
+    button(d, "cmdReplace")->click(); // nothing selected yet: only finds
+    QCOMPARE(d.w.txtMain().text(), u"cat, Cat and cats"_qs);
+    button(d, "cmdReplace")->click();
+    button(d, "cmdReplace")->click();
+    QCOMPARE(d.w.txtMain().text(), u"dog, dog and cats"_qs);
+    QCOMPARE(d.w.statusText(), u"Not found: cat"_qs); // "cats" is no whole word
+    // Each replacement is one step of undo.
+    QTest::keyClick(d.w.txtMain().widget(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(d.w.txtMain().text(), u"dog, Cat and cats"_qs);
+}
+
+void tst_FindCommands::goToLineRefusesWhatIsNoLineNumber() {
+    DocumentWindow d;
+    QString text;
+    for (int i = 0; i < 500; ++i)
+        text += u"entry\n"_qs;
+    startDocument(d, text);
+    const QString refused = u"Type a line number from 1 to 501."_qs;
+    QCOMPARE(goToLine(d, {u"twelve"_qs, u"0"_qs, u"-3"_qs, u" 300 "_qs}),
+             QStringList({refused, refused, refused, QString()}));
+    QCOMPARE(d.w.txtMain().selectionStart(), 299 * 6);
+    QCOMPARE(d.w.txtMain().selectionEnd(), 299 * 6);
+    QTRY_VERIFY(d.w.txtMain().widget()->hasFocus());
+    auto* view = qobject_cast<QAbstractScrollArea*>(d.w.txtMain().widget());
+    QVERIFY(view->verticalScrollBar()->value() > 250);
+    goToLine(d, {u"99999999999999999999999"_qs}); // past the end: the last line
+    QCOMPARE(d.w.txtMain().selectionStart(), 500 * 6);
+    goToLine(d, {u"1x"_qs, QString()}); // refused, then cancelled: the caret stays
+    QCOMPARE(d.w.txtMain().selectionStart(), 500 * 6);
+}
+
+void tst_FindCommands::everyMenuOpensFromTheKeyboard() {
+    DocumentWindow d;
+    startDocument(d, u"text"_qs);
+    QWidget* edit = d.w.txtMain().widget();
+    const QList<std::pair<Qt::Key, const char*>> menus = {
+        {Qt::Key_F, "mnuFile"}, {Qt::Key_S, "mnuSave"}, {Qt::Key_O, "mnuOpen"},
+        {Qt::Key_H, "mnuHelp"}, {Qt::Key_E, "mnuEdit"}, {Qt::Key_A, "mnuAppearance"}};
+    for (const auto& [key, name] : menus) {
+        QTest::keyClick(edit, key, Qt::AltModifier);
+        QWidget* open = QApplication::activePopupWidget();
+        QVERIFY2(open && open->objectName() == QLatin1String(name), name);
+        QTest::keyClick(open, Qt::Key_Escape);
+        QTest::keyClick(d.w.menuBar(), Qt::Key_Escape);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+    }
+    QTest::keyClick(edit, Qt::Key_F10);
+    QVERIFY(QApplication::activePopupWidget());
+    QCOMPARE(QApplication::activePopupWidget()->objectName(), u"mnuFile"_qs);
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    QTest::keyClick(d.w.menuBar(), Qt::Key_Escape);
+    // Convert File stands on the bar by itself: Alt+C starts it.
+    d.t.dialogs.queueCancel();
+    QTRY_VERIFY(!QApplication::activePopupWidget());
+    QTest::keyClick(edit, Qt::Key_C, Qt::AltModifier);
+    QCOMPARE(d.t.dialogs.calls.size(), 1);
+    QVERIFY(d.t.dialogs.calls.last().title.startsWith(u"Notavo | Convert File"_qs));
+}
+
+QTEST_MAIN(tst_FindCommands)
+#include "tst_FindCommands.moc"
