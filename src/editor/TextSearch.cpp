@@ -1,5 +1,6 @@
 #include "editor/TextSearch.h"
 
+#include "editor/CandidateScan.h"
 #include "editor/TextBuffer.h"
 
 #include <QAnyStringView>
@@ -10,9 +11,6 @@
 #include <cstring>
 #include <type_traits>
 #include <vector>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 namespace {
 
@@ -255,10 +253,8 @@ public:
             at += view.size();
         }
         starts.push_back(at);
-#ifdef __SSE2__
-        vectorScan = firstNarrow.set(p.firstNarrow, true) && lastNarrow.set(p.lastNarrow, true) &&
-                     firstWide.set(p.first, false) && lastWide.set(p.last, false);
-#endif
+        narrowCandidates = candidates(p.firstNarrow, p.lastNarrow, p.n - 1);
+        wideCandidates = candidates(p.first, p.last, p.n - 1);
     }
 
     bool stopped = false;
@@ -379,16 +375,6 @@ private:
         return -1;
     }
 
-    template <typename Unit> bool candidate(const Unit* data, qsizetype s) const {
-        constexpr bool narrow = sizeof(Unit) == 1;
-        const std::vector<char16_t>& firstUnits = narrow ? p.firstNarrow : p.first;
-        const std::vector<char16_t>& lastUnits = narrow ? p.lastNarrow : p.last;
-        return std::find(firstUnits.begin(), firstUnits.end(), char16_t(data[s])) !=
-                   firstUnits.end() &&
-               std::find(lastUnits.begin(), lastUnits.end(), char16_t(data[s + p.n - 1])) !=
-                   lastUnits.end();
-    }
-
     template <typename Unit> qsizetype check(const Unit* data, qsizetype base, qsizetype s) const {
         if (p.matches(data + s) && p.accepts(text, base + s))
             return base + s;
@@ -397,100 +383,32 @@ private:
 
     template <typename Unit>
     qsizetype scanChunk(const Unit* data, qsizetype base, qsizetype a, qsizetype b, bool backward) {
-#ifdef __SSE2__
-        if (!vectorScan)
-            return scanOneByOne(data, base, a, b, backward);
-        // Sixteen bytes at a time: the unit at the start and the unit at the end of each
-        // possible match are both compared with those that could stand there, and only where
-        // both agree is the whole match compared.
-        constexpr qsizetype width = 16 / qsizetype(sizeof(Unit));
-        const qsizetype blocks = (b - a) / width;
-        const qsizetype rest = (b - a) - blocks * width;
+        const Candidates& c = sizeof(Unit) == 1 ? narrowCandidates : wideCandidates;
         if (!backward) {
-            for (qsizetype k = 0; k < blocks; ++k) {
-                const qsizetype s = a + k * width;
-                for (unsigned mask = blockMask(data, s); mask; mask &= mask - 1) {
-                    const qsizetype found = check(data, base, s + __builtin_ctz(mask));
-                    if (found >= 0)
-                        return found;
-                }
-            }
-            for (qsizetype s = a + blocks * width; s < b; ++s)
-                if (candidate(data, s))
-                    if (const qsizetype found = check(data, base, s); found >= 0)
-                        return found;
+            for (qsizetype s = a; (s = nextCandidate(data, s, b, c)) < b; ++s)
+                if (const qsizetype found = check(data, base, s); found >= 0)
+                    return found;
             return -1;
         }
-        for (qsizetype s = b - 1; s >= b - rest; --s)
-            if (candidate(data, s))
-                if (const qsizetype found = check(data, base, s); found >= 0)
-                    return found;
-        for (qsizetype k = blocks - 1; k >= 0; --k) {
-            const qsizetype s = a + k * width;
-            for (unsigned mask = blockMask(data, s); mask;) {
-                const int bit = 31 - __builtin_clz(mask);
-                const qsizetype found = check(data, base, s + bit);
-                if (found >= 0)
-                    return found;
-                mask &= ~(1u << bit);
-            }
-        }
-        return -1;
-#else
-        return scanOneByOne(data, base, a, b, backward);
-#endif
-    }
-
-    template <typename Unit>
-    qsizetype scanOneByOne(const Unit* data, qsizetype base, qsizetype a, qsizetype b,
-                           bool backward) const {
-        for (qsizetype k = 0; k < b - a; ++k) {
-            const qsizetype s = backward ? b - 1 - k : a + k;
-            if (candidate(data, s))
-                if (const qsizetype found = check(data, base, s); found >= 0)
-                    return found;
-        }
+        for (qsizetype s = b; (s = previousCandidate(data, a, s, c)) >= a;)
+            if (const qsizetype found = check(data, base, s); found >= 0)
+                return found;
         return -1;
     }
 
-#ifdef __SSE2__
-    // The units a place of a match may hold, each repeated across a vector. No code point
-    // shares its folding with more than three others.
-    struct Lanes {
-        __m128i units[4];
-        int count = 0;
-        bool set(const std::vector<char16_t>& from, bool narrow) {
-            if (from.size() > std::size(units))
-                return false;
-            for (const char16_t u : from)
-                units[count++] = narrow ? _mm_set1_epi8(char(u)) : _mm_set1_epi16(short(u));
-            return true;
-        }
-    };
-
-    static __m128i anyEqual(const Lanes& wanted, __m128i v, bool narrow) {
-        __m128i out = _mm_setzero_si128();
-        for (int i = 0; i < wanted.count; ++i)
-            out = _mm_or_si128(out, narrow ? _mm_cmpeq_epi8(v, wanted.units[i])
-                                           : _mm_cmpeq_epi16(v, wanted.units[i]));
-        return out;
+    static Candidates candidates(const std::vector<char16_t>& first,
+                                 const std::vector<char16_t>& last, qsizetype distance) {
+        Candidates c;
+        c.distance = distance;
+        const auto fill = [](const std::vector<char16_t>& units, char16_t* out, int& count) {
+            count = units.size() > 4 ? -1 : int(units.size());
+            for (int i = 0; i < count; ++i)
+                out[i] = units[size_t(i)];
+        };
+        fill(first, c.first, c.firstCount);
+        fill(last, c.last, c.lastCount);
+        return c;
     }
-
-    // One bit for each start in [s, s + width) where the first and the last unit could match.
-    template <typename Unit> unsigned blockMask(const Unit* data, qsizetype s) const {
-        constexpr bool narrow = sizeof(Unit) == 1;
-        const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + s));
-        const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + s + p.n - 1));
-        const __m128i both = _mm_and_si128(anyEqual(narrow ? firstNarrow : firstWide, head, narrow),
-                                           anyEqual(narrow ? lastNarrow : lastWide, tail, narrow));
-        if (narrow)
-            return unsigned(_mm_movemask_epi8(both));
-        return unsigned(_mm_movemask_epi8(_mm_packs_epi16(both, _mm_setzero_si128())));
-    }
-
-    Lanes firstNarrow, lastNarrow, firstWide, lastWide;
-    bool vectorScan = false;
-#endif
 
     struct Part {
         const void* data;
@@ -498,6 +416,7 @@ private:
         bool narrow; // Latin-1, one byte a character
     };
 
+    Candidates narrowCandidates, wideCandidates;
     const TextSearch::Pattern& p;
     const TextBuffer& text;
     const TextSearch::Progress& progress;
