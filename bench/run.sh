@@ -37,7 +37,8 @@ done
 [ -d "$PEER_DIR" ] || PEER_DIR=/work/shared/bench/peers
 NOTAVO=$BUILD/notavo
 BENCH=$BUILD/bench/bench_editing
-for f in "$NOTAVO" "$BENCH" "$BUILD/bench/bench_documents"; do
+FIND=$BUILD/bench/bench_find
+for f in "$NOTAVO" "$BENCH" "$FIND" "$BUILD/bench/bench_documents"; do
     [ -x "$f" ] || { echo "missing $f: build with -DCMAKE_BUILD_TYPE=Release first" >&2; exit 1; }
 done
 WORK=$(mktemp -d /tmp/notavo-bench.XXXXXX)
@@ -123,6 +124,12 @@ for mb in 1 10 100; do
     row "$mb MB: save incl. sync" "$(get save_ms)" ms 500
     [ "$(get round_trip)" = exact ] || echo "| $mb MB: ROUND TRIP CHANGED BYTES | | | MISS | | |"
     [ "$(get keys)" = typed ] || echo "| $mb MB: TIMED KEYS DID NOT TYPE | | | MISS | | |"
+    # The peer benchmark only times start and open; see bench_find.cpp for why no peer column.
+    line=$(QT_QPA_PLATFORM=offscreen "$FIND" "$(doc $mb)" "$RUNS" 2>/dev/null) || { echo "bench_find failed for $mb MB" >&2; continue; }
+    row "$mb MB: Find Next, match near the end" "$(get find_next_ms)" ms 100
+    row "$mb MB: Find Next, not found" "$(get not_found_ms)" ms 100
+    row "$mb MB: Go To Line 1,000,000" "$(get goto_line_ms)" ms 16
+    [ "$(get results)" = right ] || echo "| $mb MB: FIND OR GO TO LINE WENT WRONG | | | MISS | | |"
 done
 
 # ------------------------------------------------------------------ start-up under Xvfb
