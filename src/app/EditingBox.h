@@ -3,6 +3,7 @@
 #include <QAnyStringView>
 #include <QColor>
 #include <QFont>
+#include <QRect>
 #include <QString>
 #include <vector>
 
@@ -32,6 +33,9 @@ public:
     virtual qsizetype selectionEnd() const = 0;
     // Selects from anchor to cursor (the caret) and scrolls the caret into view.
     virtual void select(qsizetype anchor, qsizetype cursor) = 0;
+    // The caret's line across the box, in screen coordinates: what a window beside the box
+    // should leave uncovered.
+    virtual QRect caretLineOnScreen() const = 0;
     // Replaces a stretch of the text as one step that Undo takes back; the caret goes after it.
     virtual void replace(qsizetype position, qsizetype length, const QString& text) = 0;
     // While a long save reads the text, the text must not change: keys typed meanwhile are

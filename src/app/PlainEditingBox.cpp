@@ -52,6 +52,13 @@ void PlainEditingBox::select(qsizetype anchor, qsizetype cursor) {
     edit->ensureCursorVisible();
 }
 
+QRect PlainEditingBox::caretLineOnScreen() const {
+    const QWidget* viewport = edit->viewport();
+    const QRect caret = edit->cursorRect();
+    return QRect(viewport->mapToGlobal(QPoint(0, caret.top())),
+                 QSize(viewport->width(), caret.height()));
+}
+
 void PlainEditingBox::replace(qsizetype position, qsizetype length, const QString& text) {
     edit->replaceRange(position, length, text);
 }

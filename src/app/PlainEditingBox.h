@@ -20,6 +20,7 @@ public:
     qsizetype selectionStart() const override;
     qsizetype selectionEnd() const override;
     void select(qsizetype anchor, qsizetype cursor) override;
+    QRect caretLineOnScreen() const override;
     void replace(qsizetype position, qsizetype length, const QString& text) override;
     void setHeld(bool held) override;
     bool isEnabled() const override;

@@ -122,6 +122,7 @@ private:
             return;
         }
         box.select(match.position, match.position + match.length);
+        dialog->keepClearOf(box.caretLineOnScreen());
         if (match.wrapped)
             report(direction == Direction::Forward
                        ? QStringLiteral("Reached the end; continued from the start")

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 
 namespace {
 // A button that runs a command and follows its enabled state.
@@ -75,17 +76,34 @@ void frmFind::showFor(bool replacingToo, const QString& selection) {
     if (!selection.isEmpty())
         findField->setText(selection);
     if (!placed && parentWidget()) {
-        // The top right of the document, where it hides the least of what was just typed.
+        // Under the main window where the screen has room, else over the bottom of the document;
+        // keepClearOf moves it off each match.
         placed = true;
         adjustSize();
-        const QRect owner = parentWidget()->geometry();
-        move(owner.right() - width() - 24, owner.top() + 96);
+        const QRect owner = parentWidget()->frameGeometry();
+        const QRect screen = parentWidget()->screen()->availableGeometry();
+        const int below = owner.bottom() + 8;
+        move(owner.right() - width(),
+             below + height() + 32 <= screen.bottom() ? below : owner.bottom() - height() - 160);
     }
     show();
     raise();
     activateWindow();
     findField->setFocus();
     findField->selectAll();
+}
+
+void frmFind::keepClearOf(const QRect& area) {
+    const QRect frame = frameGeometry();
+    if (!isVisible() || !frame.intersects(area))
+        return;
+    const QRect screen = this->screen()->availableGeometry();
+    const int below = area.bottom() + 8;
+    const int above = area.top() - 8 - frame.height();
+    if (below + frame.height() <= screen.bottom())
+        move(frame.left(), below);
+    else if (above >= screen.top())
+        move(frame.left(), above);
 }
 
 QString frmFind::wanted() const {

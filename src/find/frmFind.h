@@ -27,6 +27,8 @@ public:
     // Shows the window for finding or for replacing, brought forward with the keyboard in the
     // text field; a selection of the document, when given, is what to find.
     void showFor(bool replacing, const QString& selection);
+    // Moves the window off an area of the screen (the line of a match): below it, or above.
+    void keepClearOf(const QRect& area);
     QString wanted() const;
     QString replacement() const;
     TextSearch::Options options() const;

@@ -178,6 +178,11 @@ void tst_FindCommands::escapeReturnsToTheTextWithTheMatch() {
     QCOMPARE(selected(d), u"555-0199"_qs);
     auto* view = qobject_cast<QAbstractScrollArea*>(d.w.txtMain().widget());
     QVERIFY(view->verticalScrollBar()->value() > 150); // scrolled into view
+    // The window moves off a match it would cover.
+    find->move(find->x(), d.w.txtMain().caretLineOnScreen().top() - 10);
+    button(d, "cmdPrevious")->click();
+    QCOMPARE(selected(d), u"555-0199"_qs);
+    QVERIFY(!find->frameGeometry().intersects(d.w.txtMain().caretLineOnScreen()));
     QTest::keyClick(find->txtFind(), Qt::Key_Escape);
     QVERIFY(!find->isVisible());
     QTRY_VERIFY(d.w.txtMain().widget()->hasFocus());
