@@ -8,27 +8,50 @@ struct TextEdit {
     qsizetype position = 0;
     QString removed;
     QString inserted;
-    // Where the selection was before the change, so undoing puts it back.
-    qsizetype anchorBefore = 0;
-    qsizetype cursorBefore = 0;
 };
 
-// Undo and redo for the editing box. Characters typed one after another form one step, as
-// users of other editors expect; a new change clears what could be redone.
+// Undo and redo for the editing box, in the steps QPlainTextEdit makes. Its document keeps every
+// character ever typed in one growing store and joins a change to the step before when both are
+// single changes and their characters sit next to each other in the text and in that store:
+// characters typed in a row are one step, and so are Backspaces or Deletes in a row through text
+// typed or opened in one go. A change made to a selection, a line break or a paste is a step of
+// its own, which characters typed straight after it continue. The store is followed here as runs
+// of numbered characters, so that the steps come out the same.
 class EditHistory {
 public:
-    void record(TextEdit edit, bool typing);
-    void clear();
+    // Single: a character typed, or Backspace or Delete with nothing selected. Compound:
+    // everything else, which never joins the step before.
+    enum class Kind { Single, Compound };
+
+    // A new text of the given length with lineBreaks line breaks; nothing to undo.
+    void reset(qsizetype length, qsizetype lineBreaks);
+    void record(const TextEdit& edit, Kind kind);
     bool canUndo() const { return !undoSteps.empty(); }
     bool canRedo() const { return !redoSteps.empty(); }
-    TextEdit takeUndo();
-    TextEdit takeRedo();
-    // The step taken back (by takeUndo) goes onto the redo side and the other way round.
-    void pushRedo(TextEdit edit) { redoSteps.push_back(std::move(edit)); }
-    void pushUndo(TextEdit edit) { undoSteps.push_back(std::move(edit)); }
+    // The change that takes the last step back, or does the last step taken back again; the
+    // caller applies it to the text. Only call them when canUndo() or canRedo().
+    TextEdit undo();
+    TextEdit redo();
 
 private:
-    std::vector<TextEdit> undoSteps;
-    std::vector<TextEdit> redoSteps;
-    bool lastWasTyping = false;
+    // Characters stored one after another in the document's store, numbered from id.
+    struct Run {
+        qsizetype length;
+        qint64 id;
+    };
+    struct Step {
+        TextEdit edit;
+        std::vector<Run> removedIds;
+        qint64 insertedId = 0;
+        bool compound = false;
+    };
+    bool joinInsertion(const TextEdit& edit, qint64 id);
+    bool joinRemoval(const TextEdit& edit, const Run& run);
+    std::vector<Run> takeIds(qsizetype position, qsizetype length);
+    void putIds(qsizetype position, const std::vector<Run>& runs);
+
+    std::vector<Step> undoSteps;
+    std::vector<Step> redoSteps;
+    std::vector<Run> ids; // the number of each character of the text, in text order
+    qint64 nextId = 1;
 };

@@ -1,6 +1,7 @@
 #include "editor/TextView.h"
 
 #include "editor/LineBreaks.h"
+#include "editor/TextBoundaries.h"
 #include "editor/TextViewAccessible.h"
 
 #include <QApplication>
@@ -52,9 +53,13 @@ void TextView::setBuffer(TextBuffer buffer) {
     const qsizetype anchorBefore = anchor;
     const qsizetype cursorBefore = cursor;
     segmented.clear();
-    history.clear();
+    history.reset(text.size(), text.lineCount() - 1);
     cursor = anchor = 0;
-    preferredX = -1;
+    // A new text starts with the caret's column at the left edge, even on a right-to-left first
+    // line, as in QPlainTextEdit.
+    preferredX = 0;
+    pageYKept = false;
+    wordClicked = lineClicked = Range();
     widestSeen = 0;
     preedit.clear();
     verticalScrollBar()->setValue(0);
@@ -91,12 +96,19 @@ QString TextView::selectedText() const {
 }
 
 void TextView::setSelection(qsizetype anchorAt, qsizetype cursorAt) {
+    moveTo(codePointStart(text, anchorAt), codePointStart(text, cursorAt));
+}
+
+void TextView::moveTo(qsizetype anchorAt, qsizetype cursorAt) {
     anchorAt = std::clamp<qsizetype>(anchorAt, 0, text.size());
     cursorAt = std::clamp<qsizetype>(cursorAt, 0, text.size());
+    preferredX = -1;
     if (anchorAt == anchor && cursorAt == cursor)
         return;
     const qsizetype anchorBefore = anchor;
     const qsizetype cursorBefore = cursor;
+    if (cursorAt != cursor)
+        pageYKept = false;
     anchor = anchorAt;
     cursor = cursorAt;
     restartBlink();
@@ -110,7 +122,10 @@ void TextView::setCursorPosition(qsizetype position, bool keepAnchor) {
 }
 
 int TextView::lineHeight() const {
-    return std::max(1, fontMetrics().lineSpacing());
+    // The height QTextLayout gives a line of the font, leading included, as QPlainTextEdit's.
+    const QFontMetricsF metrics(font());
+    return std::max(1, int(std::ceil(metrics.ascent() + metrics.descent() +
+                                     std::max<qreal>(0, metrics.leading()))));
 }
 
 qsizetype TextView::firstVisibleLine() const {
@@ -208,16 +223,20 @@ void TextView::forgetSegments(qsizetype position, qsizetype length, const QStrin
 }
 
 int TextView::xOf(qsizetype position) const {
+    return int(std::lround(exactX(position)));
+}
+
+qreal TextView::exactX(qsizetype position) const {
     const qsizetype line = text.lineOf(position);
     const qsizetype offset = position - text.lineStart(line);
     const Stretch stretch = stretchAt(line, offset);
     int inStretch = int(offset - stretch.from);
     if (!preedit.isEmpty() && position == cursor)
         inStretch += int(preedit.size());
-    return int(std::lround(stretch.x + stretch.layout->lineAt(0).cursorToX(inStretch)));
+    return stretch.x + stretch.layout->lineAt(0).cursorToX(inStretch);
 }
 
-qsizetype TextView::positionInLineAt(qsizetype line, int x, bool onCharacter) const {
+qsizetype TextView::positionInLineAt(qsizetype line, qreal x, bool onCharacter) const {
     const Stretch stretch = stretchAtX(line, x);
     return text.lineStart(line) + stretch.from +
            stretch.layout->lineAt(0).xToCursor(x - stretch.x,
@@ -226,15 +245,20 @@ qsizetype TextView::positionInLineAt(qsizetype line, int x, bool onCharacter) co
 }
 
 qsizetype TextView::positionAt(const QPoint& point, bool onCharacter) const {
-    const qsizetype line = std::clamp<qsizetype>(
-        firstVisibleLine() + (point.y() - margin()) / lineHeight() - (point.y() < margin() ? 1 : 0),
-        0, text.lineCount() - 1);
+    const int y = point.y() - lineY(firstVisibleLine());
+    const qsizetype line =
+        firstVisibleLine() + (y < 0 ? (y + 1) / lineHeight() - 1 : y / lineHeight());
+    // Above the first line its start, below the last its end, as in QPlainTextEdit.
+    if (line < 0)
+        return 0;
+    if (line >= text.lineCount())
+        return text.size();
     return positionInLineAt(line, point.x() - contentX(), onCharacter);
 }
 
 QRect TextView::characterRect(qsizetype position) const {
     const qsizetype line = text.lineOf(position);
-    const int y = margin() + int(line - firstVisibleLine()) * lineHeight();
+    const int y = lineY(line);
     const int x = contentX() + xOf(position);
     const int next = position < text.lineEnd(line) ? contentX() + xOf(position + 1) : x + 4;
     return QRect(x, y, std::max(1, next - x), lineHeight());
@@ -270,20 +294,13 @@ qsizetype TextView::previousPosition(qsizetype position, bool word) const {
                                                        : QTextLayout::SkipCharacters);
 }
 
-void TextView::moveVertically(qsizetype lines, bool keepAnchor) {
-    if (preferredX < 0)
-        preferredX = xOf(cursor);
-    const qsizetype line =
-        std::clamp<qsizetype>(text.lineOf(cursor) + lines, 0, text.lineCount() - 1);
-    const int keep = preferredX;
-    setCursorPosition(positionInLineAt(line, keep), keepAnchor);
-    preferredX = keep;
-}
-
 void TextView::insertText(const QString& typed, bool typing) {
     if (readOnly)
         return;
-    replaceSelection(normalizeLineBreaks(typed), typing);
+    const QString replacement = normalizeLineBreaks(typed);
+    // A character typed with nothing selected may join the typing before it in one undo step.
+    const bool single = typing && !hasSelection() && !replacement.contains(u'\n');
+    replaceSelection(replacement, single ? EditHistory::Kind::Single : EditHistory::Kind::Compound);
 }
 
 void TextView::replaceRange(qsizetype position, qsizetype length, const QString& replacement) {
@@ -293,52 +310,69 @@ void TextView::replaceRange(qsizetype position, qsizetype length, const QString&
         setCursorPosition(position);
         return;
     }
-    // Selected for the edit's sake only: a reader hears of the edit, not of this selection.
+    edit(position, length, replacement, EditHistory::Kind::Compound);
+}
+
+void TextView::replaceSelection(const QString& replacement, EditHistory::Kind kind) {
+    edit(selectionStart(), selectionEnd() - selectionStart(), replacement, kind);
+}
+
+void TextView::wholeCodePoints(qsizetype& position, qsizetype& length) const {
+    position = codePointStart(text, std::clamp<qsizetype>(position, 0, text.size()));
+    qsizetype end =
+        std::clamp<qsizetype>(position + std::max<qsizetype>(length, 0), 0, text.size());
+    if (codePointStart(text, end) != end)
+        ++end;
+    length = end - position;
+}
+
+void TextView::edit(qsizetype position, qsizetype length, const QString& replacement,
+                    EditHistory::Kind kind) {
+    // Every change of the text but undo and redo (and a reader's, aside) comes here: it never
+    // splits a surrogate pair and never puts in half of one.
+    wholeCodePoints(position, length);
+    const QString inserted = withoutLoneSurrogates(replacement);
+    if (length == 0 && inserted.isEmpty())
+        return;
     const qsizetype anchorBefore = anchor;
     const qsizetype cursorBefore = cursor;
-    anchor = position;
-    cursor = position + length;
-    replaceSelection(replacement, false, anchorBefore, cursorBefore);
-}
-
-void TextView::replaceSelection(const QString& replacement, bool typing) {
-    replaceSelection(replacement, typing, anchor, cursor);
-}
-
-void TextView::replaceSelection(const QString& replacement, bool typing, qsizetype anchorBefore,
-                                qsizetype cursorBefore) {
-    const qsizetype position = selectionStart();
-    const qsizetype length = selectionEnd() - position;
-    if (length == 0 && replacement.isEmpty())
-        return;
-    history.record({position, text.mid(position, length), replacement, anchor, cursor}, typing);
-    applyEdit(position, length, replacement);
-    cursor = anchor = position + replacement.size();
+    history.record({position, text.mid(position, length), inserted}, kind);
+    applyEdit(position, length, inserted);
+    wordClicked = lineClicked = Range();
+    cursor = anchor = position + inserted.size();
     preferredX = -1;
+    pageYKept = false;
     ensureCursorVisible();
     restartBlink();
     // Moved by the removal or by the insertion, the caret is told even if back where it was.
     notifyAccessibleCursor(this, anchorBefore, cursorBefore,
-                           cursorBefore != position || !replacement.isEmpty());
+                           cursorBefore != position || !inserted.isEmpty());
     Q_EMIT cursorPositionChanged();
 }
 
 void TextView::replaceRangeAside(qsizetype position, qsizetype length, const QString& replacement) {
     // Held, the text is being saved as it is: no edit can wait like a key, so none is made.
-    if (readOnly || held || (length == 0 && replacement.isEmpty()))
+    if (readOnly || held)
+        return;
+    wholeCodePoints(position, length);
+    const QString inserted = withoutLoneSurrogates(replacement);
+    if (length == 0 && inserted.isEmpty())
         return;
     const qsizetype anchorBefore = anchor;
     const qsizetype cursorBefore = cursor;
-    history.record({position, text.mid(position, length), replacement, anchor, cursor}, false);
-    applyEdit(position, length, replacement);
+    history.record({position, text.mid(position, length), inserted}, EditHistory::Kind::Compound);
+    applyEdit(position, length, inserted);
     // As a QTextCursor moves with an edit made by another: out of the removed stretch, then
     // past the inserted text.
     const auto moved = [&](qsizetype at) {
         at = at < position ? at : at < position + length ? position : at - length;
-        return at < position ? at : at + replacement.size();
+        return at < position ? at : at + inserted.size();
     };
     anchor = moved(anchor);
     cursor = moved(cursor);
+    wordClicked = lineClicked = Range();
+    if (cursor != cursorBefore)
+        pageYKept = false;
     preferredX = -1;
     viewport()->update();
     notifyAccessibleCursor(this, anchorBefore, cursorBefore);
@@ -362,30 +396,30 @@ void TextView::applyEdit(qsizetype position, qsizetype length, const QString& re
 
 void TextView::deleteSelection() {
     if (!readOnly && hasSelection())
-        replaceSelection(QString(), false);
+        replaceSelection(QString(), EditHistory::Kind::Compound);
 }
 
+// Both leave the caret after the text put back, with nothing selected, as QPlainTextEdit does.
 void TextView::undo() {
     if (readOnly || !history.canUndo())
         return;
-    TextEdit edit = history.takeUndo();
-    applyEdit(edit.position, edit.inserted.size(), edit.removed);
+    const TextEdit back = history.undo();
+    applyEdit(back.position, back.removed.size(), back.inserted);
+    wordClicked = lineClicked = Range();
     anchor = cursor = -1; // forces the update below
-    setSelection(edit.anchorBefore, edit.cursorBefore);
+    moveTo(back.position + back.inserted.size(), back.position + back.inserted.size());
     ensureCursorVisible();
-    history.pushRedo(std::move(edit));
 }
 
 void TextView::redo() {
     if (readOnly || !history.canRedo())
         return;
-    TextEdit edit = history.takeRedo();
-    applyEdit(edit.position, edit.removed.size(), edit.inserted);
-    const qsizetype after = edit.position + edit.inserted.size();
+    const TextEdit again = history.redo();
+    applyEdit(again.position, again.removed.size(), again.inserted);
+    wordClicked = lineClicked = Range();
     anchor = cursor = -1;
-    setSelection(after, after);
+    moveTo(again.position + again.inserted.size(), again.position + again.inserted.size());
     ensureCursorVisible();
-    history.pushUndo(std::move(edit));
 }
 
 void TextView::copy() {
@@ -420,11 +454,10 @@ void TextView::exportSelection() {
 }
 
 void TextView::updateScrollBars() {
-    const int height = lineHeight();
-    const int visible = std::max(1, (viewport()->height() - margin()) / height);
+    const qsizetype visible = linesFromBottom();
     QScrollBar* vertical = verticalScrollBar();
     vertical->setRange(0, int(std::clamp<qsizetype>(text.lineCount() - visible, 0, INT_MAX)));
-    vertical->setPageStep(visible);
+    vertical->setPageStep(int(std::max<qsizetype>(1, visible)));
     const qint64 estimate = qint64(text.longestLine()) * fontMetrics().averageCharWidth();
     const qint64 width = std::max<qint64>(estimate, widestSeen) + 2 * margin() + 1;
     QScrollBar* horizontal = horizontalScrollBar();
@@ -433,13 +466,7 @@ void TextView::updateScrollBars() {
 }
 
 void TextView::ensureCursorVisible() {
-    const qsizetype line = text.lineOf(cursor);
-    const int visible = std::max(1, (viewport()->height() - margin()) / lineHeight());
-    QScrollBar* vertical = verticalScrollBar();
-    if (line < vertical->value())
-        vertical->setValue(int(line));
-    else if (line >= vertical->value() + visible)
-        vertical->setValue(int(line - visible + 1));
+    followCaretVertically();
     const int x = xOf(cursor);
     if (x + margin() * 2 > widestSeen) {
         widestSeen = x + margin() * 2;
@@ -494,7 +521,7 @@ void TextView::paintEvent(QPaintEvent* event) {
     const qreal left = horizontalScrollBar()->value() - margin();
     const qreal right = left + viewport()->width() + margin();
     for (qsizetype line = first; line < text.lineCount(); ++line) {
-        const int y = margin() + int(line - first) * height;
+        const int y = lineY(line);
         if (y > area.bottom())
             break;
         if (y + height < area.top())
@@ -534,6 +561,14 @@ void TextView::restartBlink() {
 }
 
 void TextView::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == tripleClick.timerId()) {
+        tripleClick.stop();
+        return;
+    }
+    if (event->timerId() == scrollTimer.timerId()) {
+        autoScroll();
+        return;
+    }
     if (event->timerId() != blink.timerId()) {
         QAbstractScrollArea::timerEvent(event);
         return;
@@ -564,58 +599,6 @@ void TextView::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange ||
         event->type() == QEvent::EnabledChange)
         viewport()->update();
-}
-
-void TextView::mousePressEvent(QMouseEvent* event) {
-    const qsizetype at = positionAt(event->position().toPoint());
-    preferredX = -1;
-    if (event->button() == Qt::LeftButton) {
-        setCursorPosition(at, event->modifiers() & Qt::ShiftModifier);
-        selectingWithMouse = true;
-    } else if (event->button() == Qt::MiddleButton && !readOnly &&
-               QApplication::clipboard()->supportsSelection()) {
-        const QString pasted = QApplication::clipboard()->text(QClipboard::Selection);
-        setCursorPosition(at);
-        if (!pasted.isEmpty())
-            insertText(pasted);
-    }
-}
-
-void TextView::mouseMoveEvent(QMouseEvent* event) {
-    if (!selectingWithMouse || !(event->buttons() & Qt::LeftButton))
-        return;
-    setCursorPosition(positionAt(event->position().toPoint()), true);
-    ensureCursorVisible();
-}
-
-void TextView::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && selectingWithMouse) {
-        selectingWithMouse = false;
-        exportSelection();
-    }
-}
-
-void TextView::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton)
-        return;
-    const qsizetype at = positionAt(event->position().toPoint());
-    const qsizetype line = text.lineOf(at);
-    const qsizetype start = text.lineStart(line);
-    const qsizetype end = text.lineEnd(line);
-    auto inWord = [this](qsizetype p) {
-        const QChar c(text.at(p));
-        return c.isLetterOrNumber() || c == u'_' || c.isMark();
-    };
-    qsizetype from = at;
-    qsizetype to = at;
-    while (from > start && inWord(from - 1))
-        --from;
-    while (to < end && inWord(to))
-        ++to;
-    if (from == to && to < end)
-        ++to;
-    setSelection(from, to);
-    exportSelection();
 }
 
 void TextView::contextMenuEvent(QContextMenuEvent* event) {
@@ -668,13 +651,14 @@ void TextView::inputMethodEvent(QInputMethodEvent* event) {
         event->ignore();
         return;
     }
+    // Input methods commit in steps of their own, as in QPlainTextEdit.
     if (event->replacementLength() > 0 || event->replacementStart() != 0) {
-        const qsizetype start =
-            std::clamp<qsizetype>(cursor + event->replacementStart(), 0, text.size());
-        setSelection(start, std::min(start + event->replacementLength(), text.size()));
+        const qsizetype start = cursor + event->replacementStart();
+        edit(start, event->replacementLength(), normalizeLineBreaks(event->commitString()),
+             EditHistory::Kind::Compound);
+    } else if (!event->commitString().isEmpty()) {
+        insertText(event->commitString());
     }
-    if (!event->commitString().isEmpty() || event->replacementLength() > 0)
-        insertText(event->commitString(), true);
     preedit = event->preeditString();
     viewport()->update();
     event->accept();

@@ -5,6 +5,7 @@
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
+#include <algorithm>
 #include <memory>
 
 class QTextLayout;
@@ -34,6 +35,7 @@ public:
 
     qsizetype cursorPosition() const { return cursor; }
     qsizetype anchorPosition() const { return anchor; }
+    // An end between the halves of a surrogate pair goes to the pair's start.
     void setSelection(qsizetype anchorAt, qsizetype cursorAt);
     void setCursorPosition(qsizetype position, bool keepAnchor = false);
     bool hasSelection() const { return anchor != cursor; }
@@ -44,7 +46,8 @@ public:
     // Replaces the selection with the text as if typed or pasted (line breaks of any kind
     // become '\n'); a step of its own in the undo history unless typing.
     void insertText(const QString& typed, bool typing = false);
-    // Replaces [position, position + length) with replacement, recorded for undo.
+    // Replaces [position, position + length), widened to whole code points, with replacement,
+    // recorded for undo.
     void replaceRange(qsizetype position, qsizetype length, const QString& replacement);
     // The same as an edit made elsewhere (a screen reader's): the caret and the selection keep
     // their place in the text around it, as a QTextCursor's do.
@@ -115,35 +118,76 @@ private:
     void drawStretch(QPainter& painter, const Stretch& stretch, qsizetype line, int y) const;
     void forgetSegments(qsizetype position, qsizetype length, const QString& replacement);
     int xOf(qsizetype position) const;
-    qsizetype positionInLineAt(qsizetype line, int x, bool onCharacter = false) const;
+    qreal exactX(qsizetype position) const;
+    qsizetype positionInLineAt(qsizetype line, qreal x, bool onCharacter = false) const;
     qsizetype nextPosition(qsizetype position, bool word) const;
     qsizetype previousPosition(qsizetype position, bool word) const;
-    void moveVertically(qsizetype lines, bool keepAnchor);
+    bool isRightToLeft(qsizetype line) const;
+    // Moves the caret and the anchor to positions the box found itself (no rule applied).
+    void moveTo(qsizetype anchorAt, qsizetype cursorAt);
     void applyEdit(qsizetype position, qsizetype length, const QString& replacement);
-    void replaceSelection(const QString& replacement, bool typing);
-    // The same, telling a reader of the caret and selection as they were before.
-    void replaceSelection(const QString& replacement, bool typing, qsizetype anchorBefore,
-                          qsizetype cursorBefore);
+    // Widens [position, position + length) to whole code points within the text.
+    void wholeCodePoints(qsizetype& position, qsizetype& length) const;
+    void edit(qsizetype position, qsizetype length, const QString& replacement,
+              EditHistory::Kind kind);
+    void replaceSelection(const QString& replacement, EditHistory::Kind kind);
     void removeBackward(bool word);
     void removeForward(bool word);
     void updateScrollBars();
     void restartBlink();
     void exportSelection();
     bool handleKey(QKeyEvent* event);
+    void moveByKey(int target, bool select);
     static bool isEditingShortcut(QKeyEvent* event, bool readOnly);
     int margin() const { return 4; }
     int contentX() const;
+
+    // Scrolling, line by line as QPlainTextEdit scrolls: the top margin shows only above the
+    // first line.
+    int lineY(qsizetype line) const;
+    qsizetype linesFromBottom() const;
+    void setTopLine(qsizetype line);
+    void followCaretVertically();
+    qsizetype positionOnLine(qsizetype line);
+    void pageUpDown(bool down, bool select);
+
+    // The mouse: a double click selects a word and a third click the line; dragging after
+    // either extends by words or lines; past the edge, a timer keeps scrolling and extending.
+    bool toWordStart(qsizetype& position) const;
+    bool toWordEnd(qsizetype& position) const;
+    void extendByWords(qsizetype position, qreal x);
+    void dragTo(const QPoint& point);
+    void extendByLines(qsizetype position);
+    void autoScroll();
 
     TextBuffer text;
     EditHistory history;
     qsizetype cursor = 0;
     qsizetype anchor = 0;
-    int preferredX = -1; // kept while moving up and down
+    qreal preferredX = -1; // kept while moving up and down
     bool readOnly = false;
     bool held = false;
     std::vector<std::unique_ptr<QEvent>> heldInput;
     bool caretShown = true;
-    bool selectingWithMouse = false;
+    // Page Up and Page Down keep the caret at the height it had before the first of them.
+    int pageY = 0;
+    bool pageYKept = false;
+    struct Range {
+        qsizetype anchor = 0;
+        qsizetype cursor = 0;
+        bool isEmpty() const { return anchor == cursor; }
+        qsizetype start() const { return std::min(anchor, cursor); }
+        qsizetype end() const { return std::max(anchor, cursor); }
+    };
+    bool mousePressed = false;
+    bool pressedInSelection = false; // may become a drag of the selection, as in QPlainTextEdit
+    QPoint pressPoint;
+    QPoint mousePoint; // the last seen, for the auto-scroll timer
+    Range wordClicked; // the word of a double click, while dragging or Shift+clicking from it
+    Range lineClicked; // the line of a triple click, the same
+    QPoint doubleClickPoint;
+    QBasicTimer tripleClick;
+    QBasicTimer scrollTimer;
     mutable int widestSeen = 0;
     // For the long lines last laid out: where each of their segments starts, measured as
     // needed. Kept for a few lines, so moving between two long lines measures nothing again.

@@ -1,6 +1,7 @@
 #include "editor/TextViewAccessible.h"
 
 #include "editor/LineBreaks.h"
+#include "editor/TextBoundaries.h"
 #include "editor/TextView.h"
 
 #include <QAccessibleWidget>
@@ -17,34 +18,6 @@ namespace {
 using Unit = std::pair<qsizetype, qsizetype>;
 constexpr Unit noUnit{-1, -1};
 
-bool splitsPair(const TextBuffer& text, qsizetype at) {
-    return at > 0 && at < text.size() && QChar::isLowSurrogate(text.at(at)) &&
-           QChar::isHighSurrogate(text.at(at - 1));
-}
-
-// No offset a reader gives ends up between the halves of a surrogate pair: it means the pair.
-qsizetype pairStart(const TextBuffer& text, qsizetype at) {
-    return splitsPair(text, at) ? at - 1 : at;
-}
-
-// Text a reader inserts, without the halves of pairs it may have cut.
-QString withoutLoneSurrogates(QString inserted) {
-    qsizetype kept = 0;
-    for (qsizetype i = 0; i < inserted.size(); ++i) {
-        const QChar c = inserted.at(i);
-        const bool paired =
-            c.isHighSurrogate() && i + 1 < inserted.size() && inserted.at(i + 1).isLowSurrogate();
-        if (paired) {
-            inserted[kept++] = c;
-            inserted[kept++] = inserted.at(++i);
-        } else if (!c.isSurrogate()) {
-            inserted[kept++] = c;
-        }
-    }
-    inserted.truncate(kept);
-    return inserted;
-}
-
 // Characters, words and sentences as QTextCursor finds them for QPlainTextEdit's reader, found
 // in a copy of the text around an offset: at most this many characters either side, so a query
 // costs the same in a line of 100 MB.
@@ -53,9 +26,9 @@ constexpr qsizetype reach = 512;
 class Neighbourhood {
 public:
     Neighbourhood(const TextBuffer& text, qsizetype offset)
-        : from(pairStart(text, std::max<qsizetype>(0, offset - reach))),
+        : from(codePointStart(text, std::max<qsizetype>(0, offset - reach))),
           to(std::min(text.size(), offset + reach)) {
-        if (splitsPair(text, to))
+        if (codePointStart(text, to) != to)
             ++to;
         QString copy = text.mid(from, to - from);
         // The document would break paragraphs at these as well: each stays one character.
@@ -176,12 +149,12 @@ public:
     // Offsets outside the text are ignored, as QPlainTextEdit ignores them.
     void setSelection(int index, int start, int end) override {
         if (index == 0 && inText(start) && inText(end))
-            view()->setSelection(pairStart(buffer(), start), pairStart(buffer(), end));
+            view()->setSelection(start, end);
     }
     int cursorPosition() const override { return int(view()->cursorPosition()); }
     void setCursorPosition(int position) override {
         if (inText(position))
-            view()->setCursorPosition(pairStart(buffer(), position));
+            view()->setCursorPosition(position);
     }
     QString text(int start, int end) const override {
         if (!inText(start) || !inText(end))
@@ -237,12 +210,8 @@ public:
         TextView* v = view();
         if (v->isReadOnly() || !v->isEnabled() || !inText(start) || !inText(end))
             return;
-        const TextBuffer& text = buffer();
-        const qsizetype from = pairStart(text, std::min(start, end));
-        const qsizetype last = std::max(start, end);
-        const qsizetype to = start == end ? from : last + (splitsPair(text, last) ? 1 : 0);
-        v->replaceRangeAside(from, to - from,
-                             normalizeLineBreaks(withoutLoneSurrogates(replacement)));
+        v->replaceRangeAside(std::min(start, end), std::abs(end - start),
+                             normalizeLineBreaks(replacement));
     }
 
 private:

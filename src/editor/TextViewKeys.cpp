@@ -2,8 +2,9 @@
 // keys it claims before the window's menu shortcuts can take them.
 #include "editor/TextView.h"
 
+#include "editor/TextBoundaries.h"
+
 #include <QKeyEvent>
-#include <QScrollBar>
 
 namespace {
 
@@ -80,14 +81,6 @@ bool isTyped(const QKeyEvent* event) {
            (first.isHighSurrogate() && typed.size() > 1 && typed.at(1).isLowSurrogate());
 }
 
-// The position after a code point before position (a surrogate pair counts as one).
-qsizetype codePointBefore(const TextBuffer& text, qsizetype position) {
-    if (position >= 2 && QChar::isLowSurrogate(text.at(position - 1)) &&
-        QChar::isHighSurrogate(text.at(position - 2)))
-        return position - 2;
-    return position - 1;
-}
-
 } // namespace
 
 bool TextView::isEditingShortcut(QKeyEvent* event, bool readOnly) {
@@ -124,18 +117,27 @@ bool TextView::focusNextPrevChild(bool next) {
     return QAbstractScrollArea::focusNextPrevChild(next);
 }
 
+// Backspace takes one code point and Delete one character, as in QPlainTextEdit; with nothing
+// selected a run of either is one undo step.
 void TextView::removeBackward(bool word) {
+    preferredX = -1; // even when there is nothing to take
     if (hasSelection()) {
         deleteSelection();
         return;
     }
     if (cursor == 0)
         return;
-    const qsizetype from = word ? previousPosition(cursor, true) : codePointBefore(text, cursor);
-    replaceRange(from, cursor - from, QString());
+    if (word) {
+        const qsizetype from = previousPosition(cursor, true);
+        edit(from, cursor - from, QString(), EditHistory::Kind::Compound);
+        return;
+    }
+    const qsizetype from = codePointBefore(text, cursor);
+    edit(from, cursor - from, QString(), EditHistory::Kind::Single);
 }
 
 void TextView::removeForward(bool word) {
+    preferredX = -1;
     if (hasSelection()) {
         deleteSelection();
         return;
@@ -143,7 +145,107 @@ void TextView::removeForward(bool word) {
     if (cursor >= text.size())
         return;
     const qsizetype to = nextPosition(cursor, word);
-    replaceRange(cursor, to - cursor, QString());
+    edit(cursor, to - cursor, QString(),
+         word ? EditHistory::Kind::Compound : EditHistory::Kind::Single);
+}
+
+bool TextView::isRightToLeft(qsizetype line) const {
+    // The first character with a strong direction decides, as for a QTextBlock; a line without
+    // one (or none in its first megabyte) runs left to right.
+    constexpr qsizetype chunk = 4096;
+    constexpr qsizetype searched = qsizetype(1) << 20;
+    const qsizetype start = text.lineStart(line);
+    const qsizetype length = std::min(text.lineLength(line), searched);
+    for (qsizetype from = 0; from < length; from += chunk) {
+        const QString part = text.mid(start + from, std::min(chunk + 1, length - from));
+        for (qsizetype i = 0; i < std::min(chunk, part.size()); ++i) {
+            char32_t c = part.at(i).unicode();
+            if (QChar::isHighSurrogate(c) && i + 1 < part.size() && part.at(i + 1).isLowSurrogate())
+                c = QChar::surrogateToUcs4(char16_t(c), part.at(++i).unicode());
+            switch (QChar::direction(c)) {
+            case QChar::DirL:
+                return false;
+            case QChar::DirR:
+            case QChar::DirAL:
+                return true;
+            default:
+                break;
+            }
+        }
+    }
+    return false;
+}
+
+void TextView::moveByKey(int target, bool select) {
+    const qsizetype line = text.lineOf(cursor);
+    auto t = Target(target);
+    // Left and Right follow the line's direction: in a right-to-left line Right goes back.
+    if (isRightToLeft(line)) {
+        switch (t) {
+        case Target::NextChar:
+            t = Target::PreviousChar;
+            break;
+        case Target::PreviousChar:
+            t = Target::NextChar;
+            break;
+        case Target::NextWord:
+            t = Target::PreviousWord;
+            break;
+        case Target::PreviousWord:
+            t = Target::NextWord;
+            break;
+        default:
+            break;
+        }
+    }
+    qsizetype to = cursor;
+    switch (t) {
+    case Target::NextChar:
+        to = !select && hasSelection() ? selectionEnd() : nextPosition(cursor, false);
+        break;
+    case Target::PreviousChar:
+        to = !select && hasSelection() ? selectionStart() : previousPosition(cursor, false);
+        break;
+    case Target::NextWord:
+        to = nextPosition(cursor, true);
+        break;
+    case Target::PreviousWord:
+        to = previousPosition(cursor, true);
+        break;
+    case Target::NextLine:
+    case Target::PreviousLine: {
+        const bool down = t == Target::NextLine;
+        // Past the first or the last line Shift selects to the start or the end of the text;
+        // without Shift nothing moves, the selection stays.
+        if (line == (down ? text.lineCount() - 1 : 0)) {
+            if (select)
+                moveTo(anchor, down ? text.size() : 0);
+            return;
+        }
+        to = positionOnLine(line + (down ? 1 : -1));
+        const qreal keep = preferredX;
+        moveTo(select ? anchor : to, to);
+        preferredX = keep;
+        return;
+    }
+    case Target::NextPage:
+    case Target::PreviousPage:
+        pageUpDown(t == Target::NextPage, select);
+        return;
+    case Target::LineStart:
+        to = text.lineStart(line);
+        break;
+    case Target::LineEnd:
+        to = text.lineEnd(line);
+        break;
+    case Target::DocumentStart:
+        to = 0;
+        break;
+    case Target::DocumentEnd:
+        to = text.size();
+        break;
+    }
+    moveTo(select ? anchor : to, to);
 }
 
 bool TextView::handleKey(QKeyEvent* event) {
@@ -151,51 +253,11 @@ bool TextView::handleKey(QKeyEvent* event) {
         const bool select = event->matches(m.select);
         if (!select && !event->matches(m.move))
             continue;
-        const int visible = std::max(1, viewport()->height() / lineHeight() - 1);
-        qsizetype to = cursor;
-        switch (m.target) {
-        case Target::NextChar:
-            to = !select && hasSelection() ? selectionEnd() : nextPosition(cursor, false);
-            break;
-        case Target::PreviousChar:
-            to = !select && hasSelection() ? selectionStart() : previousPosition(cursor, false);
-            break;
-        case Target::NextWord:
-            to = nextPosition(cursor, true);
-            break;
-        case Target::PreviousWord:
-            to = previousPosition(cursor, true);
-            break;
-        case Target::NextLine:
-        case Target::PreviousLine:
-        case Target::NextPage:
-        case Target::PreviousPage: {
-            const qsizetype lines = m.target == Target::NextLine       ? 1
-                                    : m.target == Target::PreviousLine ? -1
-                                    : m.target == Target::NextPage     ? visible
-                                                                       : -visible;
-            if (lines == visible || lines == -visible)
-                verticalScrollBar()->setValue(verticalScrollBar()->value() + int(lines));
-            moveVertically(lines, select);
+        // Keys end what a double or triple click began.
+        wordClicked = lineClicked = Range();
+        moveByKey(int(m.target), select);
+        if (m.target != Target::NextPage && m.target != Target::PreviousPage)
             ensureCursorVisible();
-            return true;
-        }
-        case Target::LineStart:
-            to = text.lineStart(text.lineOf(cursor));
-            break;
-        case Target::LineEnd:
-            to = text.lineEnd(text.lineOf(cursor));
-            break;
-        case Target::DocumentStart:
-            to = 0;
-            break;
-        case Target::DocumentEnd:
-            to = text.size();
-            break;
-        }
-        preferredX = -1;
-        setCursorPosition(to, select);
-        ensureCursorVisible();
         if (select)
             exportSelection();
         return true;
@@ -210,6 +272,7 @@ bool TextView::handleKey(QKeyEvent* event) {
     }
     if (readOnly)
         return false;
+    wordClicked = lineClicked = Range();
     if (event->matches(QKeySequence::Undo))
         undo();
     else if (event->matches(QKeySequence::Redo))
@@ -224,8 +287,7 @@ bool TextView::handleKey(QKeyEvent* event) {
         removeForward(true);
     else if (event->matches(QKeySequence::Delete))
         removeForward(false);
-    else if (event->key() == Qt::Key_Backspace &&
-             !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+    else if (event->key() == Qt::Key_Backspace && !(event->modifiers() & ~Qt::ShiftModifier))
         removeBackward(false);
     else if (event->matches(QKeySequence::InsertParagraphSeparator) ||
              event->matches(QKeySequence::InsertLineSeparator))
@@ -236,6 +298,7 @@ bool TextView::handleKey(QKeyEvent* event) {
         insertText(event->text(), true);
     else
         return false;
+    ensureCursorVisible();
     return true;
 }
 
@@ -247,6 +310,8 @@ void TextView::keyPressEvent(QKeyEvent* event) {
     }
     if (isEnabled() && handleKey(event))
         event->accept();
+    else if (!readOnly)
+        event->ignore(); // as QPlainTextEdit, which leaves other keys to the window
     else
         QAbstractScrollArea::keyPressEvent(event);
 }
