@@ -19,9 +19,10 @@ void EditHistory::record(const TextEdit& edit, Kind kind) {
     const qint64 insertedId = nextId;
     if (!edit.inserted.isEmpty()) {
         putIds(edit.position, {{edit.inserted.size(), insertedId}});
-        nextId += edit.inserted.size() + edit.inserted.count(u'\n');
+        // Text typed or inserted is stored whole, then a paragraph mark for each line break.
+        nextId += edit.inserted.size() + (kind == Kind::Paste ? 0 : edit.inserted.count(u'\n'));
     }
-    if (kind == Kind::Compound) {
+    if (kind != Kind::Single) {
         undoSteps.push_back({edit, std::move(removedIds), insertedId, true});
         return;
     }
@@ -47,8 +48,8 @@ bool EditHistory::joinInsertion(const TextEdit& edit, qint64 id) {
     // one continues in the text and in the store.
     Step& last = undoSteps.back();
     const qsizetype length = last.edit.inserted.size();
-    if (length == 0 || last.edit.position + length != edit.position ||
-        last.insertedId + length != id)
+    if (length == 0 || last.edit.inserted.endsWith(u'\n') ||
+        last.edit.position + length != edit.position || last.insertedId + length != id)
         return false;
     last.edit.inserted += edit.inserted;
     return true;

@@ -20,8 +20,10 @@ struct TextEdit {
 class EditHistory {
 public:
     // Single: a character typed, or Backspace or Delete with nothing selected. Compound:
-    // everything else, which never joins the step before.
-    enum class Kind { Single, Compound };
+    // everything else, which never joins the step before. Paste: the same, but the document
+    // stores pasted text with its line breaks in turn, so that typing straight after a paste
+    // that ends in text continues its step.
+    enum class Kind { Single, Compound, Paste };
 
     // A new text of the given length with lineBreaks line breaks; nothing to undo.
     void reset(qsizetype length, qsizetype lineBreaks);

@@ -439,7 +439,7 @@ void TextView::paste() {
         return;
     const QString pasted = QApplication::clipboard()->text();
     if (!pasted.isEmpty())
-        insertText(pasted);
+        replaceSelection(normalizeLineBreaks(pasted), EditHistory::Kind::Paste);
 }
 
 void TextView::selectAll() {
@@ -636,7 +636,7 @@ void TextView::dropEvent(QDropEvent* event) {
     if (readOnly || held || !event->mimeData()->hasText())
         return;
     setCursorPosition(positionAt(event->position().toPoint()));
-    insertText(event->mimeData()->text());
+    replaceSelection(normalizeLineBreaks(event->mimeData()->text()), EditHistory::Kind::Paste);
     event->acceptProposedAction();
     setFocus();
 }

@@ -180,24 +180,13 @@ void TextView::moveByKey(int target, bool select) {
     const qsizetype line = text.lineOf(cursor);
     auto t = Target(target);
     // Left and Right follow the line's direction: in a right-to-left line Right goes back.
-    if (isRightToLeft(line)) {
-        switch (t) {
-        case Target::NextChar:
-            t = Target::PreviousChar;
-            break;
-        case Target::PreviousChar:
-            t = Target::NextChar;
-            break;
-        case Target::NextWord:
-            t = Target::PreviousWord;
-            break;
-        case Target::PreviousWord:
-            t = Target::NextWord;
-            break;
-        default:
-            break;
-        }
-    }
+    const bool sideways = t == Target::NextChar || t == Target::PreviousChar ||
+                          t == Target::NextWord || t == Target::PreviousWord;
+    if (sideways && isRightToLeft(line))
+        t = t == Target::NextChar       ? Target::PreviousChar
+            : t == Target::PreviousChar ? Target::NextChar
+            : t == Target::NextWord     ? Target::PreviousWord
+                                        : Target::NextWord;
     qsizetype to = cursor;
     switch (t) {
     case Target::NextChar:
