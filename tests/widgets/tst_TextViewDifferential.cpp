@@ -620,7 +620,7 @@ quint32 seedForRun() {
 int stepsForRun() {
     bool given = false;
     const int steps = qEnvironmentVariableIntValue("NOTAVO_DIFF_STEPS", &given);
-    return given ? steps : 3000;
+    return given ? steps : 5000;
 }
 
 } // namespace
