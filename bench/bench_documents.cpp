@@ -74,9 +74,9 @@ int main(int argc, char** argv) {
         const qint64 openMs = timer.elapsed();
 
         timer.restart();
-        const TextParts parts = box.textParts();
+        const TextBuffer snapshot = box.snapshot();
         const qint64 textMs = timer.elapsed();
-        const QByteArray saved = encodeDocument(parts, layout);
+        const QByteArray saved = encodeDocument(snapshot.parts(), layout);
         const qint64 encodeMs = timer.elapsed() - textMs;
         if (replaceFile(path, saved))
             return 1;
@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
         if (saved != original)
             std::printf("round trip of %d MB changed bytes\n", megabytes);
         std::printf(
-            "%5d MB %14lld %14lld %14.1f   (read %lld, decode+index %lld, pieces %lld, encode "
+            "%5d MB %14lld %14lld %14.1f   (read %lld, decode+index %lld, snapshot %lld, encode "
             "%lld)\n",
             megabytes, openMs, saveMs, double(peakResidentKb()) / 1024.0, readMs, decodeMs, textMs,
             encodeMs);

@@ -8,6 +8,7 @@
 #include "app/EditingBox.h"
 #include "app/frmMain.h"
 #include "document/DocumentFile.h"
+#include "editor/TextBuffer.h"
 #include "editor/TextView.h"
 #include "fakes/TestPlatform.h"
 
@@ -104,10 +105,7 @@ double keyLatencyMs(QWidget* widget, double fraction) {
 }
 
 qsizetype textSize(const EditingBox& box) {
-    qsizetype size = 0;
-    for (const QAnyStringView part : box.textParts())
-        size += part.size();
-    return size;
+    return box.snapshot().size();
 }
 
 double median(std::vector<double> values) {

@@ -1,11 +1,9 @@
 #pragma once
 
-#include <QAnyStringView>
 #include <QColor>
 #include <QFont>
 #include <QRect>
 #include <QString>
-#include <vector>
 
 class QWidget;
 class TextBuffer;
@@ -24,9 +22,9 @@ public:
     virtual void setText(TextBuffer text) = 0;
     // The first lines only, for what shows only the start of a document (a printed page).
     virtual QString firstLines(qsizetype count) const = 0;
-    // The text as consecutive pieces (UTF-16 or Latin-1), valid until the next change: saving
-    // reads it uncopied.
-    virtual std::vector<QAnyStringView> textParts() const = 0;
+    // The text as it is now, for saving on another thread: later edits of the box never reach
+    // it (the copy shares the text's storage until either side changes).
+    virtual TextBuffer snapshot() const = 0;
     // The text itself, read in place (by a search); valid until the next change.
     virtual const TextBuffer& buffer() const = 0;
     virtual qsizetype selectionStart() const = 0;
@@ -38,8 +36,8 @@ public:
     virtual QRect caretLineOnScreen() const = 0;
     // Replaces a stretch of the text as one step that Undo takes back; the caret goes after it.
     virtual void replace(qsizetype position, qsizetype length, const QString& text) = 0;
-    // While a long save reads the text, the text must not change: keys typed meanwhile are
-    // kept and applied once the hold ends, so none is lost.
+    // While long work reads or replaces the text, keys typed meanwhile are kept and applied
+    // once the hold ends, so none is lost.
     virtual void setHeld(bool held) = 0;
     virtual bool isEnabled() const = 0;
     virtual void setEnabled(bool enabled) = 0;

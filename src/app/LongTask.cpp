@@ -12,54 +12,45 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
+#include <system_error>
 #include <thread>
-#include <vector>
 
 namespace {
-
 // How long work may run before its progress is shown: shorter waits would only flicker.
 constexpr int showAfterMs = 150;
-
-// Holds the window's commands and typing still while the work reads or replaces the document.
-class WindowHold {
-public:
-    explicit WindowHold(frmMain& window) : window(window) {
-        for (QAction* action : window.findChildren<QAction*>()) {
-            if (action->isEnabled()) {
-                action->setEnabled(false);
-                disabled.push_back(action);
-            }
-        }
-        window.txtMain().setHeld(true);
-    }
-    ~WindowHold() {
-        for (QAction* action : disabled)
-            action->setEnabled(true);
-        window.txtMain().setHeld(false);
-    }
-    WindowHold(const WindowHold&) = delete;
-    WindowHold& operator=(const WindowHold&) = delete;
-
-private:
-    frmMain& window;
-    std::vector<QAction*> disabled;
-};
-
 } // namespace
 
-bool runLongTask(frmMain& window, const QString& label, qint64 total,
-                 const std::function<void(LongTask&)>& work) {
-    LongTask task(total);
-    if (total < inlineBelow) {
-        work(task);
-        return !task.stopped();
+void WindowHold::engage() {
+    if (engaged)
+        return;
+    engaged = true;
+    for (QAction* action : held.findChildren<QAction*>()) {
+        if (action->isEnabled()) {
+            action->setEnabled(false);
+            disabled.push_back(action);
+        }
     }
+    held.txtMain().setHeld(true);
+}
+
+void WindowHold::release() {
+    if (!engaged)
+        return;
+    engaged = false;
+    for (QAction* action : disabled)
+        action->setEnabled(true);
+    disabled.clear();
+    held.txtMain().setHeld(false);
+}
+
+bool longtask::runOnWorker(WindowHold& hold, const QString& label, LongTask& task,
+                           const std::function<void()>& job) {
     const ModalScope nested; // auto-save must not write in the middle of this
-    const WindowHold hold(window);
+    hold.engage();
     std::atomic<bool> finished{false};
     std::thread worker;
 
-    QStatusBar* bar = window.statusBar();
+    QStatusBar* bar = hold.window().statusBar();
     auto* caption = new QLabel(label, bar);
     auto* progress = new QProgressBar(bar);
     progress->setObjectName(QStringLiteral("prgLongTask"));
@@ -67,7 +58,10 @@ bool runLongTask(frmMain& window, const QString& label, qint64 total,
     progress->setMaximumWidth(200);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), bar);
     cancel->setObjectName(QStringLiteral("cmdCancelTask"));
-    QObject::connect(cancel, &QPushButton::clicked, [&task] { task.cancel(); });
+    QObject::connect(cancel, &QPushButton::clicked, [&task, cancel] {
+        task.cancel();
+        cancel->setEnabled(false);
+    });
     const QList<QWidget*> shown{caption, progress, cancel};
     for (QWidget* widget : shown) {
         bar->addPermanentWidget(widget);
@@ -96,10 +90,17 @@ bool runLongTask(frmMain& window, const QString& label, qint64 total,
     QMetaObject::invokeMethod(
         &loop,
         [&] {
-            worker = std::thread([&] {
-                work(task);
+            try {
+                worker = std::thread([&] {
+                    job();
+                    finished = true;
+                });
+            } catch (const std::system_error&) {
+                // No thread to be had (out of memory, say): the work is done here, frozen
+                // rather than not at all.
+                job();
                 finished = true;
-            });
+            }
         },
         Qt::QueuedConnection);
     loop.exec();
@@ -108,9 +109,7 @@ bool runLongTask(frmMain& window, const QString& label, qint64 total,
         task.cancel();
     if (worker.joinable())
         worker.join();
-    else
-        task.stop(); // it never began
     for (QWidget* widget : shown)
         delete widget;
-    return !task.stopped();
+    return finished && (!task.cancelled() || task.committed());
 }

@@ -31,8 +31,8 @@ QString PlainEditingBox::firstLines(qsizetype count) const {
     return text.mid(0, text.lineEnd(std::min(count, text.lineCount()) - 1));
 }
 
-std::vector<QAnyStringView> PlainEditingBox::textParts() const {
-    return edit->buffer().parts();
+TextBuffer PlainEditingBox::snapshot() const {
+    return edit->buffer();
 }
 
 const TextBuffer& PlainEditingBox::buffer() const {

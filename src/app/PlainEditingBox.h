@@ -15,7 +15,7 @@ public:
     void setText(QString text) override;
     void setText(TextBuffer text) override;
     QString firstLines(qsizetype count) const override;
-    std::vector<QAnyStringView> textParts() const override;
+    TextBuffer snapshot() const override;
     const TextBuffer& buffer() const override;
     qsizetype selectionStart() const override;
     qsizetype selectionEnd() const override;

@@ -5,6 +5,11 @@
 #include "app/LongTask.h"
 #include "app/frmMain.h"
 #include "document/DocumentFile.h"
+#include "document/FileErrors.h"
+#include "editor/TextBuffer.h"
+
+#include <cerrno>
+#include <new>
 
 DocumentState::DocumentState(QObject* parent) : QObject(parent) {
     setObjectName(QStringLiteral("documentState"));
@@ -18,34 +23,40 @@ DocumentState& documentState(frmMain& window) {
 }
 
 QByteArray documentBytes(frmMain& window) {
-    return encodeDocument(window.txtMain().textParts(), documentState(window).layout);
+    return encodeDocument(window.txtMain().snapshot().parts(), documentState(window).layout);
 }
 
 std::optional<Failure> writeDocument(frmMain& window, const QString& path) {
-    const TextParts text = window.txtMain().textParts();
-    const DocumentLayout layout = documentState(window).layout;
-    qint64 size = 0;
-    for (const QAnyStringView part : text)
-        size += part.size();
-    std::optional<Failure> failure;
-    // Encoding is about a third of the time, writing and syncing the rest.
-    const bool finished =
-        runLongTask(window, QLatin1String("Saving ") + path, size, [&](LongTask& task) {
-            const QByteArray bytes = encodeDocument(text, layout);
-            task.setDone(size / 3);
-            auto goOn = [&](qint64 written) {
-                task.setDone(size / 3 + written * 2 * size / 3 / std::max<qint64>(1, bytes.size()));
-                if (!task.cancelled())
-                    return true;
-                task.stop();
-                return false;
-            };
-            if (goOn(0))
-                failure = replaceFile(path, bytes, goOn);
-        });
-    if (!finished)
-        return Failure{ErrorNumber::Cancelled, QStringLiteral("Save file"),
-                       QLatin1String("Saving was cancelled; ") + path +
-                           QLatin1String(" is unchanged.")};
-    return failure;
+    WindowHold hold(window);
+    try {
+        // The worker writes this copy, so no edit of the box can reach what it reads.
+        const TextBuffer text = window.txtMain().snapshot();
+        const DocumentLayout layout = documentState(window).layout;
+        const qint64 size = text.size();
+        // Encoding is about a third of the time, writing and syncing the rest.
+        const auto outcome =
+            runLongTask(hold, QLatin1String("Saving ") + path, {size, size},
+                        [&text, &layout, &path, size](LongTask& task) -> std::optional<Failure> {
+                            const QByteArray bytes = encodeDocument(text.parts(), layout);
+                            task.setDone(size / 3);
+                            auto goOn = [&](qint64 written) {
+                                task.setDone(size / 3 + written * 2 * size / 3 /
+                                                            std::max<qint64>(1, bytes.size()));
+                                return !task.cancelled();
+                            };
+                            if (!goOn(0))
+                                return std::nullopt;
+                            auto failure = replaceFile(path, bytes, goOn);
+                            if (!failure)
+                                task.commit();
+                            return failure;
+                        });
+        if (!outcome)
+            return Failure{ErrorNumber::Cancelled, QStringLiteral("Save file"),
+                           QLatin1String("Saving was cancelled; ") + path +
+                               QLatin1String(" is unchanged.")};
+        return *outcome;
+    } catch (const std::bad_alloc&) {
+        return fileFailure(ENOMEM, QStringLiteral("Save file"), path, FileAction::Write);
+    }
 }

@@ -8,6 +8,7 @@
 #include "document/DocumentFilters.h"
 #include "document/DocumentState.h"
 #include "document/ErrorReport.h"
+#include "document/FileErrors.h"
 #include "editor/TextBuffer.h"
 #include "platform/CommonDialog.h"
 #include "platform/MessageBox.h"
@@ -16,6 +17,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <cerrno>
+#include <new>
 
 namespace {
 const QString NoFileLoaded = QStringLiteral("No file loaded");
@@ -61,51 +64,81 @@ void fileNew(frmMain& window) {
     focusEditing(window);
 }
 
+namespace {
+// A document read and decoded, ready to go into the box.
+struct OpenedDocument {
+    std::optional<Failure> failure;
+    TextBuffer text;
+    DocumentLayout layout;
+};
+
+// Reads and decodes the file; the task's units are twice the file's size, reading the first
+// half. Run on a worker for a large file.
+OpenedDocument readDocument(const QString& path, qint64 size, LongTask& task) {
+    OpenedDocument opened;
+    QByteArray bytes;
+    opened.failure = readDocumentFile(path, bytes, [&task](qint64 done) {
+        task.setDone(done);
+        return !task.cancelled();
+    });
+    if (opened.failure || task.cancelled())
+        return opened;
+    task.setDone(size);
+    // Most documents fit in Latin-1, which decodes in half the memory and time.
+    if (auto compact = decodeCompactDocument(bytes)) {
+        bytes = QByteArray(); // a large file is not held twice longer than needed
+        opened.layout = std::move(compact->layout);
+        if (task.cancelled())
+            return opened;
+        task.setDone(size * 3 / 2);
+        opened.text = TextBuffer(std::move(compact->latin1));
+    } else {
+        DecodedDocument document = decodeDocument(bytes);
+        bytes = QByteArray();
+        opened.layout = std::move(document.layout);
+        if (task.cancelled())
+            return opened;
+        task.setDone(size * 3 / 2);
+        opened.text = TextBuffer(std::move(document.text));
+    }
+    task.setDone(2 * size);
+    return opened;
+}
+} // namespace
+
 void fileOpen(frmMain& window, const QString& filter) {
     if (!askPath(window, false, filter, DocumentFilters::OpenTitle))
         return;
     const QString path = window.dlgFile().fileName;
     const QString name = window.dlgFile().fileTitle;
-    // Read and decoded on a worker for a large file, so the window stays live and the user can
-    // cancel; the document in hand is only replaced once the new one is complete.
-    DocumentLayout layout;
-    TextBuffer text;
-    std::optional<Failure> failure;
-    const qint64 size = QFileInfo(path).size();
-    const bool finished =
-        runLongTask(window, QLatin1String("Opening ") + path, 2 * size, [&](LongTask& task) {
-            QByteArray bytes;
-            failure = readDocumentFile(path, bytes, [&task](qint64 done) {
-                task.setDone(done);
-                if (!task.cancelled())
-                    return true;
-                task.stop();
-                return false;
-            });
-            if (failure)
-                return;
-            // Most documents fit in Latin-1, which decodes in half the memory and time.
-            if (auto compact = decodeCompactDocument(bytes)) {
-                bytes = QByteArray(); // a large file is not held twice longer than needed
-                layout = std::move(compact->layout);
-                text = TextBuffer(std::move(compact->latin1));
-                return;
-            }
-            DecodedDocument document = decodeDocument(bytes);
-            bytes = QByteArray();
-            layout = std::move(document.layout);
-            text = TextBuffer(std::move(document.text));
-        });
-    if (!finished) {
-        window.ShowStatus(QLatin1String("Opening cancelled: ") + path);
+    // Keys typed while a large file opens are kept by the hold and applied once the new text is
+    // in the box, to the new text.
+    WindowHold hold(window);
+    try {
+        // Read and decoded on a worker for a large file, so the window stays live and the user
+        // can cancel; the document in hand is only replaced once the new one is complete.
+        const qint64 size = QFileInfo(path).size();
+        std::optional<OpenedDocument> opened =
+            runLongTask(hold, QLatin1String("Opening ") + path, {size, 2 * size},
+                        [&path, size](LongTask& task) { return readDocument(path, size, task); });
+        if (!opened) {
+            hold.release();
+            window.ShowStatus(QLatin1String("Opening cancelled: ") + path);
+            return;
+        }
+        if (opened->failure) {
+            hold.release();
+            reportFailure(window, *opened->failure);
+            return;
+        }
+        window.txtMain().setText(std::move(opened->text));
+        documentState(window).layout = std::move(opened->layout);
+    } catch (const std::bad_alloc&) {
+        hold.release();
+        reportFailure(window,
+                      fileFailure(ENOMEM, QStringLiteral("Read file"), path, FileAction::Read));
         return;
     }
-    if (failure) {
-        reportFailure(window, *failure);
-        return;
-    }
-    window.txtMain().setText(std::move(text));
-    documentState(window).layout = std::move(layout);
     // Save and auto-save now write back to the opened file, never over an earlier one.
     window.savePath = path;
     window.hasSavePath = true;
@@ -170,7 +203,14 @@ void fileClear(frmMain& window) {
             return;
         }
         // Added after whatever the chosen file already holds.
-        if (const auto failure = appendToFile(window.dlgFile().fileName, documentBytes(window))) {
+        const QString path = window.dlgFile().fileName;
+        std::optional<Failure> failure;
+        try {
+            failure = appendToFile(path, documentBytes(window));
+        } catch (const std::bad_alloc&) {
+            failure = fileFailure(ENOMEM, QStringLiteral("Save file"), path, FileAction::Write);
+        }
+        if (failure) {
             // The text was not saved, so it stays in the box rather than being lost.
             reportFailure(window, *failure);
             return;

@@ -99,24 +99,26 @@ private:
         const QString wanted = dialog->wanted();
         const TextSearch search(wanted, dialog->options());
         EditingBox& box = window.txtMain();
-        const TextBuffer& text = box.buffer();
+        // A large text is searched on a worker: it reads a copy that no edit of the box reaches.
+        const TextBuffer text = box.snapshot();
         const qsizetype from =
             direction == Direction::Forward ? box.selectionEnd() : box.selectionStart();
-        TextSearch::Match match;
-        const bool finished = runLongTask(
-            window, QLatin1String("Searching for ") + wanted, text.size(), [&](LongTask& task) {
-                match = search.find(text, from, direction, true, [&task](qsizetype scanned) {
+        WindowHold hold(window);
+        const std::optional<TextSearch::Match> found = runLongTask(
+            hold, QLatin1String("Searching for ") + wanted, {text.size(), text.size()},
+            [&](LongTask& task) {
+                return search.find(text, from, direction, true, [&task](qsizetype scanned) {
                     task.setDone(scanned);
-                    if (!task.cancelled())
-                        return true;
-                    task.stop();
-                    return false;
+                    return !task.cancelled();
                 });
             });
-        if (!finished || match.stopped) {
+        // Keys typed meanwhile go where the caret was, before the match is selected.
+        hold.release();
+        if (!found || found->stopped) {
             report(QStringLiteral("Find cancelled"));
             return;
         }
+        const TextSearch::Match& match = *found;
         if (!match.found()) {
             report(QLatin1String("Not found: ") + wanted);
             return;

@@ -106,11 +106,14 @@ void tst_FindCommands::entriesFollowTheDocumentAndTheHold() {
                !button(d, "cmdNext")->isEnabled() && !button(d, "cmdReplace")->isEnabled();
         d.w.findChild<QPushButton*>(u"cmdCancelTask"_qs)->click();
     });
-    runLongTask(d.w, u"Working"_qs, qint64(1) << 30, [](LongTask& task) {
-        while (!task.cancelled())
-            QThread::msleep(5);
-        task.stop();
-    });
+    {
+        WindowHold hold(d.w);
+        runLongTask(hold, u"Working"_qs, {qint64(1) << 30, qint64(1) << 30}, [](LongTask& task) {
+            while (!task.cancelled())
+                QThread::msleep(5);
+            return 0;
+        });
+    }
     QVERIFY(held);
     QVERIFY(button(d, "cmdNext")->isEnabled() && button(d, "cmdReplace")->isEnabled());
 

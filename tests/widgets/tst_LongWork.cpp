@@ -1,8 +1,12 @@
 #include "DocumentWindow.h"
 #include "app/EditingBox.h"
 #include "app/LongTask.h"
+#include "editor/TextView.h"
 #include "platform/ModalScope.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -16,6 +20,9 @@ private Q_SLOTS:
     void progressHoldsTheWindowAndCancels();
     void largeDocumentOpensAndSavesExactly();
     void cancelledOpenAndSaveChangeNothing();
+    void keysTypedWhileOpeningGoToTheNewDocument();
+    void cancelWhileDecodingKeepsTheDocument();
+    void editsDuringASaveNeverReachTheSavedText();
 };
 
 namespace {
@@ -31,9 +38,26 @@ QPushButton* cancelButton(frmMain& w) {
     return w.findChild<QPushButton*>(u"cmdCancelTask"_qs);
 }
 
-// Presses Cancel as soon as the window's loop turns, before any work has begun.
-void cancelWhenItStarts(frmMain& w) {
-    QTimer::singleShot(0, &w, [&w] { cancelButton(w)->click(); });
+// Presses Cancel as soon as the window's loop turns, before any work has begun; false when
+// there was no long work to cancel.
+std::shared_ptr<bool> cancelWhenItStarts(frmMain& w) {
+    auto pressed = std::make_shared<bool>(false);
+    QTimer::singleShot(0, &w, [&w, pressed] {
+        if (QPushButton* cancel = cancelButton(w)) {
+            cancel->click();
+            *pressed = true;
+        }
+    });
+    return pressed;
+}
+
+// The text the box shows for a document's bytes (CR LF, the final break not part of it).
+QString textOf(const QByteArray& bytes) {
+    return QString::fromUtf8(bytes).replace(u"\r\n"_qs, u"\n"_qs).chopped(1);
+}
+
+TextView& viewOf(frmMain& w) {
+    return *qobject_cast<TextView*>(w.txtMain().widget());
 }
 
 } // namespace
@@ -54,23 +78,49 @@ void tst_LongWork::progressHoldsTheWindowAndCancels() {
         heldWhileRunning = heldWhileRunning && d.w.txtMain().text().isEmpty();
         cancelButton(d.w)->click();
     });
-    const bool finished = runLongTask(d.w, u"Working"_qs, qint64(1) << 30, [](LongTask& task) {
-        while (!task.cancelled()) {
-            task.advance(qint64(1) << 24);
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        task.stop();
-    });
-    QVERIFY(!finished);
-    QVERIFY(heldWhileRunning);
+    const qint64 large = qint64(1) << 30;
+    {
+        WindowHold hold(d.w);
+        const auto result = runLongTask(hold, u"Working"_qs, {large, large}, [](LongTask& task) {
+            while (!task.cancelled()) {
+                task.advance(qint64(1) << 24);
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            return 1;
+        });
+        QVERIFY(!result);
+        QVERIFY(heldWhileRunning);
+        // The keys wait until the command lets the hold go.
+        QVERIFY(d.w.txtMain().text().isEmpty());
+    }
     QCOMPARE(d.w.txtMain().text(), u"typed"_qs);
     QVERIFY(save->isEnabled());
     QVERIFY(!ModalScope::anyOpen());
     QVERIFY(!d.w.findChild<QProgressBar*>(u"prgLongTask"_qs));
 
-    // Work that ends on its own is done, even when Cancel comes too late to stop it.
+    // Work that finishes after a Cancel is thrown away, unless it committed before.
+    WindowHold hold(d.w);
+    auto finishAfterCancel = [](bool commit) {
+        return [commit](LongTask& task) {
+            while (!task.cancelled())
+                std::this_thread::yield();
+            if (commit)
+                task.commit();
+            return 2;
+        };
+    };
     cancelWhenItStarts(d.w);
-    QVERIFY(runLongTask(d.w, u"Working"_qs, qint64(1) << 30, [](LongTask&) {}));
+    QVERIFY(!runLongTask(hold, u"Working"_qs, {large, 1}, finishAfterCancel(false)));
+    cancelWhenItStarts(d.w);
+    QCOMPARE(runLongTask(hold, u"Working"_qs, {large, 1}, finishAfterCancel(true)), 2);
+    // The size in bytes decides the worker, not the units of progress; what the work throws
+    // arrives on the window's thread.
+    QCOMPARE(runLongTask(hold, u"Working"_qs, {inlineBelow - 1, large},
+                         [](LongTask&) { return std::this_thread::get_id(); }),
+             std::this_thread::get_id());
+    QVERIFY_THROWS_EXCEPTION(std::bad_alloc,
+                             runLongTask(hold, u"Working"_qs, {large, 1},
+                                         [](LongTask&) -> int { throw std::bad_alloc(); }));
 }
 
 void tst_LongWork::largeDocumentOpensAndSavesExactly() {
@@ -86,6 +136,15 @@ void tst_LongWork::largeDocumentOpensAndSavesExactly() {
     d.t.dialogs.queuePath(d.path(u"copy.nv"_qs));
     d.run("mnuFileSaveas");
     QCOMPARE(bytesOf(d.path(u"copy.nv"_qs)), bytes);
+
+    // Below the worker's size a document opens at once: nothing to cancel.
+    const QByteArray small = bytes.first(inlineBelow - 1000);
+    writeBytes(d.path(u"small.nv"_qs), small);
+    d.t.dialogs.queuePath(d.path(u"small.nv"_qs));
+    const auto pressed = cancelWhenItStarts(d.w);
+    d.run("mnuFileOpen");
+    QCOMPARE(d.w.windowTitle(), u"small.nv - Notavo"_qs);
+    QVERIFY(!*pressed);
 }
 
 void tst_LongWork::cancelledOpenAndSaveChangeNothing() {
@@ -116,6 +175,77 @@ void tst_LongWork::cancelledOpenAndSaveChangeNothing() {
              u"Saving was cancelled; "_qs + d.path(u"large.nv"_qs) + u" is unchanged."_qs);
     QVERIFY(d.t.messages.calls.isEmpty());
     QCOMPARE(QDir(d.dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+void tst_LongWork::keysTypedWhileOpeningGoToTheNewDocument() {
+    DocumentWindow d;
+    const QByteArray large = largeDocument();
+    writeBytes(d.path(u"large.nv"_qs), large);
+    d.run("mnuFileNew");
+    d.w.txtMain().setText(u"old text"_qs);
+    d.t.dialogs.queuePath(d.path(u"large.nv"_qs));
+    QTimer::singleShot(0, &d.w, [&] {
+        QTest::keyClicks(d.w.txtMain().widget(), u"ab"_qs);
+        QInputMethodEvent composed;
+        composed.setCommitString(u"\u00e9"_qs);
+        QApplication::sendEvent(d.w.txtMain().widget(), &composed);
+    });
+    d.run("mnuFileOpen");
+    QVERIFY(d.w.txtMain().text() == u"ab\u00e9"_qs + textOf(large));
+}
+
+void tst_LongWork::cancelWhileDecodingKeepsTheDocument() {
+    DocumentWindow d;
+    // Outside Latin-1, so that decoding takes a while after the bytes are read.
+    QByteArray wide;
+    while (wide.size() < (qsizetype(40) << 20))
+        wide += "\xE2\x82\xAC and a line of text in euros\r\n";
+    writeBytes(d.path(u"wide.nv"_qs), wide);
+    d.run("mnuFileNew");
+    d.w.txtMain().setText(u"kept"_qs);
+    // Pressed once the progress shows the file read; a machine that decodes before the window
+    // sees that gets another try.
+    bool pressed = false;
+    for (int attempt = 0; attempt < 3 && !pressed; ++attempt) {
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, &d.w, [&] {
+            auto* bar = d.w.findChild<QProgressBar*>(u"prgLongTask"_qs);
+            if (!pressed && bar && bar->value() >= 500) {
+                cancelButton(d.w)->click();
+                pressed = true;
+            }
+        });
+        watch.start(0);
+        d.t.dialogs.queuePath(d.path(u"wide.nv"_qs));
+        d.run("mnuFileOpen");
+        if (!pressed)
+            d.w.txtMain().setText(u"kept"_qs);
+    }
+    if (!pressed)
+        QSKIP("the file was decoded before the window saw it read");
+    QCOMPARE(d.w.txtMain().text(), u"kept"_qs);
+    QCOMPARE(d.w.statusText(), u"Opening cancelled: "_qs + d.path(u"wide.nv"_qs));
+}
+
+void tst_LongWork::editsDuringASaveNeverReachTheSavedText() {
+    DocumentWindow d;
+    d.run("mnuFileNew");
+    TextView& view = viewOf(d.w);
+    // Typed text lives in the buffer's growing store, which an edit may move.
+    const QString typed = QString(qsizetype(10) << 20, u'a') + u"\nend"_qs;
+    view.insertText(typed);
+    const QString pasted = QString(qsizetype(20) << 20, u'p');
+    QApplication::clipboard()->setText(pasted);
+    QTimer::singleShot(0, &d.w, [&] {
+        view.paste();
+        QTest::keyClicks(&view, u"k"_qs);
+    });
+    d.t.dialogs.queuePath(d.path(u"saved.nv"_qs));
+    d.run("mnuFileSaveas");
+    QVERIFY(bytesOf(d.path(u"saved.nv"_qs)) ==
+            QString(typed).replace(u"\n"_qs, u"\r\n"_qs).toLatin1() + "\r\n");
+    QVERIFY(d.w.txtMain().text() == typed + pasted + u"k"_qs);
+    QApplication::clipboard()->clear();
 }
 
 QTEST_MAIN(tst_LongWork)
