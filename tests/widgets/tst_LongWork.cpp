@@ -23,6 +23,7 @@ private Q_SLOTS:
     void keysTypedWhileOpeningGoToTheNewDocument();
     void cancelWhileDecodingKeepsTheDocument();
     void editsDuringASaveNeverReachTheSavedText();
+    void convertRunsAsLongWork();
 };
 
 namespace {
@@ -246,6 +247,42 @@ void tst_LongWork::editsDuringASaveNeverReachTheSavedText() {
             QString(typed).replace(u"\n"_qs, u"\r\n"_qs).toLatin1() + "\r\n");
     QVERIFY(d.w.txtMain().text() == typed + pasted + u"k"_qs);
     QApplication::clipboard()->clear();
+}
+
+void tst_LongWork::convertRunsAsLongWork() {
+    DocumentWindow d;
+    const QByteArray large = largeDocument();
+    const QString source = d.path(u"large.nv"_qs), target = d.path(u"large.txt"_qs);
+    writeBytes(source, large);
+    writeBytes(target, "target's own bytes\r\n");
+    const QString cancelled = u"Converting was cancelled; nothing was written."_qs;
+
+    // Cancelled while reading: no second dialog.
+    d.t.dialogs.queuePath(source);
+    auto pressed = cancelWhenItStarts(d.w);
+    d.run("mnuConvertFile");
+    QVERIFY(*pressed);
+    QCOMPARE(d.t.dialogs.calls.size(), 1);
+    QCOMPARE(d.w.statusText(), cancelled);
+
+    // Cancelled while writing: the target keeps its bytes.
+    d.t.dialogs.queuePath(source);
+    d.t.dialogs.queuePath(target);
+    d.t.dialogs.whileOpen = [&] {
+        d.t.dialogs.whileOpen = [&] { pressed = cancelWhenItStarts(d.w); };
+    };
+    d.run("mnuConvertFile");
+    QVERIFY(*pressed);
+    QCOMPARE(bytesOf(target), QByteArray("target's own bytes\r\n"));
+    QCOMPARE(d.w.statusText(), cancelled);
+    QVERIFY(d.t.messages.calls.isEmpty());
+
+    d.t.dialogs.queuePath(source);
+    d.t.dialogs.queuePath(target);
+    d.run("mnuConvertFile");
+    QCOMPARE(bytesOf(target), large);
+    QCOMPARE(d.lastBox().text, u"Sucess! Converted 'large.nv' to 'large.txt'"_qs);
+    QCOMPARE(QDir(d.dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
 QTEST_MAIN(tst_LongWork)
