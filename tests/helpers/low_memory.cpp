@@ -1,0 +1,71 @@
+// Opens or saves a document through the main window's real commands under an address-space
+// limit set just above what the process already uses, for tst_OutOfMemory.
+//   notavo_low_memory open FILE HEADROOM_MB   New, "kept" typed, then Open of FILE
+//   notavo_low_memory save FILE HEADROOM_MB   Open of FILE, "edited " typed at its start, Save
+// Prints "error=N size=S": the error number shown (0 for none) and the length of the text in
+// the box afterwards.
+#include "app/EditingBox.h"
+#include "app/frmMain.h"
+#include "editor/TextView.h"
+#include "fakes/TestPlatform.h"
+
+#include <QAction>
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+bool limitAddressSpace(qint64 headroom) {
+    unsigned long long pages = 0;
+    FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (!statm || std::fscanf(statm, "%llu", &pages) != 1)
+        return false;
+    std::fclose(statm);
+    const rlim_t limit = rlim_t(pages) * rlim_t(::sysconf(_SC_PAGESIZE)) + rlim_t(headroom);
+    const rlimit value{limit, limit};
+    return ::setrlimit(RLIMIT_AS, &value) == 0;
+}
+
+int shownError(const FakeMessageBox& messages) {
+    for (const auto& call : messages.calls)
+        if (call.text.startsWith(QLatin1String("Error ID: ")))
+            return call.text.section(u'\r', 0, 0).mid(10).toInt();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4)
+        return 2;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TestPlatform t;
+    frmMain w(t.platform, t.settings);
+    const bool save = std::strcmp(argv[1], "save") == 0;
+    const QString path = QString::fromLocal8Bit(argv[2]);
+    const qint64 headroom = qint64(std::atoi(argv[3])) << 20;
+    auto* view = qobject_cast<TextView*>(w.txtMain().widget());
+    if (save) {
+        t.dialogs.queuePath(path);
+        w.action(u"mnuFileOpen"_qs)->trigger();
+        view->insertText(u"edited "_qs);
+    } else {
+        w.action(u"mnuFileNew"_qs)->trigger();
+        view->insertText(u"kept"_qs);
+    }
+    if (!limitAddressSpace(headroom))
+        return 3;
+    if (save) {
+        w.action(u"mnuFileSave"_qs)->trigger();
+    } else {
+        t.dialogs.queuePath(path);
+        w.action(u"mnuFileOpen"_qs)->trigger();
+    }
+    std::printf("error=%d size=%lld\n", shownError(t.messages), qint64(view->buffer().size()));
+    return 0;
+}
