@@ -19,7 +19,7 @@ packages=(
     # GLib's launcher reads back the association's Exec; dpkg-shlibdeps for the package's Depends
     libglib2.0-bin dpkg-dev
     # sanitizer and fuzzer runtimes
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev libtsan2
 )
 
 missing=()
