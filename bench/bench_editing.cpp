@@ -2,7 +2,9 @@
 // (offscreen, the open and save dialogs scripted): time from the open dialog closing until the
 // first screen of the new text is painted and until the whole document is editable;
 // key-to-repaint latency at the start, middle and end; resident memory with the document open;
-// and Save As (encode, replace and sync) from the dialog closing to the command's end.
+// Save As (encode, replace and sync) from the dialog closing to the command's end; and, as the
+// measure of the disk itself, writing the same number of bytes to a new file in the same folder
+// and syncing it.
 //
 //   bench_editing FILE [RUNS]      prints one key=value line of medians over RUNS (default 5)
 #include "app/EditingBox.h"
@@ -22,6 +24,8 @@
 #include <QWidget>
 #include <algorithm>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -108,6 +112,27 @@ qsizetype textSize(const EditingBox& box) {
     return box.snapshot().size();
 }
 
+// Milliseconds to write size bytes to a new file and sync it to disk; -1 when that failed.
+double rawWriteMs(const QString& path, qint64 size) {
+    const QByteArray bytes(size, 'x');
+    QElapsedTimer timer;
+    timer.start();
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0)
+        return -1;
+    bool ok = true;
+    for (qint64 done = 0; ok && done < size;) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(size - done));
+        ok = n > 0;
+        done += n;
+    }
+    ok = ::fsync(fd) == 0 && ok;
+    ::close(fd);
+    const double ms = double(timer.nsecsElapsed()) / 1e6;
+    ::unlink(QFile::encodeName(path).constData());
+    return ok ? ms : -1;
+}
+
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values.empty() ? -1 : values[values.size() / 2];
@@ -128,7 +153,7 @@ int main(int argc, char** argv) {
     const QString savePath = dir.filePath(QStringLiteral("saved.txt"));
     clock_.start();
 
-    std::vector<double> first, editable, keyStart, keyMiddle, keyEnd, save;
+    std::vector<double> first, editable, keyStart, keyMiddle, keyEnd, save, rawWrite;
     qint64 rssKb = 0;
     qint64 openPeakKb = 0; // before the benchmark's own byte checks add to it
     qint64 fileBytes = 0;
@@ -156,6 +181,8 @@ int main(int argc, char** argv) {
         if (run == 0)
             openPeakKb = statusKb("VmHWM:");
 
+        // The disk's own time for as many bytes as the save writes, just before it.
+        rawWrite.push_back(rawWriteMs(dir.filePath(QStringLiteral("raw.bin")), fileBytes + 2));
         // Save the text as opened before typing into it, and check it came back byte for byte.
         t.dialogs.queuePath(savePath);
         QElapsedTimer timer;
@@ -180,9 +207,10 @@ int main(int argc, char** argv) {
     }
     std::printf("bytes=%lld first_ms=%.1f editable_ms=%.1f key_start_ms=%.2f key_middle_ms=%.2f "
                 "key_end_ms=%.2f key_slowest_ms=%.2f rss_mb=%.1f peak_mb=%.1f save_ms=%.1f "
-                "round_trip=%s keys=%s\n",
+                "raw_write_ms=%.1f round_trip=%s keys=%s\n",
                 fileBytes, median(first), median(editable), median(keyStart), median(keyMiddle),
                 median(keyEnd), slowestKeyMs, double(rssKb) / 1024.0, double(openPeakKb) / 1024.0,
-                median(save), exact ? "exact" : "CHANGED", keysTyped ? "typed" : "LOST");
+                median(save), median(rawWrite), exact ? "exact" : "CHANGED",
+                keysTyped ? "typed" : "LOST");
     return 0;
 }

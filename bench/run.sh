@@ -122,6 +122,13 @@ for mb in 1 10 100; do
     row "$mb MB: resident memory, open" "$(get rss_mb)" MB "$memtarget" "$prss" "$prssname"
     row "$mb MB: peak resident while opening" "$(get peak_mb)" MB -
     row "$mb MB: save incl. sync" "$(get save_ms)" ms 500
+    # The disk's own speed, measured in the same run: the same bytes written to a new file in the
+    # same folder and synced. Save (encode, write, sync, rename, folder sync) may take twice that.
+    row "$mb MB: raw write+sync, same disk" "$(get raw_write_ms)" ms -
+    ratio=$(awk -v s="$(get save_ms)" -v r="$(get raw_write_ms)" 'BEGIN { if (r > 0 && s >= 0) printf "%.2f", s / r; else print -1 }')
+    ratiotarget=-
+    [ "$mb" = 100 ] && ratiotarget=2
+    row "$mb MB: save / raw write+sync" "$ratio" x "$ratiotarget"
     [ "$(get round_trip)" = exact ] || echo "| $mb MB: ROUND TRIP CHANGED BYTES | | | MISS | | |"
     [ "$(get keys)" = typed ] || echo "| $mb MB: TIMED KEYS DID NOT TYPE | | | MISS | | |"
     # The peer benchmark only times start and open; see bench_find.cpp for why no peer column.

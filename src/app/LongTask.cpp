@@ -12,7 +12,8 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
-#include <system_error>
+#include <exception>
+#include <new>
 #include <thread>
 
 namespace {
@@ -94,12 +95,18 @@ bool longtask::runOnWorker(WindowHold& hold, const QString& label, LongTask& tas
                 worker = std::thread([&] {
                     job();
                     finished = true;
+                    try {
+                        // Ends the loop at once rather than at the next poll.
+                        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+                    } catch (const std::bad_alloc&) {
+                    }
                 });
-            } catch (const std::system_error&) {
-                // No thread to be had (out of memory, say): the work is done here, frozen
-                // rather than not at all.
+            } catch (const std::exception&) {
+                // No thread to be had (std::system_error, or std::bad_alloc for its state): the
+                // work is done here, frozen rather than not at all.
                 job();
                 finished = true;
+                loop.quit();
             }
         },
         Qt::QueuedConnection);

@@ -10,9 +10,11 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <climits>
+#include <exception>
 #include <fcntl.h>
 #include <new>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 // The I/O is done with POSIX calls so that each failure's errno is read right where it
@@ -57,6 +59,23 @@ QString resolveLinks(const QString& path, int& error) {
     }
     error = ELOOP;
     return current;
+}
+
+// The file a rename is about to replace, held open so that the rename only unlinks it; freeing
+// its blocks (tens of milliseconds for a large file) then happens when the handle is let go,
+// off the save's path.
+int holdReplaced(const QByteArray& target) {
+    return ::open(target.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+}
+
+void letGoOfReplaced(int fd) {
+    if (fd < 0)
+        return;
+    try {
+        std::thread([fd] { ::close(fd); }).detach();
+    } catch (const std::exception&) { // no thread to be had
+        ::close(fd);
+    }
 }
 
 } // namespace
@@ -161,6 +180,7 @@ std::optional<Failure> replaceFile(const QString& path, const QByteArray& bytes,
         QByteArray temp;
         error = writeTemporary(folder, namedAfter(folder, ".", fileName, temporarySuffix), bytes,
                                mode, exists ? &old : nullptr, nativeTarget, temp, progress);
+        const int replaced = error || !exists ? -1 : holdReplaced(nativeTarget);
         if (!error && ::rename(temp.constData(), nativeTarget.constData()) != 0) {
             error = errno;
             ::unlink(temp.constData());
@@ -170,6 +190,7 @@ std::optional<Failure> replaceFile(const QString& path, const QByteArray& bytes,
         }
         if (!error)
             syncFolder(folder);
+        letGoOfReplaced(replaced);
     }
     if (error == cannotKeep) {
         if (auto failure = replaceInPlace(path, nativeTarget, folder, fileName, bytes, progress))
