@@ -102,6 +102,9 @@ void convertFile(frmMain& window) {
                     const QByteArray converted = convertedBytes(std::move(bytes), task);
                     if (task.cancelled())
                         return std::nullopt;
+                    if (auto tooLarge = refuseUnopenable(converted.size(),
+                                                         QStringLiteral("Save file"), targetPath))
+                        return tooLarge;
                     task.setDone(2 * size);
                     auto failure = replaceFile(targetPath, converted, [&](qint64 done) {
                         task.setDone(2 * size +

@@ -206,7 +206,11 @@ void fileClear(frmMain& window) {
         const QString path = window.dlgFile().fileName;
         std::optional<Failure> failure;
         try {
-            failure = appendToFile(path, documentBytes(window));
+            const QByteArray bytes = documentBytes(window);
+            failure = refuseUnopenable(QFileInfo(path).size() + bytes.size(),
+                                       QStringLiteral("Save file"), path);
+            if (!failure)
+                failure = appendToFile(path, bytes);
         } catch (const std::bad_alloc&) {
             failure = fileFailure(ENOMEM, QStringLiteral("Save file"), path, FileAction::Write);
         }

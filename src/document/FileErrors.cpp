@@ -107,3 +107,14 @@ Failure fileFailure(int error, const QString& source, const QString& path, FileA
     const int number = numberFor(error, path, action);
     return {number, source, sentenceFor(number, error, path, action)};
 }
+
+std::optional<Failure> refuseUnopenable(qint64 bytes, const QString& source, const QString& path) {
+    if (bytes <= maxDocumentBytes)
+        return std::nullopt;
+    const auto megabytes = [](qint64 n) { return QString::number((n + (1 << 20) - 1) >> 20); };
+    return Failure{FileError::OutOfMemory, source,
+                   QStringLiteral("The file \"%1\" would be %2 MB, more than the %3 MB that open "
+                                  "again, so nothing was written. Remove some text and save "
+                                  "again.")
+                       .arg(path, megabytes(bytes), megabytes(maxDocumentBytes))};
+}

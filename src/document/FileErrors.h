@@ -3,6 +3,7 @@
 #include "app/Failure.h"
 
 #include <QString>
+#include <optional>
 
 // The stable numbers of file failures (docs/error-numbers.md lists them for bug reports).
 namespace FileError {
@@ -40,3 +41,6 @@ int notAFileCause(unsigned mode);
 bool isUsableFileName(const QString& path);
 // The failure for an errno of a read or write of the path, with a sentence naming it.
 Failure fileFailure(int error, const QString& source, const QString& path, FileAction action);
+// Nothing larger than maxDocumentBytes is written, so that every file written opens again: the
+// failure (number 7) for a document of that many bytes, when it is too large.
+std::optional<Failure> refuseUnopenable(qint64 bytes, const QString& source, const QString& path);

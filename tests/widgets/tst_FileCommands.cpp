@@ -1,5 +1,7 @@
 #include "app/EditingBox.h"
 #include "document/DocumentFile.h"
+#include "document/FileErrors.h"
+#include "editor/TextBuffer.h"
 #include "widgets/DocumentWindow.h"
 
 #include <QCheckBox>
@@ -173,6 +175,22 @@ private Q_SLOTS:
         QCOMPARE(f.w.txtMain().text(), u"in hand"_qs);
         QCOMPARE(f.shown(), NewFile);
         QVERIFY(!f.w.hasSavePath);
+    }
+
+    void grownPastWhatOpensIsNotSaved() {
+        DocumentWindow f;
+        const QString path = f.path("doc.nv");
+        writeBytes(path, "small\r\n");
+        f.t.dialogs.queuePath(path);
+        f.run("mnuFileOpen");
+        // Three bytes a character in UTF-8.
+        const qsizetype length = maxDocumentBytes / 3 + 1;
+        f.w.txtMain().setText(QString(length, QChar(0x20AC)));
+        f.run("mnuFileSave");
+        QVERIFY(f.lastBox().text.startsWith(u"Error ID: 7\r"_qs));
+        QCOMPARE(bytesOf(path), QByteArray("small\r\n"));
+        QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        QCOMPARE(f.w.txtMain().snapshot().size(), length);
     }
 
     void clear() {
