@@ -6,6 +6,7 @@
 #include "document/DocumentFile.h"
 #include "document/DocumentFilters.h"
 #include "document/DocumentFormat.h"
+#include "document/DocumentState.h"
 #include "document/ErrorReport.h"
 #include "document/FileErrors.h"
 #include "platform/CommonDialog.h"
@@ -23,28 +24,32 @@ struct SourceBytes {
     QByteArray bytes;
 };
 
-// The content as a document writes it: through the format, so that a file ending in a line
-// break keeps its bytes and one without gains exactly one, as Open and Save would give. Each
-// copy is let go as soon as the next exists, so at most two are held at a time (the bytes and a
-// Latin-1 text), or the bytes and UTF-16 for text outside Latin-1.
-QByteArray convertedBytes(QByteArray bytes, LongTask& task) {
+// Writes the content as a document is written: through the format, so that a file ending in a
+// line break keeps its bytes and one without gains exactly one, as Open and Save would give. The
+// bytes are let go once decoded, so at most the bytes and a Latin-1 text are held at a time (or
+// UTF-16, for text outside Latin-1). Decoding is the first half of the task's units, writing the
+// second.
+std::optional<Failure> writeConverted(const QString& targetPath, QByteArray bytes, LongTask& task) {
     const qint64 size = bytes.size();
-    if (auto compact = decodeCompactDocument(bytes)) {
-        bytes = QByteArray();
+    auto write = [&](const TextParts& text, const DocumentLayout& layout) {
         task.setDone(size);
         if (task.cancelled())
-            return {};
-        const DocumentLayout layout = std::move(compact->layout);
-        const QByteArray text = std::move(compact->latin1);
-        compact.reset();
-        return encodeDocument(TextParts{QLatin1StringView(text)}, layout);
+            return std::optional<Failure>(); // thrown away: nothing was written
+        auto failure = writeTextFile(targetPath, text, layout, [&task, size](qint64 written) {
+            task.setDone(size + std::min(written, size));
+            return !task.cancelled();
+        });
+        if (!failure)
+            task.commit();
+        return failure;
+    };
+    if (auto compact = decodeCompactDocument(bytes)) {
+        bytes = QByteArray();
+        return write({QLatin1StringView(compact->latin1)}, compact->layout);
     }
     DecodedDocument document = decodeDocument(bytes);
     bytes = QByteArray();
-    task.setDone(size);
-    if (task.cancelled())
-        return {};
-    return encodeDocument(document.text, document.layout);
+    return write({QStringView(document.text)}, document.layout);
 }
 
 } // namespace
@@ -94,26 +99,10 @@ void convertFile(frmMain& window) {
         std::optional<std::optional<Failure>> written;
         {
             WindowHold hold(window);
-            // Decoding and encoding are each about a third of the time, writing the rest.
             written = runLongTask(
-                hold, QLatin1String("Converting ") + sourcePath, {size, 3 * size},
-                [&targetPath, size, bytes = std::move(source->bytes)](
-                    LongTask& task) mutable -> std::optional<Failure> {
-                    const QByteArray converted = convertedBytes(std::move(bytes), task);
-                    if (task.cancelled())
-                        return std::nullopt;
-                    if (auto tooLarge = refuseUnopenable(converted.size(),
-                                                         QStringLiteral("Save file"), targetPath))
-                        return tooLarge;
-                    task.setDone(2 * size);
-                    auto failure = replaceFile(targetPath, converted, [&](qint64 done) {
-                        task.setDone(2 * size +
-                                     done * size / std::max<qint64>(1, converted.size()));
-                        return !task.cancelled();
-                    });
-                    if (!failure)
-                        task.commit();
-                    return failure;
+                hold, QLatin1String("Converting ") + sourcePath, {size, 2 * size},
+                [&targetPath, bytes = std::move(source->bytes)](LongTask& task) mutable {
+                    return writeConverted(targetPath, std::move(bytes), task);
                 });
         }
         if (!written) {

@@ -143,6 +143,12 @@ std::optional<Failure> readDocumentFile(const QString& path, QByteArray& bytes,
 
 std::optional<Failure> replaceFile(const QString& path, const QByteArray& bytes,
                                    const ByteProgress& progress) {
+    return replaceFile(
+        path, [&bytes](const ByteWriter& write) { return write(bytes); }, progress);
+}
+
+std::optional<Failure> replaceFile(const QString& path, const ByteSource& source,
+                                   const ByteProgress& progress) {
     if (!isUsableFileName(path))
         return fileFailure(EINVAL, saveSource, path, FileAction::Write);
     int linkError = 0;
@@ -178,7 +184,7 @@ std::optional<Failure> replaceFile(const QString& path, const QByteArray& bytes,
     int error = exists && old.st_nlink > 1 ? cannotKeep : 0;
     if (!error) {
         QByteArray temp;
-        error = writeTemporary(folder, namedAfter(folder, ".", fileName, temporarySuffix), bytes,
+        error = writeTemporary(folder, namedAfter(folder, ".", fileName, temporarySuffix), source,
                                mode, exists ? &old : nullptr, nativeTarget, temp, progress);
         const int replaced = error || !exists ? -1 : holdReplaced(nativeTarget);
         if (!error && ::rename(temp.constData(), nativeTarget.constData()) != 0) {
@@ -193,7 +199,7 @@ std::optional<Failure> replaceFile(const QString& path, const QByteArray& bytes,
         letGoOfReplaced(replaced);
     }
     if (error == cannotKeep) {
-        if (auto failure = replaceInPlace(path, nativeTarget, folder, fileName, bytes, progress))
+        if (auto failure = replaceInPlace(path, nativeTarget, folder, fileName, source, progress))
             return failure;
     } else if (error) {
         return fileFailure(error, saveSource, path, FileAction::Write);

@@ -3,6 +3,7 @@
 #include "app/Failure.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -28,6 +29,16 @@ std::optional<Failure> readDocumentFile(const QString& path, QByteArray& bytes,
 // or its other hard links, or the folder may not be written, the file is written in place
 // behind a copy of its old bytes (InPlaceWrite.h). What killed saves left in the folder goes.
 std::optional<Failure> replaceFile(const QString& path, const QByteArray& bytes,
+                                   const ByteProgress& progress = {});
+
+// Takes the bytes of a file a piece at a time, in order; false means stop.
+using ByteWriter = std::function<bool(QByteArrayView piece)>;
+// Makes a file's bytes as they are written, handing them to write; false when it stopped early
+// (write said to, or it gave up). It may be asked a second time, from the start.
+using ByteSource = std::function<bool(const ByteWriter& write)>;
+// The same, with the bytes made as they are written, so that the disk is busy while the rest is
+// made and no copy of the whole is held. A source that stops early leaves the old file as it was.
+std::optional<Failure> replaceFile(const QString& path, const ByteSource& source,
                                    const ByteProgress& progress = {});
 
 // Adds the bytes after the file's present content (creating it when missing), atomically too:

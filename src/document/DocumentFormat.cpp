@@ -6,6 +6,7 @@
 #include "document/Windows1252.h"
 
 #include <cstring>
+#include <limits>
 #include <type_traits>
 
 // The editing box (a QTextDocument) turns CR, LF, CR LF, U+2029 and the frame marks U+FDD0 and
@@ -97,6 +98,45 @@ bool encodeWindows1252(const TextParts& text, QByteArray& bytes) {
     return true;
 }
 
+// UTF-8 in pieces: each part of the text is encoded a slice at a time, and out is handed to the
+// sink whenever it has grown to pieceSize.
+bool encodeUtf8(const TextParts& text, const DocumentLayout& layout, qsizetype pieceSize,
+                const ByteSink& sink) {
+    LineBreakPlayer breaks(layout.breakStyles, layout.defaultBreak);
+    QByteArray out;
+    if (layout.byteOrderMark)
+        out.append("\xEF\xBB\xBF");
+    for (const QAnyStringView part : text) {
+        const bool goOn = part.visit([&](auto view) {
+            for (qsizetype at = 0; at < view.size();) {
+                qsizetype n = std::min(pieceSize, view.size() - at);
+                if constexpr (std::is_same_v<decltype(view), QLatin1StringView>) {
+                    encodeLatin1Lines(view.sliced(at, n), breaks, out);
+                } else if constexpr (std::is_same_v<decltype(view), QStringView>) {
+                    // A surrogate pair is never cut in two.
+                    if (at + n < view.size() && view[at + n - 1].isHighSurrogate())
+                        ++n;
+                    encodeUtf8Lines(view.sliced(at, n), breaks, out, false);
+                } else { // text in UTF-8 is never handed here
+                    n = view.size() - at;
+                    encodeUtf8Lines(view.sliced(at).toString(), breaks, out, false);
+                }
+                at += n;
+                if (out.size() >= pieceSize) {
+                    if (!sink(out))
+                        return false;
+                    out.resize(0);
+                }
+            }
+            return true;
+        });
+        if (!goOn)
+            return false;
+    }
+    out.append(breaks.final());
+    return sink(out);
+}
+
 QByteArray encodeAs(const TextParts& text, const DocumentLayout& layout, TextEncoding encoding,
                     bool& fits) {
     fits = false;
@@ -109,21 +149,11 @@ QByteArray encodeAs(const TextParts& text, const DocumentLayout& layout, TextEnc
         return out;
     }
     if (encoding == TextEncoding::Utf8) {
-        LineBreakPlayer breaks(layout.breakStyles, layout.defaultBreak);
         QByteArray out;
-        if (layout.byteOrderMark)
-            out.append("\xEF\xBB\xBF");
-        for (const QAnyStringView part : text) {
-            part.visit([&](auto view) {
-                if constexpr (std::is_same_v<decltype(view), QLatin1StringView>)
-                    encodeLatin1Lines(view, breaks, out);
-                else if constexpr (std::is_same_v<decltype(view), QStringView>)
-                    encodeUtf8Lines(view, breaks, out, false);
-                else // text in UTF-8 is never handed here
-                    encodeUtf8Lines(view.toString(), breaks, out, false);
-            });
-        }
-        out.append(breaks.final());
+        encodeUtf8(text, layout, std::numeric_limits<qsizetype>::max(), [&out](QByteArray& whole) {
+            out = std::move(whole);
+            return true;
+        });
         fits = true;
         return out;
     }
@@ -207,6 +237,16 @@ QByteArray encodeDocument(const QString& text, const DocumentLayout& layout) {
 QByteArray encodeDocument(const TextParts& text, const DocumentLayout& layout) {
     DocumentLayout copy = layout;
     return encodeDocumentSettling(text, copy);
+}
+
+bool encodeDocument(const TextParts& text, const DocumentLayout& layout, qsizetype pieceSize,
+                    const ByteSink& sink) {
+    if (layout.encoding == TextEncoding::Utf8)
+        return encodeUtf8(text, layout, pieceSize, sink);
+    // Encoded whole: a single-byte document may turn out to need UTF-8 only at its end, and
+    // UTF-16 is a small share of documents.
+    QByteArray whole = encodeDocument(text, layout);
+    return sink(whole);
 }
 
 QByteArray encodeDocumentSettling(const QString& text, DocumentLayout& layout) {

@@ -3,6 +3,7 @@
 #include <QAnyStringView>
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -48,6 +49,14 @@ std::optional<CompactDocument> decodeCompactDocument(const QByteArray& bytes);
 // layout's single-byte encoding cannot hold makes the whole document UTF-8 (never "?").
 QByteArray encodeDocument(const QString& text, const DocumentLayout& layout);
 QByteArray encodeDocument(const TextParts& text, const DocumentLayout& layout);
+// Receives encoded bytes a piece at a time, in order; it may take the piece's storage. Answering
+// false stops the encoding.
+using ByteSink = std::function<bool(QByteArray& piece)>;
+// The same bytes as encodeDocument, handed to sink in pieces of about pieceSize bytes (or more)
+// as they are made, so that writing can begin before the whole is encoded and no copy of the
+// whole is held. False when the sink stopped it.
+bool encodeDocument(const TextParts& text, const DocumentLayout& layout, qsizetype pieceSize,
+                    const ByteSink& sink);
 // The same, and a document that had to become UTF-8 stays UTF-8 in its layout from now on.
 QByteArray encodeDocumentSettling(const QString& text, DocumentLayout& layout);
 QByteArray encodeDocumentSettling(const TextParts& text, DocumentLayout& layout);

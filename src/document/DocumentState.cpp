@@ -26,22 +26,39 @@ QByteArray documentBytes(frmMain& window) {
     return encodeDocument(window.txtMain().snapshot().parts(), documentState(window).layout);
 }
 
+std::optional<Failure> writeTextFile(const QString& path, const TextParts& text,
+                                     const DocumentLayout& layout, const ByteProgress& progress) {
+    // A few megabytes: the disk writes each piece while the next is encoded.
+    constexpr qsizetype piece = qsizetype(4) << 20;
+    qint64 encoded = 0;
+    const auto failure = replaceFile(
+        path,
+        [&](const ByteWriter& write) {
+            encoded = 0;
+            bool fits = true;
+            const bool done = encodeDocument(text, layout, piece, [&](QByteArray& bytes) {
+                encoded += bytes.size();
+                // Past the limit nothing more is written; the rest is only counted.
+                fits = fits && encoded <= maxDocumentBytes;
+                return !fits || write(bytes);
+            });
+            return done && fits;
+        },
+        progress);
+    if (auto tooLarge = refuseUnopenable(encoded, QStringLiteral("Save file"), path))
+        return tooLarge;
+    return failure;
+}
+
 namespace {
-// Encodes the text and replaces the file with it; run on a worker for a large document. Encoding
-// is about a third of the time, writing and syncing the rest.
+// Writes the text to the file; run on a worker for a large document.
 std::optional<Failure> writeText(const TextBuffer& text, const DocumentLayout& layout,
                                  const QString& path, LongTask& task) {
     const qint64 size = text.size();
-    const QByteArray bytes = encodeDocument(text.parts(), layout);
-    if (auto tooLarge = refuseUnopenable(bytes.size(), QStringLiteral("Save file"), path))
-        return tooLarge;
-    auto goOn = [&](qint64 written) {
-        task.setDone(size / 3 + written * 2 * size / 3 / std::max<qint64>(1, bytes.size()));
+    auto failure = writeTextFile(path, text.parts(), layout, [&task, size](qint64 written) {
+        task.setDone(std::min(written, size));
         return !task.cancelled();
-    };
-    if (!goOn(0))
-        return std::nullopt;
-    auto failure = replaceFile(path, bytes, goOn);
+    });
     if (!failure)
         task.commit();
     return failure;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/DocumentFile.h"
 #include "document/DocumentFormat.h"
 
 #include <QObject>
@@ -24,6 +25,12 @@ DocumentState& documentState(frmMain& window);
 
 // The editing box's text as the document's bytes.
 QByteArray documentBytes(frmMain& window);
+
+// Replaces the file at path with the text in the layout's encoding, encoded a few megabytes at a
+// time as it is written; progress is told the bytes written and can stop it. Nothing is written
+// that would be too large to open again (number 7).
+std::optional<Failure> writeTextFile(const QString& path, const TextParts& text,
+                                     const DocumentLayout& layout, const ByteProgress& progress);
 
 // Replaces the file at path with the document; a large one on a worker thread with progress in
 // the window. A cancelled save leaves the file as it was and answers ErrorNumber::Cancelled.

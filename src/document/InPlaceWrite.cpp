@@ -69,7 +69,7 @@ QString backupFolder() {
 
 std::optional<Failure> replaceInPlace(const QString& path, const QByteArray& target,
                                       const QByteArray& folder, const QByteArray& fileName,
-                                      const QByteArray& bytes, const ByteProgress& progress) {
+                                      const ByteSource& source, const ByteProgress& progress) {
     auto failure = [&](int error) {
         return fileFailure(error, saveSource, path, FileAction::Write);
     };
@@ -104,8 +104,9 @@ std::optional<Failure> replaceInPlace(const QString& path, const QByteArray& tar
         return finish(errno);
     syncFolder(backupName.left(backupName.lastIndexOf('/')));
     // From here on the file changes; until its new bytes are synced the copy holds the old ones.
-    if (::lseek(fd, 0, SEEK_SET) == 0 && writeAll(fd, bytes.constData(), bytes.size(), progress) &&
-        ::ftruncate(fd, bytes.size()) == 0 && ::fsync(fd) == 0)
+    qint64 written = -1;
+    if (::lseek(fd, 0, SEEK_SET) == 0 && (written = writeFrom(fd, source, progress)) >= 0 &&
+        ::ftruncate(fd, written) == 0 && ::fsync(fd) == 0)
         return finish(0);
     const int error = errno;
     if (copyBytes(backup, fd) && ::fsync(fd) == 0)

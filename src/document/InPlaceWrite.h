@@ -18,7 +18,7 @@
 // After a crash in the middle the copy is where the old bytes are.
 std::optional<Failure> replaceInPlace(const QString& path, const QByteArray& target,
                                       const QByteArray& folder, const QByteArray& fileName,
-                                      const QByteArray& bytes, const ByteProgress& progress);
+                                      const ByteSource& source, const ByteProgress& progress);
 
 // Where copies of files in folders we may not write go.
 QString backupFolder();

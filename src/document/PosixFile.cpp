@@ -33,6 +33,26 @@ bool writeAll(int fd, const char* data, qsizetype size, const ByteProgress& prog
     return true;
 }
 
+qint64 writeFrom(int fd, const ByteSource& source, const ByteProgress& progress) {
+    qint64 written = 0;
+    int error = 0;
+    const bool complete = source([&](QByteArrayView piece) {
+        const qint64 before = written;
+        const bool done = writeAll(fd, piece.data(), piece.size(), [&](qint64 n) {
+            written = before + n;
+            return !progress || progress(written);
+        });
+        if (!done)
+            error = errno;
+        written = before + (done ? piece.size() : 0);
+        return done;
+    });
+    if (complete)
+        return written;
+    errno = error ? error : ECANCELED;
+    return -1;
+}
+
 void syncFolder(const QByteArray& folder) {
     const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)

@@ -16,6 +16,11 @@ inline constexpr qsizetype progressChunk = qsizetype(16) << 20;
 // of false stops it with ECANCELED.
 bool writeAll(int fd, const char* data, qsizetype size, const ByteProgress& progress = {});
 
+// Writes what the source makes at the file's offset, reporting the bytes written so far between
+// chunks; answers the bytes written, or -1 with errno set (ECANCELED when the source gave up or
+// progress said stop).
+qint64 writeFrom(int fd, const ByteSource& source, const ByteProgress& progress);
+
 // Makes a rename or a new name in the folder last through a crash. A file system that cannot
 // sync folders is no failure.
 void syncFolder(const QByteArray& folder);

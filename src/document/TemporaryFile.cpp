@@ -94,7 +94,7 @@ bool keepAttributes(int fd, const struct stat& old, const QByteArray& oldPath) {
 // One attempt, with an unnamed file (O_TMPFILE: a process killed while writing leaves nothing
 // behind) or a named one. cannotLink: the unnamed file could not be given a name (no /proc, say)
 // and the named way must be taken.
-int writeOnce(const QByteArray& folder, const QByteArray& pattern, const QByteArray& bytes,
+int writeOnce(const QByteArray& folder, const QByteArray& pattern, const ByteSource& source,
               mode_t mode, const struct stat* old, const QByteArray& oldPath, bool unnamed,
               QByteArray& name, const ByteProgress& progress) {
     name = pattern;
@@ -113,8 +113,8 @@ int writeOnce(const QByteArray& folder, const QByteArray& pattern, const QByteAr
     if (old && !keepAttributes(fd, *old, oldPath))
         error = cannotKeep;
     // The mode after the bytes: writing clears a set-user-ID bit.
-    if (!error && (!writeAll(fd, bytes.constData(), bytes.size(), progress) ||
-                   ::fchmod(fd, mode) != 0 || ::fsync(fd) != 0))
+    if (!error &&
+        (writeFrom(fd, source, progress) < 0 || ::fchmod(fd, mode) != 0 || ::fsync(fd) != 0))
         error = errno;
     bool linked = false;
     if (!error && unnamed) {
@@ -177,13 +177,13 @@ QByteArray namedAfter(const QByteArray& folder, const QByteArray& prefix,
     return folder + '/' + prefix + stem + suffix;
 }
 
-int writeTemporary(const QByteArray& folder, const QByteArray& pattern, const QByteArray& bytes,
+int writeTemporary(const QByteArray& folder, const QByteArray& pattern, const ByteSource& source,
                    mode_t mode, const struct stat* old, const QByteArray& oldPath, QByteArray& name,
                    const ByteProgress& progress) {
-    const int error = writeOnce(folder, pattern, bytes, mode, old, oldPath, true, name, progress);
+    const int error = writeOnce(folder, pattern, source, mode, old, oldPath, true, name, progress);
     if (error != cannotLink)
         return error;
-    return writeOnce(folder, pattern, bytes, mode, old, oldPath, false, name, progress);
+    return writeOnce(folder, pattern, source, mode, old, oldPath, false, name, progress);
 }
 
 void removeLeftovers(const QByteArray& folder) {

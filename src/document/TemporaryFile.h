@@ -19,12 +19,12 @@ inline const QByteArray temporarySuffix = QByteArrayLiteral(".notavo-XXXXXX");
 // (or not be created in the folder): the old file is to be written in place instead.
 inline constexpr int cannotKeep = -100;
 
-// Writes the bytes into a new temporary (named after pattern, see above) in the folder, synced,
-// with the mode, and, when old is given, the old file's owner, group and extended attributes
-// (ACLs among them) taken from oldPath. Answers 0 with its name in name, an errno, or
+// Writes what the source makes into a new temporary (named after pattern, see above) in the folder,
+// synced, with the mode, and, when old is given, the old file's owner, group and extended
+// attributes (ACLs among them) taken from oldPath. Answers 0 with its name in name, an errno, or
 // cannotKeep. The writer holds a lock on the file until it closes it, which tells leftovers
 // of a killed writer from files being written.
-int writeTemporary(const QByteArray& folder, const QByteArray& pattern, const QByteArray& bytes,
+int writeTemporary(const QByteArray& folder, const QByteArray& pattern, const ByteSource& source,
                    mode_t mode, const struct stat* old, const QByteArray& oldPath, QByteArray& name,
                    const ByteProgress& progress);
 

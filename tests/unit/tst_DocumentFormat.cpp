@@ -185,13 +185,22 @@ void tst_DocumentFormat::piecesInBothForms() {
     for (const QByteArray& file :
          {QByteArray("a\r\nb\nc\r\n"), QByteArray("\x80\x81\r\n\xE9\r\n")}) {
         const DocumentLayout layout = decodeDocument(file).layout;
-        for (const QString& text : {latin, latin + u"\u20AC\n\u2028x"_qs}) {
+        for (const QString& text : {latin, latin + u"\u20AC\n\u2028x\U0001F600y"_qs}) {
             const QByteArray whole = encodeDocument(text, layout);
             for (int split = 0; split <= 300; split += 13) {
                 const QByteArray narrow = text.left(split).toLatin1();
                 const QString rest = text.mid(split);
                 const TextParts parts{QLatin1StringView(narrow), QStringView(rest)};
                 QCOMPARE(encodeDocument(parts, layout), whole);
+                // Handed over a few bytes at a time as they are made: still the same bytes.
+                for (const qsizetype piece : {1, 2, 7}) {
+                    QByteArray joined;
+                    QVERIFY(encodeDocument(parts, layout, piece, [&joined](QByteArray& bytes) {
+                        joined += bytes;
+                        return true;
+                    }));
+                    QCOMPARE(joined, whole);
+                }
                 const QByteArray tail = rest.toLatin1();
                 if (QString::fromLatin1(tail) == rest) { // Latin-1 on both sides
                     const TextParts both{QStringView(text).left(split), QLatin1StringView(tail)};
