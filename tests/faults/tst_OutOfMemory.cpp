@@ -5,39 +5,39 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <unistd.h>
+#include <functional>
 
 namespace {
 
-struct Outcome {
-    bool ran = false; // the helper ended normally and said what happened
-    int error = -1;
-    qsizetype size = -1;
-};
-
-Outcome underLimit(const char* command, const QString& path, int headroomMb) {
-    QProcess helper;
-    helper.start(QStringLiteral(NOTAVO_LOW_MEMORY),
-                 {QLatin1String(command), path, QString::number(headroomMb)});
-    helper.waitForFinished(60000);
-    const QByteArray out = helper.readAllStandardOutput();
-    Outcome outcome;
-    outcome.ran = helper.exitStatus() == QProcess::NormalExit && helper.exitCode() == 0 &&
-                  out.startsWith("error=");
-    if (outcome.ran) {
-        outcome.error = out.mid(6).split(' ').first().toInt();
-        outcome.size = out.mid(out.indexOf("size=") + 5).trimmed().toLongLong();
+// Runs the helper at each headroom (MB); right(error, size) judges what it left: the error
+// number shown and the length of the text in the box. Every run must end normally, at least one
+// must run out of memory and one succeed.
+void sweep(const char* command, const QString& path, std::initializer_list<int> headrooms,
+           const std::function<void()>& before, const std::function<bool(int, qsizetype)>& right) {
+    bool failed = false, succeeded = false;
+    for (const int headroom : headrooms) {
+        before();
+        QProcess helper;
+        helper.start(QStringLiteral(NOTAVO_LOW_MEMORY),
+                     {QLatin1String(command), path, QString::number(headroom)});
+        helper.waitForFinished(60000);
+        const QByteArray out = helper.readAllStandardOutput();
+        const QByteArray at = command + QByteArray(" at a headroom of ") +
+                              QByteArray::number(headroom) + " MB: " + out;
+        QVERIFY2(helper.exitStatus() == QProcess::NormalExit && helper.exitCode() == 0 &&
+                     out.startsWith("error="),
+                 ("crashed, " + at).constData());
+        const int error = out.mid(6).split(' ').first().toInt();
+        const qsizetype size = out.mid(out.indexOf("size=") + 5).trimmed().toLongLong();
+        QVERIFY2((error == 0 || error == 7) && right(error, size), ("wrong, " + at).constData());
+        (error == 7 ? failed : succeeded) = true;
     }
-    return outcome;
+    QVERIFY(failed && succeeded);
 }
 
-// A file of the size that reads back as NUL characters, without taking room on the disk; after
-// an optional first line.
-void sparseFile(const QString& path, const QByteArray& start, qint64 size) {
+QByteArray bytesOf(const QString& path) {
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(start), start.size());
-    QVERIFY(file.resize(size));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -62,52 +62,38 @@ void tst_OutOfMemory::initTestCase() {
 
 void tst_OutOfMemory::openRunningOutOfMemory() {
     constexpr qint64 size = qint64(48) << 20;
-    // One character per byte, and (a euro sign first) two.
+    const QString path = dir.filePath(QStringLiteral("large.nv"));
+    // One byte a character, and (a euro sign first) two; the rest NUL bytes of a sparse file,
+    // which take no room on the disk.
     for (const QByteArray& start : {QByteArray(), QByteArray("\xE2\x82\xAC\n")}) {
-        const QString path = dir.filePath(QStringLiteral("large.nv"));
-        sparseFile(path, start, size);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(start) == start.size());
+        QVERIFY(file.resize(size));
+        file.close();
         const qsizetype opened = size - start.size() + (start.isEmpty() ? 0 : 2);
-        bool failed = false, succeeded = false;
-        for (const int headroom : {0, 40, 88, 136, 184, 232, 280, 400}) {
-            const Outcome outcome = underLimit("open", path, headroom);
-            const QByteArray at = "headroom " + QByteArray::number(headroom) + " MB";
-            QVERIFY2(outcome.ran, ("the helper crashed at " + at).constData());
-            QVERIFY2(outcome.error == 7 ? outcome.size == 4 : outcome.error == 0,
-                     ("error " + QByteArray::number(outcome.error) + " at " + at).constData());
-            QVERIFY2(outcome.error == 7 || outcome.size == opened,
-                     ("wrong text at " + at).constData());
-            (outcome.error == 7 ? failed : succeeded) = true;
-        }
-        QVERIFY(failed && succeeded);
+        // The helper typed "kept" before the Open.
+        sweep(
+            "open", path, {0, 40, 88, 136, 184, 232, 280, 400}, [] {},
+            [&](int error, qsizetype text) { return text == (error == 7 ? 4 : opened); });
     }
 }
 
 void tst_OutOfMemory::saveRunningOutOfMemory() {
-    QByteArray old;
-    while (old.size() < (qsizetype(16) << 20))
-        old += "a line of the document to be saved\r\n";
+    const QByteArray line = "a line of the document to be saved\r\n";
+    const QByteArray old = line.repeated((qsizetype(16) << 20) / line.size());
+    // The helper typed "edited " at the start; the final line break is not part of the text.
     const QByteArray saved = "edited " + old;
+    const qsizetype text = saved.size() - old.count('\r') - 1;
     const QString path = dir.filePath(QStringLiteral("doc.nv"));
-    bool failed = false, succeeded = false;
-    for (const int headroom : {0, 8, 16, 24, 32, 48, 64, 200}) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
-        file.close();
-        const Outcome outcome = underLimit("save", path, headroom);
-        const QByteArray at = "headroom " + QByteArray::number(headroom) + " MB";
-        QVERIFY2(outcome.ran, ("the helper crashed at " + at).constData());
-        QVERIFY2(outcome.error == 0 || outcome.error == 7,
-                 ("error " + QByteArray::number(outcome.error) + " at " + at).constData());
-        // The final line break is not part of the text.
-        QVERIFY2(outcome.size == saved.size() - old.count('\r') - 1,
-                 ("text changed at " + at).constData());
-        QFile back(path);
-        QVERIFY(back.open(QIODevice::ReadOnly));
-        QVERIFY2(back.readAll() == (outcome.error == 7 ? old : saved),
-                 ("file wrong at " + at).constData());
-        (outcome.error == 7 ? failed : succeeded) = true;
-    }
-    QVERIFY(failed && succeeded);
+    sweep(
+        "save", path, {0, 8, 16, 24, 32, 48, 64, 200},
+        [&] {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
+        },
+        [&](int error, qsizetype size) {
+            return size == text && bytesOf(path) == (error == 7 ? old : saved);
+        });
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
