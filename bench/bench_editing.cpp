@@ -109,7 +109,7 @@ double keyLatencyMs(QWidget* widget, double fraction) {
 }
 
 qsizetype textSize(const EditingBox& box) {
-    return box.snapshot().size();
+    return box.buffer().size();
 }
 
 // Milliseconds to write size bytes to a new file and sync it to disk; -1 when that failed.
