@@ -44,7 +44,7 @@ void WindowHold::release() {
     held.txtMain().setHeld(false);
 }
 
-bool longtask::runOnWorker(WindowHold& hold, const QString& label, LongTask& task,
+bool LongWork::runOnWorker(WindowHold& hold, const QString& label, LongTask& task,
                            const std::function<void()>& job) {
     const ModalScope nested; // auto-save must not write in the middle of this
     hold.engage();

@@ -68,7 +68,7 @@ struct LongTaskSize {
 // Documents below this size open and save without a worker: they take a few milliseconds.
 inline constexpr qint64 inlineBelow = qint64(8) << 20;
 
-namespace longtask {
+namespace LongWork {
 // Runs job on a worker thread (on this one when no thread can be started) while the window
 // stays live: it repaints, scrolls, and after a moment shows the label, a progress bar
 // (objectName "prgLongTask") and a "Cancel" button (objectName "cmdCancelTask") in the status
@@ -76,11 +76,11 @@ namespace longtask {
 // cancelled, by the button or by the program quitting, before the work committed.
 bool runOnWorker(WindowHold& hold, const QString& label, LongTask& task,
                  const std::function<void()>& job);
-} // namespace longtask
+} // namespace LongWork
 
 // Runs work(task) and hands back what it returned, or std::nullopt when it was cancelled before
 // it committed. Small work (size.bytes below inlineBelow) runs at once on this thread; larger
-// work on a worker with the window held by hold (see longtask::runOnWorker). What the work
+// work on a worker with the window held by hold (see LongWork::runOnWorker). What the work
 // throws (std::bad_alloc, say) is thrown here, on the window's thread.
 template <typename Work>
 auto runLongTask(WindowHold& hold, const QString& label, LongTaskSize size, Work&& work)
@@ -91,7 +91,7 @@ auto runLongTask(WindowHold& hold, const QString& label, LongTaskSize size, Work
         return work(task);
     std::packaged_task<Result()> job([&work, &task] { return work(task); });
     std::future<Result> result = job.get_future();
-    if (!longtask::runOnWorker(hold, label, task, [&job] { job(); }))
+    if (!LongWork::runOnWorker(hold, label, task, [&job] { job(); }))
         return std::nullopt;
     return result.get();
 }
