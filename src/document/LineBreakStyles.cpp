@@ -13,15 +13,15 @@ const QByteArray& breakBytes(BreakStyle style) {
     return bytes[int(style)];
 }
 
-void LineBreakRecorder::add(BreakStyle style) {
+void LineBreakRecorder::add(BreakStyle style, qint64 n) {
     if (style != current || runLength == 0) {
         flush();
         current = style;
     }
-    ++runLength;
-    ++total;
+    runLength += n;
+    total += n;
     if (int(style) < 3)
-        ++plainCounts[int(style)];
+        plainCounts[int(style)] += n;
 }
 
 void LineBreakRecorder::takeLastAsFinal() {

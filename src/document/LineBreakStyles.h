@@ -13,7 +13,8 @@ const QByteArray& breakBytes(BreakStyle style);
 
 class LineBreakRecorder {
 public:
-    void add(BreakStyle style);
+    // Adds n breaks of the style.
+    void add(BreakStyle style, qint64 n = 1);
     qint64 count() const { return total; }
     // The last break added is the file's final one: kept apart from the others.
     void takeLastAsFinal();

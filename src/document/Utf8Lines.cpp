@@ -3,6 +3,7 @@
 #include "document/LineBreakStyles.h"
 #include "platform/HugePages.h"
 
+#include <algorithm>
 #include <cstring>
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -98,6 +99,30 @@ inline qsizetype plainLatin1Run(const char* p, const char* end, char* out, bool 
     return p - start;
 }
 
+// Documents of many empty lines spend their time here: the length of the run of line breaks of
+// one kind (CR LF pairs or single LFs) at p, sixteen bytes at a time.
+inline qsizetype breakRun(const unsigned char* p, const unsigned char* end, bool pairs) {
+    const unsigned char* q = p;
+    // Most breaks end a line of text: no run to look for.
+    const qsizetype step = pairs ? 2 : 1;
+    if (end - p < 2 * step || p[step] != p[0])
+        return 1;
+#ifdef __SSE2__
+    const __m128i pattern = pairs ? _mm_set1_epi16(0x0A0D) : _mm_set1_epi8('\n');
+    while (end - q >= 16 &&
+           _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(q)),
+                                            pattern)) == 0xFFFF)
+        q += 16;
+#endif
+    if (pairs)
+        while (end - q >= 2 && q[0] == '\r' && q[1] == '\n')
+            q += 2;
+    else
+        while (q < end && *q == '\n')
+            ++q;
+    return (q - p) / (pairs ? 2 : 1);
+}
+
 } // namespace
 
 bool decodeUtf8Lines(QByteArrayView bytes, QString& text, LineBreakRecorder& breaks) {
@@ -115,17 +140,16 @@ bool decodeUtf8Lines(QByteArrayView bytes, QString& text, LineBreakRecorder& bre
         if (p == end)
             break;
         const unsigned char lead = *p;
-        if (lead == '\n') {
-            breaks.add(BreakStyle::Lf);
-            *out++ = u'\n';
-            ++p;
-            continue;
-        }
-        if (lead == '\r') {
-            const bool pair = p + 1 < end && p[1] == '\n';
-            breaks.add(pair ? BreakStyle::CrLf : BreakStyle::Cr);
-            *out++ = u'\n';
-            p += pair ? 2 : 1;
+        if (lead == '\n' || lead == '\r') {
+            const bool pairs = lead == '\r' && p + 1 < end && p[1] == '\n';
+            const qsizetype n = lead == '\r' && !pairs ? 1 : breakRun(p, end, pairs);
+            breaks.add(lead == '\n' ? BreakStyle::Lf
+                       : pairs      ? BreakStyle::CrLf
+                                    : BreakStyle::Cr,
+                       n);
+            std::fill_n(out, n, u'\n');
+            out += n;
+            p += pairs ? 2 * n : n;
             continue;
         }
         int length;
@@ -197,15 +221,20 @@ bool decodeUtf8Latin1Lines(QByteArrayView bytes, QByteArray& text, LineBreakReco
         if (p == end)
             break;
         const auto lead = uchar(*p);
-        if (lead == '\n') {
-            breaks.add(BreakStyle::Lf);
-            *out++ = '\n';
-            ++p;
-        } else if (lead == '\r') {
-            const bool pair = p + 1 < end && p[1] == '\n';
-            breaks.add(pair ? BreakStyle::CrLf : BreakStyle::Cr);
-            *out++ = '\n';
-            p += pair ? 2 : 1;
+        if (lead == '\n' || lead == '\r') {
+            const bool pairs = lead == '\r' && p + 1 < end && p[1] == '\n';
+            const auto* at = reinterpret_cast<const unsigned char*>(p);
+            const qsizetype n =
+                lead == '\r' && !pairs
+                    ? 1
+                    : breakRun(at, reinterpret_cast<const unsigned char*>(end), pairs);
+            breaks.add(lead == '\n' ? BreakStyle::Lf
+                       : pairs      ? BreakStyle::CrLf
+                                    : BreakStyle::Cr,
+                       n);
+            std::memset(out, '\n', size_t(n));
+            out += n;
+            p += pairs ? 2 * n : n;
         } else if ((lead == 0xC2 || lead == 0xC3) && end - p >= 2 && (uchar(p[1]) & 0xC0) == 0x80) {
             *out++ = char(((lead & 0x1F) << 6) | (uchar(p[1]) & 0x3F));
             p += 2;

@@ -10,35 +10,6 @@
 
 namespace {
 
-// Positions of '\n' in [begin, end), appended to out with offset added to each.
-void findBreaks(const char16_t* begin, const char16_t* end, qsizetype offset,
-                std::vector<qsizetype>& out) {
-    const char16_t* p = begin;
-#ifdef __SSE2__
-    const __m128i lf = _mm_set1_epi16('\n');
-    while (end - p >= 8) {
-        int mask = _mm_movemask_epi8(
-            _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), lf));
-        while (mask) {
-            const int bit = __builtin_ctz(unsigned(mask));
-            out.push_back(p - begin + bit / 2 + offset);
-            mask &= ~(3 << bit);
-        }
-        p += 8;
-    }
-#endif
-    for (; p < end; ++p)
-        if (*p == u'\n')
-            out.push_back(p - begin + offset);
-}
-
-// The same for Latin-1 text.
-void findBreaks(const char* begin, const char* end, std::vector<qsizetype>& out) {
-    for (const char* p = begin;
-         (p = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)))); ++p)
-        out.push_back(p - begin);
-}
-
 const char16_t* unitsOf(const QString& text) {
     return reinterpret_cast<const char16_t*>(text.constData());
 }
@@ -85,6 +56,46 @@ void widenTo(const char* p, const char* end, char16_t* out) {
         *out++ = char16_t(uchar(*p));
 }
 
+// How many '\n' there are, to size the line index in one allocation.
+qsizetype countBreaks(const char* p, const char* end) {
+    qsizetype n = 0;
+#ifdef __SSE2__
+    // Byte counters in sixteen lanes, summed before they can overflow.
+    const __m128i lf = _mm_set1_epi8('\n');
+    while (end - p >= 16) {
+        __m128i counts = _mm_setzero_si128();
+        for (int i = 0; i < 255 && end - p >= 16; ++i, p += 16)
+            counts = _mm_sub_epi8(
+                counts, _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), lf));
+        const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
+        n += _mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_srli_si128(sums, 8));
+    }
+#endif
+    for (; p < end; ++p)
+        n += *p == '\n';
+    return n;
+}
+
+qsizetype countBreaks(const char16_t* p, const char16_t* end) {
+    qsizetype n = 0;
+#ifdef __SSE2__
+    const __m128i lf = _mm_set1_epi16('\n');
+    while (end - p >= 8) {
+        __m128i counts = _mm_setzero_si128();
+        for (int i = 0; i < 32767 && end - p >= 8; ++i, p += 8)
+            counts = _mm_sub_epi16(
+                counts, _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), lf));
+        alignas(16) quint16 lanes[8];
+        _mm_store_si128(reinterpret_cast<__m128i*>(lanes), counts);
+        for (const quint16 lane : lanes)
+            n += lane;
+    }
+#endif
+    for (; p < end; ++p)
+        n += *p == u'\n';
+    return n;
+}
+
 // Below this a document is small enough that halving it is not worth a second copy.
 constexpr qsizetype narrowFrom = 64 * 1024;
 
@@ -108,34 +119,63 @@ TextBuffer::TextBuffer(QString text) {
         *this = TextBuffer(std::move(narrow));
         return;
     }
-    total = size;
-    original.breaks.reserve(size_t(total / 48));
-    original.text = std::move(text);
-    findBreaks(data, data + total, 0, original.breaks);
-    index();
+    auto original = std::make_shared<Source>();
+    original->breaks.reserve(countBreaks(data, data + size), size);
+    original->breaks.appendFrom(data, data + size, 0);
+    original->text = std::move(text);
+    index(std::move(original));
 }
 
 TextBuffer::TextBuffer(QByteArray latin1) {
-    total = latin1.size();
-    original.breaks.reserve(size_t(total / 48));
-    original.narrow = std::move(latin1);
-    original.isNarrow = true;
-    findBreaks(original.narrow.constData(), original.narrow.constData() + total, original.breaks);
-    index();
+    auto original = std::make_shared<Source>();
+    const char* data = latin1.constData();
+    const qsizetype size = latin1.size();
+    original->breaks.reserve(countBreaks(data, data + size), size);
+    original->breaks.appendFrom(data, data + size, 0);
+    original->narrow = std::move(latin1);
+    original->isNarrow = true;
+    index(std::move(original));
 }
 
-void TextBuffer::index() {
-    original.breaks.shrink_to_fit();
-    breakCount = qsizetype(original.breaks.size());
-    if (total > 0)
-        pieces.push_back({false, 0, total, breakCount});
-    qsizetype previous = -1;
-    for (const qsizetype at : original.breaks) {
-        longest = std::max(longest, at - previous - 1);
-        previous = at;
-    }
-    longest = std::max(longest, total - previous - 1);
+TextBuffer::TextBuffer(const TextBuffer& other)
+    : sources(other.sources), pieces(other.pieces), startOf(other.startOf),
+      breaksBefore(other.breaksBefore), total(other.total), breakCount(other.breakCount),
+      longest(other.longest), longestStart(other.longestStart) {
+    // Both now share every source: neither may append to one again.
+    other.appendTo = -1;
+}
+
+TextBuffer& TextBuffer::operator=(const TextBuffer& other) {
+    if (this != &other)
+        *this = TextBuffer(other);
+    return *this;
+}
+
+void TextBuffer::index(std::shared_ptr<Source> original) {
+    original->breaks.squeeze();
+    const qsizetype size = original->isNarrow ? original->narrow.size() : original->text.size();
+    sources.push_back(std::move(original));
+    if (size > 0)
+        pieces.push_back(describe(0, 0, size));
     recount();
+}
+
+TextBuffer::Piece TextBuffer::describe(size_t source, qsizetype start, qsizetype length) const {
+    Piece piece{source, start, length};
+    const LineBreakIndex& breaks = sources[source]->breaks;
+    const qsizetype first = breaks.lowerBound(start);
+    const qsizetype end = breaks.lowerBound(start + length);
+    piece.breaks = end - first;
+    piece.head = piece.tail = length;
+    if (piece.breaks > 0) {
+        piece.head = breaks.at(first) - start;
+        piece.tail = start + length - breaks.at(end - 1) - 1;
+        const LineBreakIndex::Line inner = breaks.longestBetween(first, end - 1);
+        piece.inner = inner.length;
+        if (inner.length >= 0)
+            piece.innerStart = breaks.at(inner.end - 1) + 1 - start;
+    }
+    return piece;
 }
 
 void TextBuffer::recount() {
@@ -143,12 +183,33 @@ void TextBuffer::recount() {
     breaksBefore.resize(pieces.size() + 1);
     qsizetype at = 0;
     qsizetype lines = 0;
+    // The line running through the pieces so far: where it starts and how long it is yet.
+    qsizetype current = 0;
+    qsizetype currentStart = 0;
+    longest = 0;
+    longestStart = 0;
+    auto consider = [this](qsizetype length, qsizetype start) {
+        if (length > longest) {
+            longest = length;
+            longestStart = start;
+        }
+    };
     for (size_t i = 0; i < pieces.size(); ++i) {
+        const Piece& piece = pieces[i];
         startOf[i] = at;
         breaksBefore[i] = lines;
-        at += pieces[i].length;
-        lines += pieces[i].breaks;
+        if (piece.breaks == 0) {
+            current += piece.length;
+        } else {
+            consider(current + piece.head, currentStart);
+            consider(piece.inner, at + piece.innerStart);
+            current = piece.tail;
+            currentStart = at + piece.length - piece.tail;
+        }
+        at += piece.length;
+        lines += piece.breaks;
     }
+    consider(current, currentStart);
     startOf.back() = at;
     breaksBefore.back() = lines;
     total = at;
@@ -156,8 +217,7 @@ void TextBuffer::recount() {
 }
 
 qsizetype TextBuffer::breaksBetween(const Source& source, qsizetype from, qsizetype to) const {
-    const auto first = std::lower_bound(source.breaks.begin(), source.breaks.end(), from);
-    return std::lower_bound(first, source.breaks.end(), to) - first;
+    return source.breaks.lowerBound(to) - source.breaks.lowerBound(from);
 }
 
 size_t TextBuffer::pieceAt(qsizetype position) const {
@@ -176,9 +236,8 @@ qsizetype TextBuffer::lineStart(qsizetype line) const {
     const size_t i =
         size_t(std::upper_bound(breaksBefore.begin(), end, wanted) - breaksBefore.begin() - 1);
     const Piece& piece = pieces[i];
-    const Source& source = sourceOf(piece);
-    const auto first = std::lower_bound(source.breaks.begin(), source.breaks.end(), piece.start);
-    const qsizetype at = first[wanted - breaksBefore[i]];
+    const LineBreakIndex& breaks = sourceOf(piece).breaks;
+    const qsizetype at = breaks.at(breaks.lowerBound(piece.start) + wanted - breaksBefore[i]);
     return startOf[i] + (at - piece.start) + 1;
 }
 
@@ -245,42 +304,43 @@ size_t TextBuffer::split(qsizetype position) {
     const qsizetype offset = position - startOf[i];
     if (offset == 0)
         return i;
-    Piece& left = pieces[i];
-    Piece right{left.added, left.start + offset, left.length - offset, 0};
-    right.breaks = breaksBetween(sourceOf(left), right.start, right.start + right.length);
-    left.length = offset;
-    left.breaks -= right.breaks;
-    const qsizetype breaksAtSplit = breaksBefore[i] + left.breaks;
-    // Inserting may move the pieces: left is not to be used after this.
-    pieces.insert(pieces.begin() + qsizetype(i) + 1, right);
+    const Piece whole = pieces[i];
+    pieces[i] = describe(whole.source, whole.start, offset);
+    pieces.insert(pieces.begin() + qsizetype(i) + 1,
+                  describe(whole.source, whole.start + offset, whole.length - offset));
     startOf.insert(startOf.begin() + qsizetype(i) + 1, position);
-    breaksBefore.insert(breaksBefore.begin() + qsizetype(i) + 1, breaksAtSplit);
+    breaksBefore.insert(breaksBefore.begin() + qsizetype(i) + 1,
+                        breaksBefore[i] + pieces[i].breaks);
     return i + 1;
+}
+
+TextBuffer::Source& TextBuffer::appendable() {
+    if (appendTo < 0 || appendTo >= qsizetype(sources.size())) {
+        sources.push_back(std::make_shared<Source>());
+        appendTo = qsizetype(sources.size()) - 1;
+    }
+    return *sources[size_t(appendTo)];
 }
 
 void TextBuffer::insert(qsizetype position, QStringView text) {
     if (text.isEmpty())
         return;
     position = std::clamp<qsizetype>(position, 0, total);
-    const qsizetype start = added.text.size();
-    const size_t breaksFrom = added.breaks.size();
-    added.text.append(text);
-    findBreaks(text.utf16(), text.utf16() + text.size(), start, added.breaks);
-    const qsizetype newBreaks = qsizetype(added.breaks.size() - breaksFrom);
+    Source& target = appendable();
+    const auto source = size_t(appendTo);
+    const qsizetype start = target.text.size();
+    target.text.append(text);
+    target.breaks.appendFrom(text.utf16(), text.utf16() + text.size(), start);
     const size_t at = split(position);
     // Typing: the piece just before is the text typed last, so it simply grows.
-    if (at > 0 && pieces[at - 1].added && pieces[at - 1].start + pieces[at - 1].length == start) {
-        pieces[at - 1].length += text.size();
-        pieces[at - 1].breaks += newBreaks;
+    if (at > 0 && pieces[at - 1].source == source &&
+        pieces[at - 1].start + pieces[at - 1].length == start) {
+        const Piece& before = pieces[at - 1];
+        pieces[at - 1] = describe(source, before.start, before.length + text.size());
     } else {
-        pieces.insert(pieces.begin() + qsizetype(at), Piece{true, start, text.size(), newBreaks});
+        pieces.insert(pieces.begin() + qsizetype(at), describe(source, start, text.size()));
     }
     recount();
-    // The lines the insertion touched may now be the longest.
-    const qsizetype first = lineOf(position);
-    longest = std::max({longest, lineLength(first), lineLength(first + newBreaks)});
-    for (size_t i = breaksFrom + 1; i < added.breaks.size(); ++i)
-        longest = std::max(longest, added.breaks[i] - added.breaks[i - 1] - 1);
 }
 
 void TextBuffer::remove(qsizetype position, qsizetype length) {
@@ -292,5 +352,4 @@ void TextBuffer::remove(qsizetype position, qsizetype length) {
     const size_t to = split(position + length);
     pieces.erase(pieces.begin() + qsizetype(from), pieces.begin() + qsizetype(to));
     recount();
-    longest = std::max(longest, lineLength(lineOf(position)));
 }

@@ -3,22 +3,25 @@
 #include <QRandomGenerator>
 #include <QtTest>
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 namespace {
+
+const QString Emoji = QString::fromUcs4(U"\U0001F600");
 
 // The line index a plain string implies: where each line starts.
 QList<qsizetype> lineStarts(const QString& s) {
     QList<qsizetype> starts{0};
-    for (qsizetype i = 0; i < s.size(); ++i)
-        if (s[i] == u'\n')
-            starts.append(i + 1);
+    for (qsizetype i = s.indexOf(u'\n'); i >= 0; i = s.indexOf(u'\n', i + 1))
+        starts.append(i + 1);
     return starts;
 }
 
-qsizetype longestLine(const QString& s) {
-    qsizetype longest = 0;
-    for (const auto& line : QStringView(s).split(u'\n'))
-        longest = std::max(longest, line.size());
+qsizetype longestLine(const QList<qsizetype>& starts, qsizetype size) {
+    qsizetype longest = size - starts.back();
+    for (qsizetype i = 1; i < starts.size(); ++i)
+        longest = std::max(longest, starts[i] - starts[i - 1] - 1);
     return longest;
 }
 
@@ -52,7 +55,10 @@ void compareWith(const TextBuffer& buffer, const QString& model, QRandomGenerato
     QCOMPARE(buffer.size(), model.size());
     const QList<qsizetype> starts = lineStarts(model);
     QCOMPARE(buffer.lineCount(), starts.size());
-    QVERIFY(buffer.longestLine() >= longestLine(model));
+    QCOMPARE(buffer.longestLine(), longestLine(starts, model.size()));
+    const qsizetype longestAt = buffer.longestLineStart();
+    QCOMPARE(buffer.lineLength(buffer.lineOf(longestAt)), buffer.longestLine());
+    QCOMPARE(buffer.lineStart(buffer.lineOf(longestAt)), longestAt);
     for (int i = 0; i < 4; ++i) {
         const qsizetype line = random.bounded(int(starts.size()));
         QCOMPARE(buffer.lineStart(line), starts[line]);
@@ -84,6 +90,8 @@ class tst_TextBuffer : public QObject {
 private Q_SLOTS:
     void randomEditsMatchAPlainString();
     void constructionAndEdges();
+    void largeTexts();
+    void copiesShareAndStayApart();
 };
 
 void tst_TextBuffer::randomEditsMatchAPlainString() {
@@ -127,7 +135,6 @@ void tst_TextBuffer::constructionAndEdges() {
     QCOMPARE(buffer.size(), 13);
     QCOMPARE(buffer.lineCount(), 4);
     QCOMPARE(buffer.line(3), u"four"_qs);
-    QCOMPARE(buffer.longestLine(), 4);
     buffer.insert(0, u"zero\n");
     buffer.insert(buffer.size(), u"\nfive");
     compareWith(buffer, u"zero\none\ntwo\n\nfour\nfive"_qs, random, true);
@@ -160,6 +167,95 @@ void tst_TextBuffer::constructionAndEdges() {
     compareWith(edges, u"a"_qs + big + u"\nc\n"_qs, random, true);
     edges.remove(0, edges.size());
     compareWith(edges, QString(), random, true);
+}
+
+// Texts long enough for every width of the compact line index and several levels of its
+// longest-line maxima: hundreds of thousands of lines, a few of them tens of thousands long.
+void tst_TextBuffer::largeTexts() {
+    QRandomGenerator random(99);
+    QString text;
+    for (int i = 0; i < 300000; ++i) {
+        const int kind = random.bounded(20000);
+        text += QString(kind == 0   ? 70000 + random.bounded(2000)
+                        : kind < 80 ? 300 + random.bounded(300)
+                                    : random.bounded(6),
+                        u'x');
+        text += u'\n';
+    }
+    // One byte each as opened, and UTF-16 (an emoji keeps it wide).
+    for (const QString& start : {text, Emoji + text}) {
+        TextBuffer buffer(start);
+        QString model = start;
+        for (int step = 0; step < 60; ++step) {
+            compareWith(buffer, model, random, false);
+            // Remove the longest line now and then, so the next longest must be found.
+            const bool dropLongest = step % 3 == 0;
+            const qsizetype position =
+                dropLongest ? buffer.longestLineStart() : random.bounded(int(model.size()));
+            const qsizetype length =
+                dropLongest
+                    ? buffer.longestLine() + 1
+                    : random.bounded(int(std::min<qsizetype>(model.size() - position, 500)));
+            buffer.remove(position, length);
+            model.remove(position, length);
+            const QString inserted = randomText(random, random.bounded(200));
+            buffer.insert(position, inserted);
+            model.insert(position, inserted);
+            if (QTest::currentTestFailed())
+                return;
+        }
+        compareWith(buffer, model, random, true);
+    }
+}
+
+// A copy is read on another thread while the original is edited (the way a save reads its
+// snapshot): each sees only its own text, under the sanitizers too.
+void tst_TextBuffer::copiesShareAndStayApart() {
+    QRandomGenerator random(5);
+    TextBuffer original(latin1Text(random, 200000));
+    original.insert(10, u"typed before the copy\n"_qs);
+    const TextBuffer copy = original;
+    const QString copyModel = original.toString();
+    const void* shared = copy.parts().front().data();
+    QCOMPARE(original.parts().front().data(), shared);
+
+    std::atomic<bool> editing = true;
+    std::atomic<int> mismatches = 0;
+    std::thread reader([&] {
+        QRandomGenerator own(11);
+        for (int round = 0; editing || round < 200; ++round) {
+            const qsizetype position = own.bounded(int(copyModel.size()));
+            const qsizetype length = own.bounded(5000);
+            const qsizetype line = copy.lineOf(position);
+            if (copy.mid(position, length) != copyModel.mid(position, length) ||
+                copy.lineStart(line) > position || copy.lineEnd(line) < position ||
+                copy.longestLine() > copyModel.size())
+                ++mismatches;
+        }
+    });
+    QString model = copyModel;
+    for (int step = 0; step < 3000; ++step) {
+        const qsizetype position = random.bounded(int(model.size()));
+        const QString inserted = randomText(random, 1 + random.bounded(300));
+        original.insert(position, inserted);
+        model.insert(position, inserted);
+        const qsizetype length = random.bounded(200);
+        original.remove(position, length);
+        model.remove(position, length);
+    }
+    editing = false;
+    reader.join();
+    QCOMPARE(mismatches.load(), 0);
+    compareWith(original, model, random, true);
+    compareWith(copy, copyModel, random, true);
+    QCOMPARE(copy.parts().front().data(), shared);
+
+    // The copy can be edited in turn without touching the original.
+    TextBuffer second = copy;
+    second.insert(0, u"x"_qs);
+    compareWith(copy, copyModel, random, true);
+    compareWith(second, u"x"_qs + copyModel, random, true);
+    compareWith(original, model, random, true);
 }
 
 QTEST_GUILESS_MAIN(tst_TextBuffer)
