@@ -20,11 +20,73 @@
 #include <utility>
 
 namespace {
-// Tab stops as in Qt's own plain-text box.
+// Tab stops as in Qt's own plain-text box. In a line laid out in segments they count from the
+// segment's start, which is placed just after a tab wherever one is near (see segmentEdge):
+// columns of tab-separated data stay aligned, a lone tab far from any other may not be.
 constexpr qreal tabStop = 80;
-// Laying out a line costs time in its length; a longer line is laid out in segments of this
-// many characters, and only those in view or around the caret (see stretchAt).
-constexpr qsizetype segmentLength = 2048;
+constexpr size_t keptLongLines = 8;
+constexpr size_t keptLayouts = 8;
+// An edit this near a long line's start may change its direction (see isRightToLeft).
+constexpr qsizetype directionReach = qsizetype(1) << 20;
+// Characters read before a segment's nominal edge to find a good place for it, and read
+// around that for context.
+constexpr qsizetype edgeLookBack = 256;
+constexpr qsizetype edgeContext = 64;
+// A word move crosses at most this many segment edges inside one word (128K characters).
+constexpr int wordHops = 64;
+// Past this width the horizontal scroll bar (an int) counts in steps of several pixels.
+constexpr qreal widestInPixels = 1e9;
+// Input methods are offered a long line around the caret only: they read it after each key.
+constexpr qsizetype surroundingReach = 1024;
+
+// Qt's own classes for moving by words (QTextEngine::atSpace, atWordSeparator).
+enum class WordClass { Space, Separator, Word };
+WordClass wordClass(char16_t c) {
+    switch (c) {
+    case u'\t':
+    case u' ':
+    case 0xA0:
+        return WordClass::Space;
+    case u'.':
+    case u',':
+    case u'?':
+    case u'!':
+    case u'@':
+    case u'#':
+    case u'$':
+    case u':':
+    case u';':
+    case u'-':
+    case u'<':
+    case u'>':
+    case u'[':
+    case u']':
+    case u'(':
+    case u')':
+    case u'{':
+    case u'}':
+    case u'=':
+    case u'/':
+    case u'+':
+    case u'%':
+    case u'&':
+    case u'^':
+    case u'*':
+    case u'\'':
+    case u'"':
+    case u'`':
+    case u'~':
+    case u'|':
+        return WordClass::Separator;
+    default:
+        return WordClass::Word;
+    }
+}
+
+// Rounded as QPlainTextEdit rounds its caret, and kept well inside int.
+int toPixel(qreal x) {
+    return int(std::lround(std::clamp<qreal>(x, -(1 << 30), 1 << 30)));
+}
 } // namespace
 
 TextView::TextView(QWidget* parent) : QAbstractScrollArea(parent) {
@@ -53,6 +115,8 @@ void TextView::setBuffer(TextBuffer buffer) {
     const qsizetype anchorBefore = anchor;
     const qsizetype cursorBefore = cursor;
     segmented.clear();
+    layouts.clear();
+    longestMeasured = widestShown = MeasuredLine();
     history.reset(text.size(), text.lineCount() - 1);
     cursor = anchor = 0;
     // A new text starts with the caret's column at the left edge, even on a right-to-left first
@@ -60,7 +124,6 @@ void TextView::setBuffer(TextBuffer buffer) {
     preferredX = 0;
     pageYKept = false;
     wordClicked = lineClicked = Range();
-    widestSeen = 0;
     preedit.clear();
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
@@ -132,18 +195,29 @@ qsizetype TextView::firstVisibleLine() const {
     return verticalScrollBar()->value();
 }
 
-int TextView::contentX() const {
-    return margin() - horizontalScrollBar()->value();
+qreal TextView::contentX() const {
+    return margin() - horizontalScrollBar()->value() * scrollStep;
 }
 
-std::unique_ptr<QTextLayout> TextView::layoutText(QString shown, int preeditAt) const {
+void TextView::scrollToX(qreal x) {
+    horizontalScrollBar()->setValue(int(std::lround(x / scrollStep)));
+}
+
+std::shared_ptr<QTextLayout> TextView::layoutText(qsizetype start, qsizetype length, int preeditAt,
+                                                  Qt::LayoutDirection direction) const {
+    for (const CachedLayout& cached : layouts)
+        if (cached.start == start && cached.length == length && cached.preeditAt == preeditAt &&
+            cached.direction == direction)
+            return cached.layout;
     // QTextLayout ends a line at U+2028 and only one line is laid out here, so the rest would
     // vanish: it is shown as a mark of the same length instead, leaving positions unchanged.
+    QString shown = text.mid(start, length);
     shown.replace(QChar::LineSeparator, QChar(0x21B5));
-    auto layout = std::make_unique<QTextLayout>(shown, font());
+    auto layout = std::make_shared<QTextLayout>(shown, font());
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
     option.setTabStopDistance(tabStop);
+    option.setTextDirection(direction);
     layout->setTextOption(option);
     layout->setCacheEnabled(true);
     if (preeditAt >= 0 && !preedit.isEmpty())
@@ -153,77 +227,195 @@ std::unique_ptr<QTextLayout> TextView::layoutText(QString shown, int preeditAt) 
     if (textLine.isValid())
         textLine.setLineWidth(1e6);
     layout->endLayout();
+    if (layouts.size() >= keptLayouts)
+        layouts.erase(layouts.begin());
+    layouts.push_back({start, length, preeditAt, direction, layout});
     return layout;
 }
 
-qreal TextView::segmentX(qsizetype line, qsizetype segment) const {
-    auto known = std::find_if(segmented.begin(), segmented.end(),
-                              [line](const SegmentedLine& s) { return s.line == line; });
-    if (known == segmented.end()) {
-        if (segmented.size() >= 8)
-            segmented.erase(segmented.begin());
-        segmented.push_back({line, {0.0}});
-        known = segmented.end() - 1;
-    }
-    std::vector<qreal>& segmentStarts = known->starts;
-    const qsizetype start = text.lineStart(line);
+LineSegments* TextView::segmentsOf(qsizetype line) const {
     const qsizetype length = text.lineLength(line);
-    while (qsizetype(segmentStarts.size()) <= segment) {
-        const qsizetype from = qsizetype(segmentStarts.size() - 1) * segmentLength;
-        const auto layout =
-            layoutText(text.mid(start + from, std::min(segmentLength, length - from)), -1);
-        segmentStarts.push_back(segmentStarts.back() + layout->lineAt(0).naturalTextWidth());
+    if (length <= LineSegments::nominalLength)
+        return nullptr;
+    const qsizetype start = text.lineStart(line);
+    LineSegments* found = nullptr;
+    for (auto it = segmented.begin(); it != segmented.end(); ++it) {
+        if ((*it)->start() != start)
+            continue;
+        if ((*it)->length() == length)
+            found = it->get();
+        else
+            segmented.erase(it);
+        break;
     }
-    return segmentStarts[size_t(segment)];
+    if (!found) {
+        if (segmented.size() >= keptLongLines)
+            segmented.erase(segmented.begin());
+        segmented.push_back(
+            std::make_unique<LineSegments>(start, length, fontMetrics().averageCharWidth()));
+        found = segmented.back().get();
+    }
+    if (!found->directionKnown) {
+        found->rightToLeft = isRightToLeft(line);
+        found->directionKnown = true;
+    }
+    return found;
 }
 
-TextView::Stretch TextView::stretchAt(qsizetype line, qsizetype offset) const {
-    const qsizetype start = text.lineStart(line);
-    const qsizetype length = text.lineLength(line);
-    Stretch stretch;
-    stretch.length = length;
-    if (length > segmentLength) {
-        const qsizetype segment = std::clamp<qsizetype>(offset, 0, length - 1) / segmentLength;
-        stretch.from = segment * segmentLength;
-        stretch.length = std::min(segmentLength, length - stretch.from);
-        stretch.x = segmentX(line, segment);
+void TextView::placeSegmentStart(LineSegments& segments, qsizetype segment) const {
+    if (segment <= 0 || segment >= segments.count() || segments.isStartPlaced(segment))
+        return;
+    const qsizetype nominal = segments.from(segment);
+    const qsizetype low = segments.from(segment - 1) + 1;
+    const qsizetype high = nominal + segments.lengthOfSegment(segment) - 1;
+    // Near the nominal edge first; then anywhere in the two segments.
+    for (const qsizetype reach : {edgeLookBack, high - low}) {
+        const qsizetype first = std::max(low, nominal - reach);
+        const qsizetype last = std::min(high, nominal + reach);
+        const qsizetype from = std::max<qsizetype>(0, first - edgeContext);
+        const qsizetype to = std::min(segments.length(), last + edgeContext);
+        const QString context = text.mid(segments.start() + from, to - from);
+        const qsizetype edge =
+            segmentEdge(context, from, from == 0, nominal, first, last, segments.rightToLeft);
+        if (edge >= 0) {
+            segments.placeStart(segment, edge);
+            return;
+        }
     }
-    const qsizetype caret = cursor - start - stretch.from;
-    const bool preeditHere = text.lineOf(cursor) == line && caret >= 0 && caret <= stretch.length;
-    stretch.layout =
-        layoutText(text.mid(start + stretch.from, stretch.length), preeditHere ? int(caret) : -1);
+    // One grapheme cluster fills both segments: cut it between two code points at least.
+    qsizetype edge = nominal;
+    if (QChar::isLowSurrogate(text.at(segments.start() + edge)) && edge - 1 >= low)
+        --edge;
+    segments.placeStart(segment, edge);
+}
+
+TextView::Stretch TextView::segmentStretch(qsizetype line, LineSegments& segments,
+                                           qsizetype segment) const {
+    placeSegmentStart(segments, segment);
+    placeSegmentStart(segments, segment + 1);
+    Stretch stretch;
+    stretch.from = segments.from(segment);
+    stretch.length = segments.lengthOfSegment(segment);
+    const qsizetype start = segments.start() + stretch.from;
+    const Qt::LayoutDirection direction = segments.rightToLeft ? Qt::RightToLeft : Qt::LeftToRight;
+    if (!segments.isMeasured(segment))
+        segments.setMeasuredWidth(
+            segment,
+            layoutText(start, stretch.length, -1, direction)->lineAt(0).naturalTextWidth());
+    const qsizetype caret = cursor - start;
+    const bool preeditHere = !preedit.isEmpty() && caret >= 0 &&
+                             (caret < stretch.length || segment + 1 == segments.count()) &&
+                             text.lineOf(cursor) == line;
+    stretch.layout = layoutText(start, stretch.length, preeditHere ? int(caret) : -1, direction);
+    // A right-to-left line runs from its right end: its first segment is the rightmost.
+    stretch.x = segments.rightToLeft
+                    ? segments.width() - segments.x(segment) - segments.width(segment)
+                    : segments.x(segment);
     return stretch;
 }
 
-TextView::Stretch TextView::stretchAtX(qsizetype line, qreal x) const {
-    const qsizetype length = text.lineLength(line);
-    if (length <= segmentLength)
-        return stretchAt(line, 0);
-    const qsizetype segments = (length + segmentLength - 1) / segmentLength;
-    qsizetype segment = 0;
-    while (segment + 1 < segments && segmentX(line, segment + 1) <= x)
-        ++segment;
-    return stretchAt(line, segment * segmentLength);
-}
-
-void TextView::forgetSegments(qsizetype position, qsizetype length, const QString& replacement) {
-    if (segmented.empty())
-        return;
-    const qsizetype line = text.lineOf(position);
-    // Lines added or removed renumber the lines below: start again.
-    if (text.lineOf(position + length) != line || replacement.contains(u'\n')) {
-        segmented.clear();
-        return;
+TextView::Stretch TextView::stretchAt(qsizetype line, qsizetype offset) const {
+    LineSegments* segments = segmentsOf(line);
+    if (!segments) {
+        const qsizetype start = text.lineStart(line);
+        Stretch stretch;
+        stretch.length = text.lineLength(line);
+        const qsizetype caret = cursor - start;
+        const bool preeditHere = !preedit.isEmpty() && caret >= 0 && caret <= stretch.length &&
+                                 text.lineOf(cursor) == line;
+        stretch.layout = layoutText(start, stretch.length, preeditHere ? int(caret) : -1,
+                                    Qt::LayoutDirectionAuto);
+        return stretch;
     }
-    // In the edited line, segments before the edit keep their widths.
-    const size_t kept = size_t((position - text.lineStart(line)) / segmentLength + 1);
-    for (SegmentedLine& s : segmented)
-        if (s.line == line)
-            s.starts.resize(std::min(s.starts.size(), kept));
+    // Placing a segment's edges may hand the offset to its neighbour.
+    qsizetype segment = segments->segmentAt(offset);
+    for (int round = 0; round < 3; ++round) {
+        placeSegmentStart(*segments, segment);
+        placeSegmentStart(*segments, segment + 1);
+        const qsizetype now = segments->segmentAt(offset);
+        if (now == segment)
+            break;
+        segment = now;
+    }
+    return segmentStretch(line, *segments, segment);
 }
 
-int TextView::xOf(qsizetype position) const {
-    return int(std::lround(exactX(position)));
+TextView::Stretch TextView::stretchAtX(qsizetype line, qreal x) const {
+    LineSegments* segments = segmentsOf(line);
+    if (!segments)
+        return stretchAt(line, 0);
+    // Measuring a segment may move x into its neighbour.
+    qsizetype segment = -1;
+    Stretch stretch;
+    for (int round = 0; round < 4; ++round) {
+        const qsizetype at =
+            segments->segmentAtX(segments->rightToLeft ? segments->width() - x : x);
+        if (at == segment)
+            break;
+        segment = at;
+        stretch = segmentStretch(line, *segments, segment);
+    }
+    return stretch;
+}
+
+TextView::Stretch TextView::stretchBeside(qsizetype line, const Stretch& stretch, bool left) const {
+    LineSegments* segments = segmentsOf(line);
+    if (!segments)
+        return Stretch();
+    const qsizetype next =
+        segments->segmentAt(stretch.from) + (left != segments->rightToLeft ? -1 : 1);
+    if (next < 0 || next >= segments->count())
+        return Stretch();
+    return segmentStretch(line, *segments, next);
+}
+
+qreal TextView::lineWidth(qsizetype line) const {
+    if (LineSegments* segments = segmentsOf(line)) {
+        // One segment measured tells the width of the others far better than the font's
+        // average character (CJK, say).
+        if (!segments->isCalibrated())
+            segmentStretch(line, *segments, 0);
+        return segments->width();
+    }
+    return stretchAt(line, 0).layout->lineAt(0).naturalTextWidth();
+}
+
+void TextView::followEdit(qsizetype position, qsizetype length, const QString& replacement) {
+    layouts.clear();
+    const qsizetype end = position + length;
+    const qsizetype shift = replacement.size() - length;
+    const bool addsBreaks = replacement.contains(u'\n');
+    enum Effect { Untouched, Inside, Gone };
+    // How the edit touches the line [start, start + lineLength] (its break included); the
+    // start moves with edits before it.
+    auto effect = [&](qsizetype& start, qsizetype lineLength) {
+        if (end < start) {
+            start += shift;
+            return Untouched;
+        }
+        if (position > start + lineLength)
+            return Untouched;
+        return position >= start && end <= start + lineLength && !addsBreaks ? Inside : Gone;
+    };
+    for (auto it = segmented.begin(); it != segmented.end();) {
+        LineSegments& segments = **it;
+        qsizetype start = segments.start();
+        const Effect what = effect(start, segments.length());
+        if (what == Inside) {
+            segments.replaced(position - start, length, replacement.size());
+            if (position - start < directionReach)
+                segments.directionKnown = false;
+        }
+        if (what == Gone || segments.length() <= LineSegments::nominalLength) {
+            it = segmented.erase(it);
+            continue;
+        }
+        segments.moveStart(start - segments.start());
+        ++it;
+    }
+    for (MeasuredLine* measured : {&longestMeasured, &widestShown})
+        if (measured->start >= 0 && effect(measured->start, measured->length) != Untouched)
+            measured->start = -2; // measured again once the edit is made
 }
 
 qreal TextView::exactX(qsizetype position) const {
@@ -259,8 +451,11 @@ qsizetype TextView::positionAt(const QPoint& point, bool onCharacter) const {
 QRect TextView::characterRect(qsizetype position) const {
     const qsizetype line = text.lineOf(position);
     const int y = lineY(line);
-    const int x = contentX() + xOf(position);
-    const int next = position < text.lineEnd(line) ? contentX() + xOf(position + 1) : x + 4;
+    const int x = toPixel(contentX() + exactX(position));
+    // As wide as the whole character (a surrogate pair, a cluster) when it runs to the right.
+    const int next = position < text.lineEnd(line)
+                         ? toPixel(contentX() + exactX(nextPosition(position, false)))
+                         : x + 4;
     return QRect(x, y, std::max(1, next - x), lineHeight());
 }
 
@@ -273,13 +468,26 @@ QRect TextView::cursorRect() const {
 qsizetype TextView::nextPosition(qsizetype position, bool word) const {
     const qsizetype line = text.lineOf(position);
     const qsizetype start = text.lineStart(line);
-    if (position >= text.lineEnd(line))
+    const qsizetype length = text.lineLength(line);
+    if (position >= start + length)
         return std::min(position + 1, text.size());
-    const Stretch stretch = stretchAt(line, position - start);
-    return start + stretch.from +
-           stretch.layout->nextCursorPosition(int(position - start - stretch.from),
-                                              word ? QTextLayout::SkipWords
-                                                   : QTextLayout::SkipCharacters);
+    const auto mode = word ? QTextLayout::SkipWords : QTextLayout::SkipCharacters;
+    qsizetype offset = position - start;
+    // A word running over a segment's edge is followed into the next segment.
+    for (int hop = 0; hop <= wordHops; ++hop) {
+        const Stretch stretch = stretchAt(line, offset);
+        const qsizetype edge = stretch.from + stretch.length;
+        offset =
+            stretch.from + stretch.layout->nextCursorPosition(int(offset - stretch.from), mode);
+        if (!word || offset < edge || edge >= length || endsWordMove(start + edge))
+            break;
+    }
+    return start + offset;
+}
+
+bool TextView::endsWordMove(qsizetype position) const {
+    const WordClass after = wordClass(text.at(position));
+    return after != WordClass::Space && wordClass(text.at(position - 1)) != after;
 }
 
 qsizetype TextView::previousPosition(qsizetype position, bool word) const {
@@ -287,11 +495,17 @@ qsizetype TextView::previousPosition(qsizetype position, bool word) const {
     const qsizetype start = text.lineStart(line);
     if (position <= start)
         return std::max<qsizetype>(position - 1, 0);
-    const Stretch stretch = stretchAt(line, position - start - 1);
-    return start + stretch.from +
-           stretch.layout->previousCursorPosition(int(position - start - stretch.from),
-                                                  word ? QTextLayout::SkipWords
-                                                       : QTextLayout::SkipCharacters);
+    const auto mode = word ? QTextLayout::SkipWords : QTextLayout::SkipCharacters;
+    qsizetype offset = position - start;
+    for (int hop = 0; hop <= wordHops; ++hop) {
+        const Stretch stretch = stretchAt(line, offset - 1);
+        offset =
+            stretch.from + stretch.layout->previousCursorPosition(int(offset - stretch.from), mode);
+        if (!word || offset > stretch.from || stretch.from == 0 ||
+            endsWordMove(start + stretch.from))
+            break;
+    }
+    return start + offset;
 }
 
 void TextView::insertText(const QString& typed, bool typing) {
@@ -381,13 +595,18 @@ void TextView::replaceRangeAside(qsizetype position, qsizetype length, const QSt
 }
 
 void TextView::applyEdit(qsizetype position, qsizetype length, const QString& replacement) {
-    forgetSegments(position, length, replacement);
+    followEdit(position, length, replacement);
     // A reader is told what was removed, unless it is too much to hand over.
     const QString removed = accessibilityActive() && length <= largestAnnouncedText
                                 ? text.mid(position, length)
                                 : QString();
     text.remove(position, length);
     text.insert(position, replacement);
+    if (widestShown.start == -2) {
+        // The widest line shown was edited: its width now, or the width of what replaced it.
+        const qsizetype line = text.lineOf(position);
+        widestShown = {text.lineStart(line), text.lineLength(line), lineWidth(line)};
+    }
     updateScrollBars();
     viewport()->update();
     notifyAccessibleEdit(this, position, length, removed, replacement);
@@ -458,26 +677,53 @@ void TextView::updateScrollBars() {
     QScrollBar* vertical = verticalScrollBar();
     vertical->setRange(0, int(std::clamp<qsizetype>(text.lineCount() - visible, 0, INT_MAX)));
     vertical->setPageStep(int(std::max<qsizetype>(1, visible)));
-    const qint64 estimate = qint64(text.longestLine()) * fontMetrics().averageCharWidth();
-    const qint64 width = std::max<qint64>(estimate, widestSeen) + 2 * margin() + 1;
+    // As wide as the longest line (in characters) measures, or the widest line shown when that
+    // is wider (wide characters): never a guess from a character count, so the range shrinks
+    // when the longest line goes and the thumb does not jump over a line of CJK text.
+    const qsizetype longestStart = text.longestLineStart();
+    const qsizetype longestLine = text.lineOf(longestStart);
+    if (longestMeasured.start != longestStart || longestMeasured.length != text.longestLine() ||
+        text.longestLine() > LineSegments::nominalLength)
+        longestMeasured = {longestStart, text.longestLine(), lineWidth(longestLine)};
+    const qreal width = std::max(longestMeasured.width, widestShown.width) + 2 * margin() + 1;
+    const qreal x = horizontalScrollBar()->value() * scrollStep;
+    const qreal step = std::max<qreal>(1, std::ceil(width / widestInPixels));
     QScrollBar* horizontal = horizontalScrollBar();
-    horizontal->setRange(0, int(std::clamp<qint64>(width - viewport()->width(), 0, INT_MAX / 2)));
-    horizontal->setPageStep(std::max(1, viewport()->width()));
+    const qreal room = viewport()->width();
+    horizontal->setRange(0, int(std::ceil(std::max<qreal>(0, width - room) / step)));
+    horizontal->setPageStep(std::max(1, int(room / step)));
+    horizontal->setSingleStep(std::max(1, int(20 / step)));
+    if (step != scrollStep) {
+        scrollStep = step;
+        scrollToX(x);
+    }
 }
 
 void TextView::ensureCursorVisible() {
     followCaretVertically();
-    const int x = xOf(cursor);
-    if (x + margin() * 2 > widestSeen) {
-        widestSeen = x + margin() * 2;
+    const qsizetype line = text.lineOf(cursor);
+    const qreal width = lineWidth(line);
+    if (width > widestShown.width) {
+        widestShown = {text.lineStart(line), text.lineLength(line), width};
         updateScrollBars();
     }
-    QScrollBar* horizontal = horizontalScrollBar();
-    const int room = viewport()->width() - 2 * margin();
-    if (x < horizontal->value())
-        horizontal->setValue(std::max(0, x - room / 4));
-    else if (x > horizontal->value() + room)
-        horizontal->setValue(x - room + room / 4);
+    const qreal room = viewport()->width() - 2 * margin();
+    qreal x = exactX(cursor);
+    // Segments coming into view are measured as they are laid out, which can move the caret
+    // in a long line: settled in a few rounds, as painting will find it.
+    for (int round = 0; round < 3; ++round) {
+        const qreal left = horizontalScrollBar()->value() * scrollStep;
+        qreal wanted = left;
+        if (x < left)
+            wanted = std::max<qreal>(0, x - room / 4);
+        else if (x > left + room)
+            wanted = x - room + room / 4;
+        if (wanted == left)
+            break;
+        scrollToX(wanted);
+        stretchAtX(line, horizontalScrollBar()->value() * scrollStep - margin());
+        x = exactX(cursor);
+    }
 }
 
 void TextView::drawStretch(QPainter& painter, const Stretch& stretch, qsizetype line, int y) const {
@@ -497,15 +743,18 @@ void TextView::drawStretch(QPainter& painter, const Stretch& stretch, qsizetype 
     const QPointF origin(contentX() + stretch.x, y);
     stretch.layout->draw(&painter, origin, selections);
     const QTextLine textLine = stretch.layout->lineAt(0);
-    const bool lastStretch = end == text.lineEnd(line);
-    if (lastStretch && from < to && to > end && from <= end) // the selected line break
-        painter.fillRect(QRectF(origin.x() + textLine.naturalTextWidth(), y,
-                                fontMetrics().averageCharWidth(), lineHeight()),
-                         palette().brush(QPalette::Highlight));
-    widestSeen = std::max(widestSeen,
-                          int(std::ceil(stretch.x + textLine.naturalTextWidth())) + 2 * margin());
+    const bool lineEnds = end == text.lineEnd(line);
+    if (lineEnds && from < to && to > end && from <= end) { // the selected line break
+        const qreal mark = fontMetrics().averageCharWidth();
+        const bool leftward = stretch.layout->textOption().textDirection() == Qt::RightToLeft;
+        painter.fillRect(
+            QRectF(leftward ? origin.x() - mark : origin.x() + textLine.naturalTextWidth(), y, mark,
+                   lineHeight()),
+            palette().brush(QPalette::Highlight));
+    }
+    // The caret at a segment's edge belongs to the segment starting there.
     const bool showCaret = hasFocus() && caretShown && isEnabled() && !readOnly;
-    if (showCaret && cursor >= start && cursor <= end && text.lineOf(cursor) == line)
+    if (showCaret && cursor >= start && (cursor < end || lineEnds) && text.lineOf(cursor) == line)
         stretch.layout->drawCursor(
             &painter, origin, int(cursor - start + (preedit.isEmpty() ? 0 : preedit.size())), 1);
 }
@@ -517,27 +766,29 @@ void TextView::paintEvent(QPaintEvent* event) {
     painter.setPen(palette().color(QPalette::Text));
     const int height = lineHeight();
     const qsizetype first = firstVisibleLine();
-    const int widest = widestSeen;
-    const qreal left = horizontalScrollBar()->value() - margin();
-    const qreal right = left + viewport()->width() + margin();
+    const qreal left = -contentX();
+    const qreal right = left + viewport()->width();
+    bool wider = false;
     for (qsizetype line = first; line < text.lineCount(); ++line) {
         const int y = lineY(line);
         if (y > area.bottom())
             break;
         if (y + height < area.top())
             continue;
-        // A long line is drawn segment by segment, only those in view.
-        Stretch stretch = stretchAtX(line, std::max<qreal>(0, left));
-        while (true) {
+        // A long line is drawn segment by segment, only those in view, from the left.
+        for (Stretch stretch = stretchAtX(line, std::max<qreal>(0, left)); stretch.layout;
+             stretch = stretchBeside(line, stretch, false)) {
             drawStretch(painter, stretch, line, y);
-            const qsizetype next = stretch.from + stretch.length;
-            if (next >= text.lineLength(line) ||
-                stretch.x + stretch.layout->lineAt(0).naturalTextWidth() > right)
+            if (stretch.x + stretch.layout->lineAt(0).naturalTextWidth() > right)
                 break;
-            stretch = stretchAt(line, next);
+        }
+        const qreal width = lineWidth(line);
+        if (width > widestShown.width) {
+            widestShown = {text.lineStart(line), text.lineLength(line), width};
+            wider = true;
         }
     }
-    if (widestSeen > widest)
+    if (wider)
         QMetaObject::invokeMethod(
             this, [this] { updateScrollBars(); }, Qt::QueuedConnection);
 }
@@ -592,8 +843,9 @@ void TextView::focusOutEvent(QFocusEvent* event) {
 void TextView::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
-        widestSeen = 0;
         segmented.clear();
+        layouts.clear();
+        longestMeasured = widestShown = MeasuredLine();
         updateScrollBars();
     }
     if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange ||
@@ -659,14 +911,27 @@ void TextView::inputMethodEvent(QInputMethodEvent* event) {
     } else if (!event->commitString().isEmpty()) {
         insertText(event->commitString());
     }
-    preedit = event->preeditString();
+    if (preedit != event->preeditString()) {
+        preedit = event->preeditString();
+        layouts.clear();
+    }
     viewport()->update();
     event->accept();
 }
 
 QVariant TextView::inputMethodQuery(Qt::InputMethodQuery query) const {
     const qsizetype line = text.lineOf(cursor);
-    const qsizetype start = text.lineStart(line);
+    qsizetype start = text.lineStart(line);
+    qsizetype end = text.lineEnd(line);
+    if (end - start > 2 * LineSegments::nominalLength) {
+        // Copying a huge line after every key would freeze typing in it.
+        start = std::max(start, cursor - surroundingReach);
+        end = std::min(end, cursor + surroundingReach);
+        if (QChar::isLowSurrogate(text.at(start)))
+            ++start;
+        if (end < text.size() && QChar::isLowSurrogate(text.at(end)))
+            --end;
+    }
     switch (query) {
     case Qt::ImEnabled:
         return isEnabled() && !readOnly;
@@ -679,17 +944,17 @@ QVariant TextView::inputMethodQuery(Qt::InputMethodQuery query) const {
     case Qt::ImCursorPosition:
         return int(cursor - start);
     case Qt::ImAnchorPosition:
-        return int(std::clamp(anchor, start, text.lineEnd(line)) - start);
+        return int(std::clamp(anchor, start, end) - start);
     case Qt::ImAbsolutePosition:
         return cursor;
     case Qt::ImSurroundingText:
-        return text.line(line);
+        return text.mid(start, end - start);
     case Qt::ImCurrentSelection:
         return selectedText();
     case Qt::ImTextBeforeCursor:
         return text.mid(start, cursor - start);
     case Qt::ImTextAfterCursor:
-        return text.mid(cursor, text.lineEnd(line) - cursor);
+        return text.mid(cursor, end - cursor);
     case Qt::ImMaximumTextLength:
         return QVariant();
     default:

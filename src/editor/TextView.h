@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/EditHistory.h"
+#include "editor/LineSegments.h"
 #include "editor/TextBuffer.h"
 
 #include <QAbstractScrollArea>
@@ -103,25 +104,36 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
-    // A laid-out stretch of a line: the whole line, or for a long line the segment around a
-    // place, so that no more than a few thousand characters are ever laid out at once.
+    // A laid-out stretch of a line: the whole line, or for a line longer than a segment one of
+    // its segments (see LineSegments), so that no more than a few thousand characters are ever
+    // laid out at once. Keys that move by what is on screen (visual Left and Right in
+    // right-to-left text) use the stretch's layout and, at its edge, the stretch beside it.
     struct Stretch {
-        std::unique_ptr<QTextLayout> layout;
-        qsizetype from = 0; // where it starts within the line
+        std::shared_ptr<QTextLayout> layout; // empty: no stretch
+        qsizetype from = 0;                  // where it starts within the line
         qsizetype length = 0;
-        qreal x = 0; // where it starts, from the line's left edge
+        qreal x = 0; // its left edge, from the line's left edge
     };
+    // The stretch holding the character at offset (at a segment's edge, the one starting there).
     Stretch stretchAt(qsizetype line, qsizetype offset) const;
     Stretch stretchAtX(qsizetype line, qreal x) const;
-    std::unique_ptr<QTextLayout> layoutText(QString shown, int preeditAt) const;
-    qreal segmentX(qsizetype line, qsizetype segment) const;
+    // The stretch on the left or right of another on screen (no layout at the line's ends).
+    Stretch stretchBeside(qsizetype line, const Stretch& stretch, bool left) const;
+    LineSegments* segmentsOf(qsizetype line) const; // null for a line laid out whole
+    Stretch segmentStretch(qsizetype line, LineSegments& segments, qsizetype segment) const;
+    void placeSegmentStart(LineSegments& segments, qsizetype segment) const;
+    std::shared_ptr<QTextLayout> layoutText(qsizetype start, qsizetype length, int preeditAt,
+                                            Qt::LayoutDirection direction) const;
+    qreal lineWidth(qsizetype line) const;
     void drawStretch(QPainter& painter, const Stretch& stretch, qsizetype line, int y) const;
-    void forgetSegments(qsizetype position, qsizetype length, const QString& replacement);
-    int xOf(qsizetype position) const;
+    // Keeps the segments and measured widths in step with an edit about to be made.
+    void followEdit(qsizetype position, qsizetype length, const QString& replacement);
     qreal exactX(qsizetype position) const;
     qsizetype positionInLineAt(qsizetype line, qreal x, bool onCharacter = false) const;
     qsizetype nextPosition(qsizetype position, bool word) const;
     qsizetype previousPosition(qsizetype position, bool word) const;
+    // Whether a word move stops at a segment's edge here, as it would in the whole line.
+    bool endsWordMove(qsizetype position) const;
     bool isRightToLeft(qsizetype line) const;
     // Moves the caret and the anchor to positions the box found itself (no rule applied).
     void moveTo(qsizetype anchorAt, qsizetype cursorAt);
@@ -140,7 +152,10 @@ private:
     void moveByKey(int target, bool select);
     static bool isEditingShortcut(QKeyEvent* event, bool readOnly);
     int margin() const { return 4; }
-    int contentX() const;
+    // Where the line's left edge is in the viewport; the horizontal scroll bar counts in steps
+    // of several pixels when the widest line is wider than its int range.
+    qreal contentX() const;
+    void scrollToX(qreal x);
 
     // Scrolling, line by line as QPlainTextEdit scrolls: the top margin shows only above the
     // first line.
@@ -188,14 +203,28 @@ private:
     QPoint doubleClickPoint;
     QBasicTimer tripleClick;
     QBasicTimer scrollTimer;
-    mutable int widestSeen = 0;
-    // For the long lines last laid out: where each of their segments starts, measured as
-    // needed. Kept for a few lines, so moving between two long lines measures nothing again.
-    struct SegmentedLine {
-        qsizetype line;
-        std::vector<qreal> starts;
+    // The long lines last laid out, found by where they start: kept for a few lines, so moving
+    // between two long lines measures nothing again.
+    mutable std::vector<std::unique_ptr<LineSegments>> segmented;
+    // Stretches laid out for the text as it is now; emptied by every change.
+    struct CachedLayout {
+        qsizetype start;
+        qsizetype length;
+        int preeditAt;
+        Qt::LayoutDirection direction;
+        std::shared_ptr<QTextLayout> layout;
     };
-    mutable std::vector<SegmentedLine> segmented;
+    mutable std::vector<CachedLayout> layouts;
+    // The measured widths behind the horizontal scroll range: the longest line's and the
+    // widest shown, each with its line (start and length), followed through edits.
+    struct MeasuredLine {
+        qsizetype start = -1;
+        qsizetype length = 0;
+        qreal width = 0;
+    };
+    mutable MeasuredLine longestMeasured;
+    mutable MeasuredLine widestShown;
+    qreal scrollStep = 1; // pixels per step of the horizontal scroll bar
     QString preedit;
     QBasicTimer blink;
 };

@@ -68,10 +68,7 @@ bool TextView::toWordStart(qsizetype& position) const {
             return false;
     }
     const qsizetype from = at < length ? at + 1 : at;
-    const Stretch stretch = stretchAt(line, from - 1);
-    const qsizetype found =
-        start + stretch.from +
-        stretch.layout->previousCursorPosition(int(from - stretch.from), QTextLayout::SkipWords);
+    const qsizetype found = previousPosition(start + from, true);
     const bool moved = found != start + from;
     position = found;
     return moved;

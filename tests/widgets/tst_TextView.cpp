@@ -2,10 +2,10 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QTextBoundaryFinder>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -83,7 +83,8 @@ private Q_SLOTS:
     void positionsNeverSplitACharacter();
     void scrollingFollowsTheCaret();
     void inputMethods();
-    void longLinesInSegments();
+    void longLinesCrossSegmentEdges();
+    void horizontalRange();
 
 private:
     void keys(std::initializer_list<QKeyCombination> combinations) {
@@ -329,31 +330,87 @@ void tst_TextView::inputMethods() {
     QCOMPARE(view->toPlainText(), u"one\nT\u4f60wo"_qs);
 }
 
-// A line of hundreds of thousands of characters is laid out in segments: clicks and the caret
-// land on the same characters on both sides of a segment's edge, and typing at its end stays
-// quick.
-void tst_TextView::longLinesInSegments() {
-    QString line;
-    while (line.size() < 300000)
-        line += u"word%1 "_qs.arg(line.size() % 97);
-    show(u"short\n"_qs + line + u"\nafter"_qs);
-    const qsizetype start = 6;
-    for (const qsizetype at : {0, 2047, 2048, 2049, 4095, 4096, 100001, 299999}) {
-        view->setCursorPosition(start + at);
-        QTest::keyClick(view, Qt::Key_Right);
-        QTest::keyClick(view, Qt::Key_Left); // scrolled into view
-        const QRect box = view->characterRect(start + at);
-        QVERIFY(box.width() > 1);
-        QCOMPARE(view->positionAt(box.topLeft() + QPoint(1, box.height() / 2)), start + at);
-        QVERIFY(view->characterRect(start + at + 1).left() >= box.left());
+// Lines longer than a segment (2,048 characters) are laid out in pieces. Each edge between
+// pieces falls where the whole line could break: an emoji, a flag, a combining sequence or a
+// right-to-left phrase across the place of a fixed cut stays whole, and moving, clicking,
+// selecting and tab stops cross the edge as if it were not there.
+void tst_TextView::longLinesCrossSegmentEdges() {
+    const QString flag = QString::fromUcs4(U"\U0001F1E9\U0001F1EA");
+    const QString hebrew = u"\u05E9\u05DC\u05D5\u05DD \u05E2\u05D5\u05DC\u05DD "_qs.repeated(30);
+    QString line = QString(2047, u'a') + Emoji;
+    line += QString(4094 - line.size(), u'b') + flag;
+    line += QString(6143 - line.size(), u'c') + u"e\u0301\u0302\u0303"_qs;
+    line += QString(8100 - line.size(), u'd') + hebrew;
+    line += QString(10000 - line.size(), u'e');
+    // A word over a cut, too far from any space to move the cut; tab-separated fields.
+    const QString words =
+        QString(1000, u'x') + u' ' + QString(1400, u'y') + u' ' + QString(3000, u'z');
+    QString fields;
+    for (int i = 0; fields.size() < 9000; ++i)
+        fields += QString(5 + (i * 37) % 60, u'f') + u'\t';
+    show(line + u'\n' + words + u'\n' + fields);
+
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, line);
+    auto isCluster = [&](qsizetype position) {
+        clusters.setPosition(position);
+        return clusters.isAtBoundary();
+    };
+    for (const qsizetype cut : {2048, 4096, 6144}) {
+        view->setCursorPosition(cut - 6);
+        for (int i = 0; i < 12; ++i) {
+            keys({Qt::ShiftModifier | Qt::Key_Right});
+            QVERIFY2(isCluster(view->cursorPosition()), qPrintable(QString::number(cut)));
+            QVERIFY(view->selectedText().isValidUtf16());
+        }
+        const int y = view->characterRect(cut).center().y();
+        for (int x = view->characterRect(cut - 3).left(); x < view->characterRect(cut + 3).left();
+             ++x)
+            QVERIFY2(isCluster(view->positionAt(QPoint(x, y))), qPrintable(QString::number(x)));
     }
-    keys({Qt::Key_Down, Qt::Key_End, Qt::Key_Up, Qt::Key_End});
-    QCOMPARE(view->cursorPosition(), start + line.size());
-    QElapsedTimer timer;
-    timer.start();
-    QTest::keyClicks(view, u"typed at the end of a long line"_qs);
-    QVERIFY2(timer.elapsed() < 300, qPrintable(u"%1 ms"_qs.arg(timer.elapsed())));
-    QVERIFY(view->toPlainText().endsWith(u"typed at the end of a long line\nafter"_qs));
+    // The phrase reads from right to left all through.
+    for (qsizetype at = 8101; at < 8397; ++at)
+        QVERIFY2(view->characterRect(at + 1).left() < view->characterRect(at).left(),
+                 qPrintable(QString::number(at)));
+
+    const qsizetype second = line.size() + 1;
+    view->setCursorPosition(second + 1001);
+    keys({Qt::ControlModifier | Qt::Key_Right});
+    QCOMPARE(view->cursorPosition(), second + 2402);
+    keys({Qt::ControlModifier | Qt::Key_Left});
+    QCOMPARE(view->cursorPosition(), second + 1001);
+
+    // Every tab ends on a tab stop counted from the line's start.
+    const qsizetype third = second + words.size() + 1;
+    const int left = view->characterRect(third).left();
+    for (qsizetype tab = fields.indexOf(u'\t'); tab >= 0; tab = fields.indexOf(u'\t', tab + 1))
+        QVERIFY2((view->characterRect(third + tab + 1).left() - left) % 80 == 0,
+                 qPrintable(QString::number(tab)));
+
+    // Typing at the end of the long line and near its start.
+    keys({Qt::ControlModifier | Qt::Key_Home, Qt::Key_End});
+    QTest::keyClicks(view, u"typed"_qs);
+    view->setCursorPosition(3);
+    QTest::keyClicks(view, u"typed"_qs);
+    QCOMPARE(view->buffer().line(0), line.insert(3, u"typed"_qs) + u"typed"_qs);
+    QVERIFY(view->viewport()->rect().contains(view->cursorRect()));
+}
+
+// The horizontal range comes from measured widths: it is right before the end of a line of
+// wide letters is shown, and it shrinks when the longest line goes.
+void tst_TextView::horizontalRange() {
+    QScrollBar* horizontal = view->horizontalScrollBar();
+    view->setFont(QFont(u"DejaVu Sans"_qs, 10));
+    show(u"short\n"_qs + QString(10000, u'W') + u"\nshort"_qs);
+    const int range = horizontal->maximum();
+    view->setCursorPosition(6);
+    keys({Qt::Key_End});
+    QVERIFY2(qAbs(horizontal->maximum() - range) <= 2,
+             qPrintable(u"%1 then %2"_qs.arg(range).arg(horizontal->maximum())));
+    QVERIFY(view->viewport()->rect().contains(view->cursorRect()));
+
+    keys({Qt::ShiftModifier | Qt::Key_Home, Qt::Key_Delete});
+    QCOMPARE(horizontal->maximum(), 0);
+    QCOMPARE(horizontal->value(), 0);
 }
 
 QTEST_MAIN(tst_TextView)
