@@ -7,6 +7,7 @@
 // and syncing it.
 //
 //   bench_editing FILE [RUNS]      prints one key=value line of medians over RUNS (default 5)
+#include "BenchTiming.h"
 #include "app/EditingBox.h"
 #include "app/frmMain.h"
 #include "document/DocumentFile.h"
@@ -30,48 +31,7 @@
 
 namespace {
 
-QElapsedTimer clock_;
-qint64 lastPaintEnd = -1;
-
-// Records when a paint event of any widget has been fully handled.
-class TimingApplication : public QApplication {
-public:
-    using QApplication::QApplication;
-    bool notify(QObject* receiver, QEvent* event) override {
-        const bool paint = event->type() == QEvent::Paint;
-        const bool result = QApplication::notify(receiver, event);
-        if (paint)
-            lastPaintEnd = clock_.nsecsElapsed();
-        return result;
-    }
-};
-
-qint64 statusKb(const char* key) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(qsizetype(std::strlen(key))).trimmed().split(' ').first().toLongLong();
-    return -1;
-}
-
-// Handles events until a paint that ended after `since`; false after five seconds without one.
-bool waitForPaintAfter(qint64 since) {
-    QElapsedTimer guard;
-    guard.start();
-    while (lastPaintEnd <= since) {
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-        if (guard.elapsed() > 5000)
-            return false;
-    }
-    return true;
-}
-
-void settle() {
-    for (int i = 0; i < 20; ++i)
-        QApplication::processEvents();
-}
+using namespace bench;
 
 void placeCaret(QWidget* widget, double fraction) {
     if (auto* view = qobject_cast<TextView*>(widget)) {
@@ -131,11 +91,6 @@ double rawWriteMs(const QString& path, qint64 size) {
     const double ms = double(timer.nsecsElapsed()) / 1e6;
     ::unlink(QFile::encodeName(path).constData());
     return ok ? ms : -1;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? -1 : values[values.size() / 2];
 }
 
 } // namespace

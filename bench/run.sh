@@ -1,7 +1,8 @@
 #!/bin/bash
-# bench/run.sh -- the figures that matter to a user, for 1, 10 and 100 MB CR LF documents, each
-# with its target and PASS or MISS, and the peer note pads' figures beside ours when the peer
-# benchmark (../shared/bench/peers) is present.
+# bench/run.sh -- the figures that matter to a user, for 1, 10 and 100 MB CR LF documents, a
+# 256 MiB document of one line and a 100 MB document of empty lines, each with its target and
+# PASS or MISS, and the peer note pads' figures beside ours when the peer benchmark
+# (../shared/bench/peers) is present.
 #
 #   bash bench/run.sh [--build DIR] [--runs N] [--start-runs N]
 #                     [--peers] [--peer-runs N] [--peer-editors "kwrite featherpad"]
@@ -38,7 +39,8 @@ done
 NOTAVO=$BUILD/notavo
 BENCH=$BUILD/bench/bench_editing
 FIND=$BUILD/bench/bench_find
-for f in "$NOTAVO" "$BENCH" "$FIND" "$BUILD/bench/bench_documents"; do
+LINES=$BUILD/bench/bench_lines
+for f in "$NOTAVO" "$BENCH" "$FIND" "$LINES" "$BUILD/bench/bench_documents"; do
     [ -x "$f" ] || { echo "missing $f: build with -DCMAKE_BUILD_TYPE=Release first" >&2; exit 1; }
 done
 WORK=$(mktemp -d /tmp/notavo-bench.XXXXXX)
@@ -61,6 +63,12 @@ for mb in 1 10 100; do
             print $l; $n -= length $l }' "${BYTES[$mb]}" >"$(doc $mb)"
     fi
 done
+
+# One line of 256 MiB (words, no line break at all) and 50 million empty CR LF lines.
+perl -e 'my $r = "lorem ipsum dolor sit amet, consectetur adipiscing elit; sed do eiusmod tempor " x 1000;
+    for (my $n = 268435456; $n > 0; $n -= length $r) { print $n < length $r ? substr($r, 0, $n) : $r }' \
+    >"$WORK/one-line.txt"
+perl -e 'my $s = "\r\n" x 1048576; print $s for 1 .. 50' >"$WORK/empty-lines.txt"
 
 # ------------------------------------------------------------------ peers (same run)
 if [ $PEERS = 1 ] && [ -f "$PEER_DIR/run.sh" ]; then
@@ -138,6 +146,22 @@ for mb in 1 10 100; do
     row "$mb MB: Go To Line 1,000,000" "$(get goto_line_ms)" ms 16
     [ "$(get results)" = right ] || echo "| $mb MB: FIND OR GO TO LINE WENT WRONG | | | MISS | | |"
 done
+
+line=$(QT_QPA_PLATFORM=offscreen "$LINES" "$WORK/one-line.txt" "$RUNS" 2>/dev/null) || echo "bench_lines failed" >&2
+get() { echo "$line" | tr ' ' '\n' | sed -n "s/^$1=//p"; }
+row "256 MiB one line: Ctrl+End" "$(get ctrl_end_ms)" ms 50
+row "256 MiB one line: key, end" "$(get key_end_ms)" ms 16
+row "256 MiB one line: key near its start" "$(get key_start_ms)" ms 16
+row "256 MiB one line: Ctrl+End after it" "$(get end_after_edit_ms)" ms 50
+row "256 MiB one line: key, end, after it" "$(get key_end_after_edit_ms)" ms 16
+row "256 MiB one line: resident memory" "$(get rss_mb)" MB -
+line=$(QT_QPA_PLATFORM=offscreen "$BENCH" "$WORK/empty-lines.txt" "$RUNS" 2>/dev/null) || echo "bench_editing failed for empty lines" >&2
+slowest=$(echo "$(get key_start_ms) $(get key_middle_ms) $(get key_end_ms)" | tr ' ' '\n' | sort -n | tail -1)
+row "100 MB empty lines: open" "$(get first_ms)" ms 1000
+row "100 MB empty lines: resident memory" "$(get rss_mb)" MB 300
+row "100 MB empty lines: peak while opening" "$(get peak_mb)" MB -
+row "100 MB empty lines: key to repaint" "$slowest" ms 16
+row "100 MB empty lines: save incl. sync" "$(get save_ms)" ms -
 
 # ------------------------------------------------------------------ start-up under Xvfb
 d=70

@@ -746,7 +746,10 @@ void TextView::drawStretch(QPainter& painter, const Stretch& stretch, qsizetype 
     const bool lineEnds = end == text.lineEnd(line);
     if (lineEnds && from < to && to > end && from <= end) { // the selected line break
         const qreal mark = fontMetrics().averageCharWidth();
-        const bool leftward = stretch.layout->textOption().textDirection() == Qt::RightToLeft;
+        const Qt::LayoutDirection direction = stretch.layout->textOption().textDirection();
+        const bool leftward =
+            direction == Qt::RightToLeft ||
+            (direction == Qt::LayoutDirectionAuto && stretch.layout->text().isRightToLeft());
         painter.fillRect(
             QRectF(leftward ? origin.x() - mark : origin.x() + textLine.naturalTextWidth(), y, mark,
                    lineHeight()),
@@ -782,11 +785,15 @@ void TextView::paintEvent(QPaintEvent* event) {
             if (stretch.x + stretch.layout->lineAt(0).naturalTextWidth() > right)
                 break;
         }
+        // Measuring segments changes a long line's width: the range follows.
         const qreal width = lineWidth(line);
-        if (width > widestShown.width) {
-            widestShown = {text.lineStart(line), text.lineLength(line), width};
+        const qsizetype start = text.lineStart(line);
+        if (width > widestShown.width ||
+            (start == widestShown.start && width != widestShown.width)) {
+            widestShown = {start, text.lineLength(line), width};
             wider = true;
         }
+        wider = wider || (start == longestMeasured.start && width != longestMeasured.width);
     }
     if (wider)
         QMetaObject::invokeMethod(

@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QTextBoundaryFinder>
 #include <QVBoxLayout>
@@ -84,6 +85,7 @@ private Q_SLOTS:
     void scrollingFollowsTheCaret();
     void inputMethods();
     void longLinesCrossSegmentEdges();
+    void longLineEdits();
     void horizontalRange();
 
 private:
@@ -348,7 +350,9 @@ void tst_TextView::longLinesCrossSegmentEdges() {
     QString fields;
     for (int i = 0; fields.size() < 9000; ++i)
         fields += QString(5 + (i * 37) % 60, u'f') + u'\t';
-    show(line + u'\n' + words + u'\n' + fields);
+    // A right-to-left line: its first segment is its rightmost.
+    const QString rightToLeft = hebrew.repeated(17);
+    show(line + u'\n' + words + u'\n' + fields + u'\n' + rightToLeft);
 
     QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, line);
     auto isCluster = [&](qsizetype position) {
@@ -386,6 +390,11 @@ void tst_TextView::longLinesCrossSegmentEdges() {
         QVERIFY2((view->characterRect(third + tab + 1).left() - left) % 80 == 0,
                  qPrintable(QString::number(tab)));
 
+    const qsizetype fourth = third + fields.size() + 1;
+    for (qsizetype at = fourth + 1; at < fourth + rightToLeft.size() - 2; ++at)
+        QVERIFY2(view->characterRect(at + 1).left() < view->characterRect(at).left(),
+                 qPrintable(QString::number(at - fourth)));
+
     // Typing at the end of the long line and near its start.
     keys({Qt::ControlModifier | Qt::Key_Home, Qt::Key_End});
     QTest::keyClicks(view, u"typed"_qs);
@@ -393,6 +402,30 @@ void tst_TextView::longLinesCrossSegmentEdges() {
     QTest::keyClicks(view, u"typed"_qs);
     QCOMPARE(view->buffer().line(0), line.insert(3, u"typed"_qs) + u"typed"_qs);
     QVERIFY(view->viewport()->rect().contains(view->cursorRect()));
+}
+
+// Random edits in a long line, some larger than a segment: its segments keep covering it, so
+// every character is where a click finds it.
+void tst_TextView::longLineEdits() {
+    QRandomGenerator random(3);
+    QString line;
+    while (line.size() < 20000)
+        line += QString(1 + random.bounded(12), QChar(u'a' + random.bounded(26))) + u' ';
+    show(u"above\n"_qs + line + u"\nbelow"_qs);
+    for (int step = 0; step < 150; ++step) {
+        const qsizetype at = 6 + random.bounded(int(line.size()));
+        const qsizetype length = step % 10 == 0 ? random.bounded(6000) : random.bounded(3);
+        const QString inserted = QString(step % 10 == 5 ? 5000 : random.bounded(4), u'n');
+        view->setSelection(at, std::min(at + length, 6 + line.size()));
+        view->insertText(inserted);
+        line.replace(at - 6, std::min(length, line.size() + 6 - at), inserted);
+        for (int probe = 0; probe < 3; ++probe) {
+            const qsizetype p = 6 + random.bounded(int(line.size()));
+            const QRect box = view->characterRect(p);
+            QCOMPARE(view->positionAt(QPoint(box.left() + 1, box.center().y())), p);
+        }
+    }
+    QCOMPARE(view->toPlainText(), u"above\n"_qs + line + u"\nbelow"_qs);
 }
 
 // The horizontal range comes from measured widths: it is right before the end of a line of
