@@ -35,3 +35,7 @@ QString withoutLoneSurrogates(QString text) {
     }
     return text;
 }
+
+bool isWordSeparator(char16_t c) {
+    return QStringView(u".,?!@#$:;-<>[](){}=/+%&^*'\"`~|").contains(QChar(c));
+}

@@ -17,3 +17,5 @@ qsizetype codePointStart(const TextBuffer& text, qsizetype position);
 qsizetype codePointBefore(const TextBuffer& text, qsizetype position);
 // The text with every half of a surrogate pair that stands alone made U+FFFD.
 QString withoutLoneSurrogates(QString text);
+// The characters Qt's text engine takes to separate words (QTextEngine::atWordSeparator).
+bool isWordSeparator(char16_t c);

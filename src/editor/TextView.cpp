@@ -42,45 +42,9 @@ constexpr qsizetype surroundingReach = 1024;
 // Qt's own classes for moving by words (QTextEngine::atSpace, atWordSeparator).
 enum class WordClass { Space, Separator, Word };
 WordClass wordClass(char16_t c) {
-    switch (c) {
-    case u'\t':
-    case u' ':
-    case 0xA0:
+    if (c == u'\t' || c == u' ' || c == 0xA0)
         return WordClass::Space;
-    case u'.':
-    case u',':
-    case u'?':
-    case u'!':
-    case u'@':
-    case u'#':
-    case u'$':
-    case u':':
-    case u';':
-    case u'-':
-    case u'<':
-    case u'>':
-    case u'[':
-    case u']':
-    case u'(':
-    case u')':
-    case u'{':
-    case u'}':
-    case u'=':
-    case u'/':
-    case u'+':
-    case u'%':
-    case u'&':
-    case u'^':
-    case u'*':
-    case u'\'':
-    case u'"':
-    case u'`':
-    case u'~':
-    case u'|':
-        return WordClass::Separator;
-    default:
-        return WordClass::Word;
-    }
+    return isWordSeparator(c) ? WordClass::Separator : WordClass::Word;
 }
 
 // Rounded as QPlainTextEdit rounds its caret, and kept well inside int.
@@ -721,7 +685,11 @@ void TextView::ensureCursorVisible() {
         if (wanted == left)
             break;
         scrollToX(wanted);
-        stretchAtX(line, horizontalScrollBar()->value() * scrollStep - margin());
+        const qreal shown = -contentX();
+        for (Stretch stretch = stretchAtX(line, shown); stretch.layout;
+             stretch = stretchBeside(line, stretch, false))
+            if (stretch.x + stretch.layout->lineAt(0).naturalTextWidth() > shown + room)
+                break;
         x = exactX(cursor);
     }
 }

@@ -15,6 +15,14 @@ class QTextLayout;
 // in a TextBuffer and only the lines on screen are ever laid out. No wrapping; one font and one
 // text colour for everything; its own undo, clipboard keys, mouse selection, input methods and
 // accessibility.
+//
+// Where a line longer than 2,048 characters differs from QPlainTextEdit, which lays out the
+// whole line (and freezes on a huge one): it is laid out in segments (LineSegments), so x
+// positions far from anything shown are estimated until shown; its direction comes from its
+// first megabyte, as for the keys; a word move crosses at most 64 segment edges inside one
+// word; a tab counts its stop from its segment's start unless that starts just after a tab;
+// input methods see 1,024 characters either side of the caret rather than the whole line; and
+// past 10^9 pixels the horizontal scroll bar moves in steps of several pixels.
 class TextView : public QAbstractScrollArea {
     Q_OBJECT
 public:

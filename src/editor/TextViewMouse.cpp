@@ -4,54 +4,13 @@
 // held past an edge a timer keeps scrolling and extending.
 #include "editor/TextView.h"
 
+#include "editor/TextBoundaries.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTextLayout>
-
-namespace {
-
-// The characters Qt's text engine takes to separate words.
-bool isWordSeparator(char16_t c) {
-    switch (c) {
-    case u'.':
-    case u',':
-    case u'?':
-    case u'!':
-    case u'@':
-    case u'#':
-    case u'$':
-    case u':':
-    case u';':
-    case u'-':
-    case u'<':
-    case u'>':
-    case u'[':
-    case u']':
-    case u'(':
-    case u')':
-    case u'{':
-    case u'}':
-    case u'=':
-    case u'/':
-    case u'+':
-    case u'%':
-    case u'&':
-    case u'^':
-    case u'*':
-    case u'\'':
-    case u'"':
-    case u'`':
-    case u'~':
-    case u'|':
-        return true;
-    default:
-        return false;
-    }
-}
-
-} // namespace
 
 // The start of the word at position, found as QTextCursor::StartOfWord finds it; false when it
 // fails (which it does not when it starts inside a line, even if it ends where it began).

@@ -11,17 +11,18 @@ namespace {
 const QString Emoji = QString::fromUcs4(U"\U0001F600");
 
 // The line index a plain string implies: where each line starts.
-QList<qsizetype> lineStarts(const QString& s) {
-    QList<qsizetype> starts{0};
+std::vector<qsizetype> lineStarts(const QString& s) {
+    std::vector<qsizetype> starts{0};
     for (qsizetype i = s.indexOf(u'\n'); i >= 0; i = s.indexOf(u'\n', i + 1))
-        starts.append(i + 1);
+        starts.push_back(i + 1);
     return starts;
 }
 
-qsizetype longestLine(const QList<qsizetype>& starts, qsizetype size) {
+qsizetype longestLine(const std::vector<qsizetype>& starts, qsizetype size) {
     qsizetype longest = size - starts.back();
-    for (qsizetype i = 1; i < starts.size(); ++i)
-        longest = std::max(longest, starts[i] - starts[i - 1] - 1);
+    const qsizetype* p = starts.data();
+    for (size_t i = 1; i < starts.size(); ++i)
+        longest = std::max(longest, p[i] - p[i - 1] - 1);
     return longest;
 }
 
@@ -53,23 +54,25 @@ QString randomText(QRandomGenerator& random, qsizetype length) {
 void compareWith(const TextBuffer& buffer, const QString& model, QRandomGenerator& random,
                  bool whole) {
     QCOMPARE(buffer.size(), model.size());
-    const QList<qsizetype> starts = lineStarts(model);
-    QCOMPARE(buffer.lineCount(), starts.size());
+    const std::vector<qsizetype> starts = lineStarts(model);
+    QCOMPARE(buffer.lineCount(), qsizetype(starts.size()));
     QCOMPARE(buffer.longestLine(), longestLine(starts, model.size()));
     const qsizetype longestAt = buffer.longestLineStart();
     QCOMPARE(buffer.lineLength(buffer.lineOf(longestAt)), buffer.longestLine());
     QCOMPARE(buffer.lineStart(buffer.lineOf(longestAt)), longestAt);
     for (int i = 0; i < 4; ++i) {
-        const qsizetype line = random.bounded(int(starts.size()));
-        QCOMPARE(buffer.lineStart(line), starts[line]);
-        const qsizetype end = line + 1 < starts.size() ? starts[line + 1] - 1 : model.size();
+        const auto line = qsizetype(random.bounded(int(starts.size())));
+        QCOMPARE(buffer.lineStart(line), starts[size_t(line)]);
+        const qsizetype end =
+            line + 1 < qsizetype(starts.size()) ? starts[size_t(line) + 1] - 1 : model.size();
         QCOMPARE(buffer.lineEnd(line), end);
-        QCOMPARE(buffer.line(line), model.mid(starts[line], end - starts[line]));
+        QCOMPARE(buffer.line(line), model.mid(starts[size_t(line)], end - starts[size_t(line)]));
         const qsizetype position = random.bounded(int(model.size() + 1));
         const qsizetype expected =
             std::upper_bound(starts.begin(), starts.end(), position) - starts.begin() - 1;
         QCOMPARE(buffer.lineOf(position), expected);
-        const qsizetype length = random.bounded(int(model.size() - position + 1));
+        const qsizetype length =
+            random.bounded(int(std::min<qsizetype>(model.size() - position, 10000) + 1));
         QCOMPARE(buffer.mid(position, length), model.mid(position, length));
         if (position < model.size())
             QCOMPARE(buffer.at(position), model[position].unicode());
@@ -174,7 +177,7 @@ void tst_TextBuffer::constructionAndEdges() {
 void tst_TextBuffer::largeTexts() {
     QRandomGenerator random(99);
     QString text;
-    for (int i = 0; i < 300000; ++i) {
+    for (int i = 0; i < 270000; ++i) {
         const int kind = random.bounded(20000);
         text += QString(kind == 0   ? 70000 + random.bounded(2000)
                         : kind < 80 ? 300 + random.bounded(300)
@@ -186,7 +189,7 @@ void tst_TextBuffer::largeTexts() {
     for (const QString& start : {text, Emoji + text}) {
         TextBuffer buffer(start);
         QString model = start;
-        for (int step = 0; step < 60; ++step) {
+        for (int step = 0; step < 24; ++step) {
             compareWith(buffer, model, random, false);
             // Remove the longest line now and then, so the next longest must be found.
             const bool dropLongest = step % 3 == 0;
@@ -234,7 +237,7 @@ void tst_TextBuffer::copiesShareAndStayApart() {
         }
     });
     QString model = copyModel;
-    for (int step = 0; step < 3000; ++step) {
+    for (int step = 0; step < 1000; ++step) {
         const qsizetype position = random.bounded(int(model.size()));
         const QString inserted = randomText(random, 1 + random.bounded(300));
         original.insert(position, inserted);
