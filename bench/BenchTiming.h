@@ -6,6 +6,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -52,6 +54,17 @@ inline bool waitForPaintAfter(qint64 since) {
 inline void settle() {
     for (int i = 0; i < 20; ++i)
         QApplication::processEvents();
+}
+
+// FILE [RUNS] from the command line; false (with a usage line printed) when FILE is missing.
+inline bool readArguments(int argc, char** argv, const char* name, QString& file, int& runs) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s FILE [RUNS]\n", name);
+        return false;
+    }
+    file = QString::fromLocal8Bit(argv[1]);
+    runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    return true;
 }
 
 inline double median(std::vector<double> values) {

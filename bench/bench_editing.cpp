@@ -98,12 +98,10 @@ double rawWriteMs(const QString& path, qint64 size) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     TimingApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: bench_editing FILE [RUNS]\n");
+    QString source;
+    int runs = 0;
+    if (!readArguments(argc, argv, "bench_editing", source, runs))
         return 2;
-    }
-    const QString source = QString::fromLocal8Bit(argv[1]);
-    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
     QTemporaryDir dir;
     const QString savePath = dir.filePath(QStringLiteral("saved.txt"));
     clock_.start();

@@ -45,12 +45,10 @@ double typingMs(QWidget* widget) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     TimingApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: bench_lines FILE [RUNS]\n");
+    QString source;
+    int runs = 0;
+    if (!readArguments(argc, argv, "bench_lines", source, runs))
         return 2;
-    }
-    const QString source = QString::fromLocal8Bit(argv[1]);
-    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
     clock_.start();
     std::vector<double> open, ctrlEnd, keyEnd, keyStart, endAgain, keyEndAgain;
     qint64 rssKb = 0;
