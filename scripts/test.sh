@@ -35,6 +35,7 @@ if [[ -n ${CI:-} || -n ${NOTAVO_TSAN:-} ]]; then
     cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNOTAVO_TSAN=ON \
         -DNOTAVO_WERROR=ON -DNOTAVO_E2E=OFF -DNOTAVO_PACKAGE_TEST=OFF >/dev/null
     cmake --build build-tsan --parallel "$(nproc)" --target tst_LongWork tst_SaveFaults tst_TextView \
-        tst_FindCommands
-    (cd build-tsan && ctest --output-on-failure -R '\.tst_(LongWork|SaveFaults|TextView|FindCommands)$')
+        tst_FindCommands tst_TextBuffer
+    (cd build-tsan &&
+        ctest --output-on-failure -R '\.tst_(LongWork|SaveFaults|TextView|FindCommands|TextBuffer)$')
 fi
