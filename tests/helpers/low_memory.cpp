@@ -14,8 +14,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -28,6 +31,28 @@ bool limitAddressSpace(qint64 headroom) {
     const rlim_t limit = rlim_t(pages) * rlim_t(::sysconf(_SC_PAGESIZE)) + rlim_t(headroom);
     const rlimit value{limit, limit};
     return ::setrlimit(RLIMIT_AS, &value) == 0;
+}
+
+// A save needs only a few megabytes, which the allocator may well hold free already: every byte
+// still to be had is taken (the blocks chained through themselves, largest first), then
+// headroom given back, so that what the save can use is the headroom (and one megabyte more:
+// Qt's own code does not survive having none at all). The rest is held to exit.
+void takeAllBut(qint64 headroom) {
+    headroom += qint64(1) << 20;
+    void* first = nullptr;
+    void** last = &first;
+    for (size_t block = size_t(64) << 20; block >= sizeof(void*); block /= 2)
+        while (void* p = std::malloc(block)) {
+            *static_cast<void**>(p) = nullptr;
+            *last = p;
+            last = static_cast<void**>(p);
+        }
+    while (first && headroom > 0) {
+        void* next = *static_cast<void**>(first);
+        headroom -= qint64(::malloc_usable_size(first));
+        std::free(first);
+        first = next;
+    }
 }
 
 int shownError(const FakeMessageBox& messages) {
@@ -61,6 +86,7 @@ int main(int argc, char** argv) {
     if (!limitAddressSpace(headroom))
         return 3;
     if (save) {
+        takeAllBut(headroom);
         w.action(u"mnuFileSave"_qs)->trigger();
     } else {
         t.dialogs.queuePath(path);
