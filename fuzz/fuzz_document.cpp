@@ -107,6 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     box->setText(doc.text);
     check(box->text() == doc.text, "the editing box changed the text");
-    check(encodeDocument(box->textParts(), doc.layout) == written, "saving from the box's pieces");
+    check(encodeDocument(box->snapshot().parts(), doc.layout) == written,
+          "saving from the box's pieces");
     return 0;
 }

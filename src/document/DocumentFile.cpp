@@ -184,8 +184,9 @@ std::optional<Failure> replaceFile(const QString& path, const ByteSource& source
     int error = exists && old.st_nlink > 1 ? cannotKeep : 0;
     if (!error) {
         QByteArray temp;
+        int lock = -1;
         error = writeTemporary(folder, namedAfter(folder, ".", fileName, temporarySuffix), source,
-                               mode, exists ? &old : nullptr, nativeTarget, temp, progress);
+                               mode, exists ? &old : nullptr, nativeTarget, temp, lock, progress);
         const int replaced = error || !exists ? -1 : holdReplaced(nativeTarget);
         if (!error && ::rename(temp.constData(), nativeTarget.constData()) != 0) {
             error = errno;
@@ -194,6 +195,8 @@ std::optional<Failure> replaceFile(const QString& path, const ByteSource& source
             if (exists && (error == EACCES || error == EPERM || error == EBUSY))
                 error = cannotKeep;
         }
+        if (lock >= 0)
+            ::close(lock);
         if (!error)
             syncFolder(folder);
         letGoOfReplaced(replaced);

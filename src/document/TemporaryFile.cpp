@@ -96,8 +96,9 @@ bool keepAttributes(int fd, const struct stat& old, const QByteArray& oldPath) {
 // and the named way must be taken.
 int writeOnce(const QByteArray& folder, const QByteArray& pattern, const ByteSource& source,
               mode_t mode, const struct stat* old, const QByteArray& oldPath, bool unnamed,
-              QByteArray& name, const ByteProgress& progress) {
+              QByteArray& name, int& lock, const ByteProgress& progress) {
     name = pattern;
+    lock = -1;
     int fd = -1;
     if (unnamed) {
         fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
@@ -137,10 +138,17 @@ int writeOnce(const QByteArray& folder, const QByteArray& pattern, const ByteSou
             }
         }
     }
+    // A duplicate shares the lock, which so lasts until the caller has renamed the file.
+    if (!error && (lock = ::fcntl(fd, F_DUPFD_CLOEXEC, 0)) < 0)
+        error = errno;
     if (::close(fd) != 0 && !error)
         error = errno;
     if (error && (!unnamed || linked))
         ::unlink(name.constData());
+    if (error && lock >= 0) {
+        ::close(lock);
+        lock = -1;
+    }
     return error;
 }
 
@@ -179,11 +187,12 @@ QByteArray namedAfter(const QByteArray& folder, const QByteArray& prefix,
 
 int writeTemporary(const QByteArray& folder, const QByteArray& pattern, const ByteSource& source,
                    mode_t mode, const struct stat* old, const QByteArray& oldPath, QByteArray& name,
-                   const ByteProgress& progress) {
-    const int error = writeOnce(folder, pattern, source, mode, old, oldPath, true, name, progress);
+                   int& lock, const ByteProgress& progress) {
+    const int error =
+        writeOnce(folder, pattern, source, mode, old, oldPath, true, name, lock, progress);
     if (error != cannotLink)
         return error;
-    return writeOnce(folder, pattern, source, mode, old, oldPath, false, name, progress);
+    return writeOnce(folder, pattern, source, mode, old, oldPath, false, name, lock, progress);
 }
 
 void removeLeftovers(const QByteArray& folder) {
@@ -191,6 +200,8 @@ void removeLeftovers(const QByteArray& folder) {
     if (!dir)
         return;
     const int dirFd = ::dirfd(dir);
+    // A writer locks its file at once, so only an empty file can be a writer's that is not locked
+    // yet; those are left for a minute.
     const time_t staleBefore = std::time(nullptr) - 60;
     while (const dirent* entry = ::readdir(dir)) {
         if (!isTemporaryName(entry->d_name))
@@ -198,7 +209,7 @@ void removeLeftovers(const QByteArray& folder) {
         struct stat info {};
         if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
             !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() || info.st_nlink != 1 ||
-            info.st_mtime > staleBefore)
+            (info.st_size == 0 && info.st_mtime > staleBefore))
             continue;
         const int fd =
             ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);

@@ -22,12 +22,13 @@ inline constexpr int cannotKeep = -100;
 // Writes what the source makes into a new temporary (named after pattern, see above) in the folder,
 // synced, with the mode, and, when old is given, the old file's owner, group and extended
 // attributes (ACLs among them) taken from oldPath. Answers 0 with its name in name, an errno, or
-// cannotKeep. The writer holds a lock on the file until it closes it, which tells leftovers
-// of a killed writer from files being written.
+// cannotKeep. On success lock is a descriptor holding a lock on the file, which the caller closes
+// once the file is renamed: that tells leftovers of a killed writer from files being written.
 int writeTemporary(const QByteArray& folder, const QByteArray& pattern, const ByteSource& source,
                    mode_t mode, const struct stat* old, const QByteArray& oldPath, QByteArray& name,
-                   const ByteProgress& progress);
+                   int& lock, const ByteProgress& progress);
 
 // Removes what killed saves left in the folder: hidden temporaries of our naming that we own,
-// that no writer holds locked and that nobody wrote for a minute. Never anything else.
+// that no writer holds locked (and, when empty, that nobody wrote for a minute). Never anything
+// else.
 void removeLeftovers(const QByteArray& folder);

@@ -166,9 +166,9 @@ void tst_DocumentFile::inPlaceBehindACopy() {
 
 void tst_DocumentFile::leftoversOfKilledSaves() {
     QTemporaryDir folder;
-    const auto make = [&](const QString& name, int age) {
+    const auto make = [&](const QString& name, int age, const QByteArray& bytes = "left") {
         const QString path = folder.filePath(name);
-        put(path, "left");
+        put(path, bytes);
         const timespec times[2] = {{time(nullptr) - age, 0}, {time(nullptr) - age, 0}};
         QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0);
     };
@@ -179,10 +179,11 @@ void tst_DocumentFile::leftoversOfKilledSaves() {
                               u"doc.nv.notavo-Ab12Cd"_qs,
                               u".x.notavo-Theirs"_qs,
                               u"doc.nv"_qs};
-    make(kept[0], 0);
+    make(kept[0], 0, {}); // a writer may not have locked it yet
     for (const QString& name : kept.mid(1))
         make(name, 600);
     make(u".doc.nv.notavo-Ab12Cd"_qs, 600);
+    make(u".doc.nv.notavo-fresh2"_qs, 0); // written and not locked: its writer is gone
     make(u"..notavo-AB12cd"_qs, 600);
     // A writer that still lives holds its lock, however long it takes.
     const int locked = ::open(QFile::encodeName(folder.filePath(kept[1])).constData(), O_RDONLY);
