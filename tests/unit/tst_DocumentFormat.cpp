@@ -15,62 +15,55 @@ private slots:
     void piecesInBothForms();
 };
 
+namespace {
+
+// A file, the text it shows, and what saving it unchanged writes (the same bytes, unless given).
+void row(const char* name, const QByteArray& bytes, const QString& text, QByteArray saved = {}) {
+    QTest::newRow(name) << bytes << text << (saved.isNull() ? bytes : saved);
+}
+
+} // namespace
+
+// Single breaks of each kind are in everyAlignment; here what a whole file makes of them.
 void tst_DocumentFormat::roundTrip_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("saved");
-    QTest::newRow("empty file gains a break") << QByteArray() << QString() << QByteArray("\r\n");
-    QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << u"a\nb"_qs << QByteArray("a\r\nb\r\n");
-    QTest::newRow("LF") << QByteArray("a\nb\n") << u"a\nb"_qs << QByteArray("a\nb\n");
-    QTest::newRow("lone CR") << QByteArray("a\rb\r") << u"a\nb"_qs << QByteArray("a\rb\r");
-    QTest::newRow("mix") << QByteArray("a\r\r\n\n\rb\n\r") << u"a\n\n\n\nb\n"_qs
-                         << QByteArray("a\r\r\n\n\rb\n\r");
-    QTest::newRow("no final break, LF file")
-        << QByteArray("a\nb") << u"a\nb"_qs << QByteArray("a\nb\n");
-    QTest::newRow("only a break") << QByteArray("\n") << QString() << QByteArray("\n");
-    QTest::newRow("two final breaks")
-        << QByteArray("a\r\n\r\n") << u"a\n"_qs << QByteArray("a\r\n\r\n");
-    QTest::newRow("BOM") << QByteArray("\xEF\xBB\xBFh\xC3\xA9\r\n") << u"h\u00E9"_qs
-                         << QByteArray("\xEF\xBB\xBFh\xC3\xA9\r\n");
-    QTest::newRow("BOM twice") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF\n") << u"\uFEFF"_qs
-                               << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF\n");
-    QTest::newRow("U+2029 and frame marks are breaks")
-        << QByteArray("a\xE2\x80\xA9"
-                      "b\xEF\xB7\x90\xEF\xB7\x91\xE2\x80\xA8")
-        << u"a\nb\n\n\u2028"_qs
-        << QByteArray("a\xE2\x80\xA9"
-                      "b\xEF\xB7\x90\xEF\xB7\x91\xE2\x80\xA8\r\n");
-    QTest::newRow("final U+2029") << QByteArray("a\xE2\x80\xA9") << u"a"_qs
-                                  << QByteArray("a\xE2\x80\xA9");
-    QTest::newRow("NUL") << QByteArray("\0a\0\n", 4) << QString::fromUtf16(u"\0a\0", 3)
-                         << QByteArray("\0a\0\n", 4);
-    QTest::newRow("Windows-1252") << QByteArray("\x80\x81\x8D\x8F\x90\x9D\xFF\r\n")
-                                  << u"\u20AC\u0081\u008D\u008F\u0090\u009D\u00FF"_qs
-                                  << QByteArray("\x80\x81\x8D\x8F\x90\x9D\xFF\r\n");
-    QTest::newRow("UTF-16 LE, CR LF")
-        << QByteArray("\xFF\xFEh\0\xE9\0\r\0\n\0b\0\r\0\n\0", 14) << u"h\u00E9\nb"_qs
-        << QByteArray("\xFF\xFEh\0\xE9\0\r\0\n\0b\0\r\0\n\0", 14);
-    const QByteArray everyBreak("\xFE\xFF\0a\0\r\0b\0\n\0c\0\r\0\n\0d\x20\x29\0e\xFD\xD0\xFD\xD1"
-                                "\xD8\x3D\xDE\x00\0\r",
-                                32);
-    QTest::newRow("UTF-16 BE, every break, a pair")
-        << everyBreak << u"a\nb\nc\nd\ne\n\n\U0001F600"_qs << everyBreak;
-    QTest::newRow("UTF-16 gains a UTF-16 break")
-        << QByteArray("\xFF\xFE\x16\x04", 4) << u"\u0416"_qs
-        << QByteArray("\xFF\xFE\x16\x04\r\0\n\0", 8);
-    QTest::newRow("odd UTF-16 is Windows-1252") << QByteArray("\xFF\xFE"
-                                                              "a\0\n",
-                                                              5)
-                                                << QString::fromUtf16(u"\u00FF\u00FEa\0", 4)
-                                                << QByteArray("\xFF\xFE"
-                                                              "a\0\n",
-                                                              5);
-    QTest::newRow("lone surrogate UTF-16 is Windows-1252")
-        << QByteArray("\xFF\xFE\0\xD8\n\0", 6) << QString::fromUtf16(u"\u00FF\u00FE\0\u00D8\n\0", 6)
-        << QByteArray("\xFF\xFE\0\xD8\n\0\n", 7);
-    QTest::newRow("overlong and surrogate UTF-8 are not UTF-8")
-        << QByteArray("\xC0\xAF\xED\xA0\x80\n") << u"\u00C0\u00AF\u00ED\u00A0\u20AC"_qs
-        << QByteArray("\xC0\xAF\xED\xA0\x80\n");
+    row("empty file gains a break", QByteArray(), QString(), "\r\n");
+    row("mix", "a\r\r\n\n\rb\n\r", u"a\n\n\n\nb\n"_qs);
+    row("no final break, LF file", "a\nb", u"a\nb"_qs, "a\nb\n");
+    row("only a break", "\n", QString());
+    row("two final breaks", "a\r\n\r\n", u"a\n"_qs);
+    row("BOM", "\xEF\xBB\xBFh\xC3\xA9\r\n", u"h\u00E9"_qs);
+    row("BOM twice", "\xEF\xBB\xBF\xEF\xBB\xBF\n", u"\uFEFF"_qs);
+    row("U+2029 and frame marks are breaks",
+        "a\xE2\x80\xA9"
+        "b\xEF\xB7\x90\xEF\xB7\x91\xE2\x80\xA8",
+        u"a\nb\n\n\u2028"_qs,
+        "a\xE2\x80\xA9"
+        "b\xEF\xB7\x90\xEF\xB7\x91\xE2\x80\xA8\r\n");
+    row("final U+2029", "a\xE2\x80\xA9", u"a"_qs);
+    row("NUL", QByteArray("\0a\0\n", 4), QString::fromUtf16(u"\0a\0", 3));
+    row("Windows-1252", "\x80\x81\x8D\x8F\x90\x9D\xFF\r\n",
+        u"\u20AC\u0081\u008D\u008F\u0090\u009D\u00FF"_qs);
+    row("UTF-16 LE, CR LF", QByteArray("\xFF\xFEh\0\xE9\0\r\0\n\0b\0\r\0\n\0", 14),
+        u"h\u00E9\nb"_qs);
+    row("UTF-16 BE, every break, a pair",
+        QByteArray("\xFE\xFF\0a\0\r\0b\0\n\0c\0\r\0\n\0d\x20\x29\0e\xFD\xD0\xFD\xD1"
+                   "\xD8\x3D\xDE\x00\0\r",
+                   32),
+        u"a\nb\nc\nd\ne\n\n\U0001F600"_qs);
+    row("UTF-16 gains a UTF-16 break", QByteArray("\xFF\xFE\x16\x04", 4), u"\u0416"_qs,
+        QByteArray("\xFF\xFE\x16\x04\r\0\n\0", 8));
+    row("odd UTF-16 is Windows-1252",
+        QByteArray("\xFF\xFE"
+                   "a\0\n",
+                   5),
+        QString::fromUtf16(u"\u00FF\u00FEa\0", 4));
+    row("lone surrogate UTF-16 is Windows-1252", QByteArray("\xFF\xFE\0\xD8\n\0", 6),
+        QString::fromUtf16(u"\u00FF\u00FE\0\u00D8\n\0", 6), QByteArray("\xFF\xFE\0\xD8\n\0\n", 7));
+    row("overlong and surrogate UTF-8 are not UTF-8", "\xC0\xAF\xED\xA0\x80\n",
+        u"\u00C0\u00AF\u00ED\u00A0\u20AC"_qs);
 }
 
 void tst_DocumentFormat::roundTrip() {
