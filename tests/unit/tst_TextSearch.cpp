@@ -12,40 +12,11 @@ using Direction = TextSearch::Direction;
 // Pieces of text a search must get right: case pairs whose folding leaves Latin-1 or the BMP,
 // combining marks, surrogate pairs with and without case, flags, joiners, NUL, CR LF and
 // right-to-left letters.
-const QStringList atoms = {u"a"_qs,
-                           u"A"_qs,
-                           u"b"_qs,
-                           u"B"_qs,
-                           u"s"_qs,
-                           u"S"_qs,
-                           u"k"_qs,
-                           u"K"_qs,
-                           u"\u212A"_qs,
-                           u"\u00DF"_qs,
-                           u"\u1E9E"_qs,
-                           u"\u00B5"_qs,
-                           u"\u03BC"_qs,
-                           u"\u039C"_qs,
-                           u"\u00FF"_qs,
-                           u"\u0178"_qs,
-                           u"\u00E9"_qs,
-                           u"\u00C9"_qs,
-                           u"\u0301"_qs,
-                           u" "_qs,
-                           u"\n"_qs,
-                           u"\r"_qs,
-                           u"1"_qs,
-                           u"_"_qs,
-                           u"\u05D0"_qs,
-                           u"\u0628"_qs,
-                           u"\u200D"_qs,
-                           u"\u00A9"_qs,
-                           QString(QChar(u'\0')),
-                           QString::fromUcs4(U"\U0001F600"),
-                           QString::fromUcs4(U"\U00010400"),
-                           QString::fromUcs4(U"\U00010428"),
-                           QString::fromUcs4(U"\U0001F1EB"),
-                           QString::fromUcs4(U"\U0001F3FD")};
+const QStringList atoms =
+    u"a A b B s S k K \u212A \u00DF \u1E9E \u00B5 \u03BC \u039C \u00FF \u0178 \u00E9 \u00C9 "
+    "\u0301 \n \r 1 _ \u05D0 \u0628 \u200D \u00A9 \U0001F600 \U00010400 \U00010428 "
+    "\U0001F1EB \U0001F3FD"_qs.split(u' ') +
+    QStringList{u" "_qs, QString(QChar(u'\0'))};
 // The atoms that fit in one byte, for the text as opened.
 const QString latin1Atoms = u"aAbBsSkK\u00DF\u00B5\u00FF\u00E9\u00C9 \n\r1_\u00A9"_qs;
 
@@ -54,18 +25,6 @@ QString randomText(QRandomGenerator& random, int count) {
     for (int i = 0; i < count; ++i)
         out += atoms[random.bounded(int(atoms.size()))];
     return out;
-}
-
-char32_t codePointBefore(const QString& s, qsizetype i) {
-    if (i >= 2 && s[i - 1].isLowSurrogate() && s[i - 2].isHighSurrogate())
-        return QChar::surrogateToUcs4(s[i - 2], s[i - 1]);
-    return s[i - 1].unicode();
-}
-
-char32_t codePointAt(const QString& s, qsizetype i) {
-    if (i + 1 < s.size() && s[i].isHighSurrogate() && s[i + 1].isLowSurrogate())
-        return QChar::surrogateToUcs4(s[i], s[i + 1]);
-    return s[i].unicode();
 }
 
 // Finding with QString::indexOf, keeping only the matches that start and end on grapheme
@@ -86,10 +45,14 @@ struct Reference {
         const qsizetype end = i + wanted.size();
         if (!boundary[size_t(i)] || !boundary[size_t(end)])
             return false;
-        if (!options.wholeWord)
-            return true;
-        return (i == 0 || !QChar::isLetterOrNumber(codePointBefore(text, i))) &&
-               (end == text.size() || !QChar::isLetterOrNumber(codePointAt(text, end)));
+        // The code points right before and after (a lone surrogate reads as U+FFFD).
+        const auto before = QStringView(text)
+                                .mid(std::max<qsizetype>(0, i - 2), std::min<qsizetype>(i, 2))
+                                .toUcs4();
+        const auto after = QStringView(text).mid(end, 2).toUcs4();
+        return !options.wholeWord ||
+               ((before.isEmpty() || !QChar::isLetterOrNumber(before.last())) &&
+                (after.isEmpty() || !QChar::isLetterOrNumber(after.first())));
     }
     Qt::CaseSensitivity cs() const {
         return options.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
@@ -192,13 +155,8 @@ void tst_TextSearch::matchesAReferenceThroughRandomEdits() {
     }
 }
 
+// What random texts seldom hold: long runs of flags, and text large enough for the vector scan.
 void tst_TextSearch::foldingAndLargeText() {
-    // Simple folding: the capital sharp s folds to ß; "SS" would need full folding.
-    TextBuffer street(u"Stra\u00DFe"_qs);
-    QCOMPARE(TextSearch(u"STRA\u1E9EE"_qs, {}).find(street, 0, Direction::Forward, false).position,
-             0);
-    QVERIFY(!TextSearch(u"STRASSE"_qs, {}).find(street, 0, Direction::Forward, true).found());
-
     // Flags pair up from the start of their run, however long it is.
     const QString flag = QString::fromUcs4(U"\U0001F1EB");
     TextBuffer flags(u"x"_qs + flag.repeated(40));
