@@ -111,19 +111,13 @@ struct Step {
 };
 
 inline QString describe(const Step& step) {
-    static const char* const actions[] = {"",
-                                          "click at",
-                                          "Shift+click at",
-                                          "double-click at",
-                                          "third click",
-                                          "drag from",
-                                          "click past the line end of",
-                                          "click below the text, from",
-                                          "click above the text, over"};
+    static const QStringList actions =
+        u"|click at|Shift+click at|double-click at|third click|drag from|click past the line end "
+        "of|click below the text, from|click above the text, over"_qs.split(u'|');
     if (step.action == Action::Key)
         return step.key.key() == Qt::Key_unknown ? u"type "_qs + escaped(step.text)
                                                  : QKeySequence(step.key).toString();
-    return u"%1 %2"_qs.arg(QLatin1String(actions[int(step.action)])).arg(step.where) +
+    return u"%1 %2"_qs.arg(actions[int(step.action)]).arg(step.where) +
            (step.action == Action::Drag ? u" to %1"_qs.arg(step.to) : QString());
 }
 
@@ -156,7 +150,6 @@ inline QList<StepKind> editingSteps(bool latinOnly = false) {
     const QList<Qt::KeyboardModifiers> any = {Qt::NoModifier, Qt::ShiftModifier,
                                               Qt::ControlModifier,
                                               Qt::ControlModifier | Qt::ShiftModifier};
-    const auto c = Step{Action::Click};
     return {{15, typing(latin)},
             {7, typing(latinOnly ? latin : other)},
             {3, {{Action::Key, Qt::Key_Return, u"\r"_qs}}},
@@ -172,17 +165,9 @@ inline QList<StepKind> editingSteps(bool latinOnly = false) {
             {2, keys({binding(QKeySequence::Cut), binding(QKeySequence::Copy),
                       binding(QKeySequence::Paste), binding(QKeySequence::Paste),
                       binding(QKeySequence::SelectAll)})},
-            {5,
-             {c,
-              c,
-              c,
-              c,
-              c,
-              c,
-              c,
-              {Action::ClickPastLineEnd},
-              {Action::ClickBelowText},
-              {Action::ClickAboveText}}},
+            {5, QList<Step>(7, {Action::Click})
+                    << Step{Action::ClickPastLineEnd} << Step{Action::ClickBelowText}
+                    << Step{Action::ClickAboveText}},
             {3, {{Action::ShiftClick}}},
             {4, {{Action::DoubleClick}}},
             {4, {{Action::Drag}}}};
@@ -463,8 +448,7 @@ private:
         cursor.setPosition(int(position));
         const QRect r = theirs.cursorRect(cursor);
         Points p = {pointAt(ours, position), QPoint(r.left() + 1, r.center().y())};
-        if (spot ==
-            Action::ClickPastLineEnd) { // the same distance past the end, whatever the scrolling
+        if (spot == Action::ClickPastLineEnd) { // as far past the end, however it is scrolled
             p[0].rx() += 30;
             p[1].rx() += 30;
         } else if (spot == Action::ClickBelowText) {
