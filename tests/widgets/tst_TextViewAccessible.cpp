@@ -163,37 +163,31 @@ Call randomCall(Generator& g, int size) {
     const int a = offset();
     const int b = offset();
     const QString t = g.word(g.below(4));
+    const auto reader = [](const QString& name, QList<int> offsets,
+                           std::function<void(QWidget*)> onEach) {
+        return Call{name, Call::Reader, std::move(offsets), std::move(onEach)};
+    };
+    const QString inserted = t + (g.below(3) == 0 ? u"\r\n"_qs : u"\r"_qs);
+    const QString replacement = t + QChar::ParagraphSeparator;
     switch (g.below(12)) {
     case 0:
-        return {u"setCursorPosition %1"_qs.arg(a), Call::Reader, {a}, [=](QWidget* box) {
-                    textOf(box)->setCursorPosition(a);
-                }};
+        return reader(u"setCursorPosition %1"_qs.arg(a), {a},
+                      [=](QWidget* box) { textOf(box)->setCursorPosition(a); });
     case 1:
-        return {u"setSelection %1 %2"_qs.arg(a).arg(b), Call::Reader, {a, b}, [=](QWidget* box) {
-                    textOf(box)->setSelection(0, a, b);
-                }};
+        return reader(u"setSelection %1 %2"_qs.arg(a).arg(b), {a, b},
+                      [=](QWidget* box) { textOf(box)->setSelection(0, a, b); });
     case 2:
-        return {u"removeSelection"_qs, Call::Reader, {}, [](QWidget* box) {
-                    textOf(box)->removeSelection(0);
-                }};
-    case 3: {
-        const QString inserted = t + (g.below(3) == 0 ? u"\r\n"_qs : u"\r"_qs);
-        return {u"insertText %1 "_qs.arg(a) + escaped(inserted),
-                Call::Reader,
-                {a},
-                [=](QWidget* box) { editOf(box)->insertText(a, inserted); }};
-    }
+        return reader(u"removeSelection"_qs, {},
+                      [](QWidget* box) { textOf(box)->removeSelection(0); });
+    case 3:
+        return reader(u"insertText %1 "_qs.arg(a) + escaped(inserted), {a},
+                      [=](QWidget* box) { editOf(box)->insertText(a, inserted); });
     case 4:
-        return {u"deleteText %1 %2"_qs.arg(a).arg(b), Call::Reader, {a, b}, [=](QWidget* box) {
-                    editOf(box)->deleteText(a, b);
-                }};
-    case 5: {
-        const QString replacement = t + QChar::ParagraphSeparator;
-        return {u"replaceText %1 %2 "_qs.arg(a).arg(b) + escaped(replacement),
-                Call::Reader,
-                {a, b},
-                [=](QWidget* box) { editOf(box)->replaceText(a, b, replacement); }};
-    }
+        return reader(u"deleteText %1 %2"_qs.arg(a).arg(b), {a, b},
+                      [=](QWidget* box) { editOf(box)->deleteText(a, b); });
+    case 5:
+        return reader(u"replaceText %1 %2 "_qs.arg(a).arg(b) + escaped(replacement), {a, b},
+                      [=](QWidget* box) { editOf(box)->replaceText(a, b, replacement); });
     case 6: {
         const QString opened = g.below(5) == 0 ? QString() : g.text(3);
         return {u"setPlainText "_qs + escaped(opened), Call::Reset, {}, [=](QWidget* box) {
