@@ -17,7 +17,6 @@ class tst_DocumentFile : public QObject {
     Q_OBJECT
 private slots:
     void readFailures();
-    void replaceKeepsLinksAndModes();
     void replaceAndAppendFailures();
     void namesCountedInBytes();
     void inPlaceBehindACopy();
@@ -79,25 +78,9 @@ void tst_DocumentFile::readFailures() {
     QVERIFY(bytes.startsWith("Name:"));
 }
 
-void tst_DocumentFile::replaceKeepsLinksAndModes() {
-    const QString target = at(u"target.nv"_qs), link = at(u"link.nv"_qs);
-    put(target, "old");
-    QVERIFY(QFile::link(u"target.nv"_qs, link));
-    QVERIFY(!replaceFile(link, "new"));
-    QVERIFY(QFileInfo(link).isSymLink());
-    QCOMPARE(contentOf(target), QByteArray("new"));
-    QVERIFY(::chmod(QFile::encodeName(target).constData(), 0755) == 0);
-    QVERIFY(!replaceFile(target, "newer"));
-    struct stat info {};
-    QVERIFY(::stat(QFile::encodeName(target).constData(), &info) == 0);
-    QCOMPARE(int(info.st_mode & 07777), 0755);
-    QCOMPARE(contentOf(link), QByteArray("newer"));
-    QCOMPARE(temporaries(dir.path()), 0);
-}
-
 void tst_DocumentFile::replaceAndAppendFailures() {
-    // Folders, missing folders, full and read-only disks are covered through the commands in
-    // tst_SaveFaults; what stays here are the cases no command reaches that way.
+    // Folders, missing folders, full and read-only disks, links and kept modes are covered
+    // through the commands in tst_SaveFaults; what stays here are the cases no command reaches.
     QCOMPARE(numberOf(replaceFile(QString(), "x")), FileError::BadFileName);
     const QString doc = at(u"append.nv"_qs);
     QVERIFY(!appendToFile(doc, "one\r\n"));
