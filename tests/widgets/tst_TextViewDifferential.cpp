@@ -2,6 +2,8 @@
 // same random texts: after every step they must hold the same text, caret and selection, show
 // the same top line and leave the same clipboard. A failure prints the shortest sequence of
 // steps that still fails. Where the two differ on purpose: SideBySide.h.
+#include "document/DocumentFormat.h"
+#include "document/Windows1252.h"
 #include "widgets/SideBySide.h"
 
 namespace {
@@ -100,6 +102,7 @@ class tst_TextViewDifferential : public QObject {
 private Q_SLOTS:
     void initTestCase();
     void sameAsQPlainTextEdit();
+    void savedTextIsWhatTheBoxShows();
 };
 
 void tst_TextViewDifferential::initTestCase() {
@@ -122,6 +125,38 @@ void tst_TextViewDifferential::sameAsQPlainTextEdit() {
         if (failure.step >= 0)
             QFAIL(qPrintable(u"seed %1: the box and QPlainTextEdit differ after\n"_qs.arg(seed) +
                              shortest(boxes, text, steps, failure)));
+    }
+}
+
+// Whatever the editing does, the document saved is valid in its encoding and reads back as
+// exactly the text the box shows: never a "?" for a character it holds.
+void tst_TextViewDifferential::savedTextIsWhatTheBoxShows() {
+    const quint32 seed = seedForRun();
+    qInfo("seed %u", seed);
+    Boxes boxes;
+    DocumentLayout windows1252 = newDocumentLayout();
+    windows1252.encoding = TextEncoding::Windows1252;
+    for (int round = 0; round < 20; ++round) {
+        const bool latin = round % 2 == 1;
+        Generator generate(seed + quint32(round), latin);
+        boxes.reset(generate.text());
+        for (const Step& step : generate.steps(100, editingSteps(latin))) {
+            boxes.apply(step);
+            const QString shown = boxes.ours.toPlainText();
+            QVERIFY2(shown.isValidUtf16(), qPrintable(escaped(shown)));
+            const TextParts parts = boxes.ours.buffer().parts();
+            QCOMPARE(decodeDocument(encodeDocument(parts, newDocumentLayout())).text, shown);
+            const QByteArray bytes = encodeDocument(parts, windows1252);
+            const bool fits = std::all_of(shown.cbegin(), shown.cend(), [](QChar c) {
+                return windows1252Byte(c.unicode()) >= 0;
+            });
+            QString read = fits ? decodeWindows1252(bytes) : decodeDocument(bytes).text;
+            if (fits) {
+                read.replace(u"\r\n"_qs, u"\n"_qs);
+                read.chop(1);
+            }
+            QCOMPARE(read, shown);
+        }
     }
 }
 
