@@ -22,8 +22,6 @@
 //   screen line: the box keeps one screen line to a line of the document, so that a line of a
 //   100 MB document is found without laying anything out. Texts hold none, and Shift+Return
 //   (U+2028 in QPlainTextEdit, a line break in the box) is never pressed.
-// - Lines longer than a layout segment (2,048 units) are laid out in segments, their x positions
-//   estimated until shown (see TextView.h): texts hold no such line; tst_TextView tests them.
 // - Keys end what a double or triple click began: a Shift+click after them extends from the
 //   caret, where QPlainTextEdit still extends by the words or lines of that old click. Such a
 //   Shift+click is never made.
@@ -182,8 +180,10 @@ public:
     template <typename List> const auto& pick(const List& list) { return list[below(list.size())]; }
 
     // At most lines lines of a few words, each line of one kind: Latin, Latin mixed with other
-    // scripts (combining marks, emoji and flags, CJK), mixed direction, or right to left.
-    QString text(int lines = 13) {
+    // scripts (combining marks, emoji and flags, CJK), mixed direction, or right to left. With
+    // longLine, one text in four also holds a line longer than a layout segment (2,048 units),
+    // which moves must cross as if it were one piece.
+    QString text(int lines = 13, bool longLine = false) {
         QStringList out;
         for (int i = 1 + int(below(lines)); i > 0; --i) {
             const quint32 kind = latinOnly ? 0 : below(4);
@@ -191,6 +191,13 @@ public:
             for (int token = 0, count = int(below(9)); token < count; ++token)
                 line += (token ? pick(gaps) : QString()) + word(kind);
             out << line;
+        }
+        if (longLine && below(4) == 0) {
+            const quint32 kind = latinOnly ? 0 : below(4);
+            QString line;
+            while (line.size() < 5000)
+                line += pick(gaps) + word(kind);
+            out.insert(int(below(out.size() + 1)), line);
         }
         return out.join(u'\n');
     }

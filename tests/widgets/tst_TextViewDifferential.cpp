@@ -119,7 +119,7 @@ void tst_TextViewDifferential::sameAsQPlainTextEdit() {
     Generator generate(seed);
     constexpr int stepsPerText = 120;
     for (int done = 0; done < total; done += stepsPerText) {
-        const QString text = generate.text();
+        const QString text = generate.text(13, true);
         const std::vector<Step> steps = generate.steps(stepsPerText, editingSteps());
         const Failure failure = run(boxes, text, steps);
         if (failure.step >= 0)
@@ -139,7 +139,7 @@ void tst_TextViewDifferential::savedTextIsWhatTheBoxShows() {
     for (int round = 0; round < 20; ++round) {
         const bool latin = round % 2 == 1;
         Generator generate(seed + quint32(round), latin);
-        boxes.reset(generate.text());
+        boxes.reset(generate.text(13, true));
         for (const Step& step : generate.steps(100, editingSteps(latin))) {
             boxes.apply(step);
             const QString shown = boxes.ours.toPlainText();
