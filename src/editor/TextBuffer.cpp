@@ -353,3 +353,96 @@ void TextBuffer::remove(qsizetype position, qsizetype length) {
     pieces.erase(pieces.begin() + qsizetype(from), pieces.begin() + qsizetype(to));
     recount();
 }
+
+TextBuffer::Source& TextBuffer::Builder::room(bool wide) {
+    if (!done.empty()) {
+        Source& last = *done.back();
+        const qsizetype size = last.isNarrow ? last.narrow.size() : last.text.size();
+        if (size == 0) {
+            last.isNarrow = !wide;
+            return last;
+        }
+        if (size < chunk && (!wide || !last.isNarrow))
+            return last;
+    }
+    done.push_back(std::make_shared<Source>());
+    done.back()->isNarrow = !wide;
+    return *done.back();
+}
+
+template <typename Unit> void TextBuffer::Builder::put(const Unit* units, qsizetype n) {
+    constexpr bool latin1 = sizeof(Unit) == 1;
+    while (n > 0) {
+        Source* target = &room(false);
+        qsizetype size = target->isNarrow ? target->narrow.size() : target->text.size();
+        qsizetype take = std::min(n, chunk - size);
+        if constexpr (!latin1) {
+            // Text beyond Latin-1 starts a wide source, which takes everything until it is full.
+            if (target->isNarrow && !fitsLatin1(units, units + take)) {
+                target = &room(true);
+                size = target->text.size();
+                take = std::min(n, chunk - size);
+            }
+        }
+        if (target->isNarrow) {
+            target->narrow.resize(size + take);
+            char* out = target->narrow.data() + size;
+            if constexpr (latin1)
+                std::memcpy(out, units, size_t(take));
+            else
+                narrowTo(units, units + take, out);
+            target->breaks.appendFrom(out, out + take, size);
+        } else {
+            target->text.resize(size + take);
+            auto* out = reinterpret_cast<char16_t*>(target->text.data()) + size;
+            if constexpr (latin1)
+                widenTo(units, units + take, out);
+            else
+                std::memcpy(out, units, size_t(take) * 2);
+            target->breaks.appendFrom(out, out + take, size);
+        }
+        units += take;
+        n -= take;
+        built += take;
+    }
+}
+
+void TextBuffer::Builder::append(const TextBuffer& from, qsizetype position, qsizetype length) {
+    position = std::clamp<qsizetype>(position, 0, from.total);
+    length = std::clamp<qsizetype>(length, 0, from.total - position);
+    if (length == 0)
+        return;
+    size_t i = from.pieceAt(position);
+    for (qsizetype offset = position - from.startOf[i]; length > 0; ++i, offset = 0) {
+        const Piece& piece = from.pieces[i];
+        const Source& source = from.sourceOf(piece);
+        const qsizetype n = std::min(length, piece.length - offset);
+        if (source.isNarrow)
+            put(source.narrow.constData() + piece.start + offset, n);
+        else
+            put(unitsOf(source.text) + piece.start + offset, n);
+        length -= n;
+    }
+}
+
+void TextBuffer::Builder::append(QStringView text) {
+    put(reinterpret_cast<const char16_t*>(text.utf16()), text.size());
+}
+
+TextBuffer TextBuffer::Builder::take() {
+    TextBuffer out;
+    for (std::shared_ptr<Source>& source : done) {
+        const qsizetype size = source->isNarrow ? source->narrow.size() : source->text.size();
+        if (size == 0)
+            continue;
+        source->narrow.squeeze();
+        source->text.squeeze();
+        source->breaks.squeeze();
+        out.sources.push_back(std::move(source));
+        out.pieces.push_back(out.describe(out.sources.size() - 1, 0, size));
+    }
+    done.clear();
+    built = 0;
+    out.recount();
+    return out;
+}

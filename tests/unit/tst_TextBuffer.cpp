@@ -82,6 +82,7 @@ private Q_SLOTS:
     void randomEditsMatchAPlainString();
     void largeTexts();
     void copiesShareAndStayApart();
+    void builderJoinsStretchesAndText();
 };
 
 void tst_TextBuffer::randomEditsMatchAPlainString() {
@@ -200,6 +201,46 @@ void tst_TextBuffer::copiesShareAndStayApart() {
     compareWith(copy, copyModel, random, true);
     compareWith(second, u"x"_qs + copyModel, random, true);
     compareWith(original, model, random, true);
+}
+
+void tst_TextBuffer::builderJoinsStretchesAndText() {
+    QRandomGenerator random(17);
+    // An opened text (one byte a character) on many pieces, some wide, some typed in Latin-1.
+    TextBuffer from(randomText(random, 70000, false));
+    for (int i = 0; i < 40; ++i) {
+        const qsizetype at = random.bounded(int(from.size()));
+        from.insert(at, randomText(random, 9, i % 2 == 1));
+        from.remove(random.bounded(int(from.size())), 5);
+    }
+    const QString fromModel = from.toString();
+    // Sources far smaller than usual, so that stretches run across their seams.
+    for (const qsizetype chunk : {5, 1000, 1 << 24}) {
+        TextBuffer::Builder builder(chunk);
+        QString model;
+        for (int step = 0; step < 120; ++step) {
+            if (random.bounded(3) == 0) {
+                const QString text = randomText(random, random.bounded(20), step % 2 == 1);
+                builder.append(text);
+                model += text;
+            } else {
+                const qsizetype at = random.bounded(int(fromModel.size()));
+                const qsizetype length = random.bounded(chunk == 5 ? 200 : 3000);
+                builder.append(from, at, length);
+                model += fromModel.mid(at, length);
+            }
+            QCOMPARE(builder.size(), model.size());
+        }
+        compareWith(builder.take(), model, random, true);
+        QCOMPARE(builder.take().size(), 0);
+    }
+    // What fits in Latin-1 stays one byte a character, typed text too.
+    TextBuffer opened(randomText(random, 70000, false));
+    opened.insert(5, u"caf\u00E9"_qs);
+    TextBuffer::Builder narrow;
+    narrow.append(opened, 0, opened.size());
+    narrow.append(u"\u00FF"_qs);
+    for (const QAnyStringView part : narrow.take().parts())
+        QVERIFY(part.visit([](auto v) { return std::is_same_v<decltype(v), QLatin1StringView>; }));
 }
 
 QTEST_GUILESS_MAIN(tst_TextBuffer)
