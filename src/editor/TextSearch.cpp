@@ -467,12 +467,56 @@ TextSearch::Match TextSearch::find(const TextBuffer& text, qsizetype from, Direc
 
 bool TextSearch::findAll(const TextBuffer& text, const std::function<void(qsizetype)>& each,
                          const Progress& progress) const {
-    Scanner scanner(*pattern, text, progress);
-    for (qsizetype from = 0;;) {
+    // The scanner tells of stretches without a match only: where matches are close together,
+    // progress is told from here, and either way it is never less than the last told.
+    qsizetype from = 0;
+    qsizetype told = 0;
+    const auto tell = [&](qsizetype scanned) {
+        told = std::max({told, scanned, from});
+        return progress(told);
+    };
+    const Progress inner = progress ? Progress(tell) : Progress();
+    Scanner scanner(*pattern, text, inner);
+    for (;;) {
         const qsizetype found = scanner.scan(from, text.size(), false);
         if (found < 0)
             return !scanner.stopped;
         each(found);
         from = found + pattern->n;
+        if (progress && from - told >= progressEvery && !tell(from))
+            return false;
     }
+}
+
+TextSearch::Replaced TextSearch::replaceAll(const TextBuffer& text, QStringView replacement,
+                                            qsizetype caret, const Progress& progress) const {
+    Replaced out;
+    TextBuffer::Builder built;
+    const qsizetype n = pattern->n;
+    qsizetype copied = 0; // the text before this is built
+    qsizetype shift = 0;  // how far the caret moves, while after the matches so far
+    qsizetype inside = -1;
+    const bool finished = findAll(
+        text,
+        [&](qsizetype at) {
+            built.append(text, copied, at - copied);
+            built.append(replacement);
+            copied = at + n;
+            ++out.count;
+            if (caret >= at + n)
+                shift += replacement.size() - n;
+            else if (caret > at)
+                inside = built.size();
+        },
+        progress);
+    if (!finished) {
+        out.stopped = true;
+        return out;
+    }
+    out.caret = inside >= 0 ? inside : caret + shift;
+    if (out.count > 0) {
+        built.append(text, copied, text.size() - copied);
+        out.text = built.take();
+    }
+    return out;
 }

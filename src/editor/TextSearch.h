@@ -1,10 +1,10 @@
 #pragma once
 
+#include "editor/TextBuffer.h"
+
 #include <QString>
 #include <functional>
 #include <memory>
-
-class TextBuffer;
 
 // Finds a text in a TextBuffer, reading its pieces in place: no copy of the document, so a
 // search through 100 MB takes tens of milliseconds. A match always starts and ends between two
@@ -43,6 +43,19 @@ public:
     // ends. Answers false when the progress callback stopped it.
     bool findAll(const TextBuffer& text, const std::function<void(qsizetype position)>& each,
                  const Progress& progress = {}) const;
+
+    // Every match findAll finds replaced by replacement, built in one pass into a new text (see
+    // TextBuffer::Builder): nothing is copied until a first match. caret is a position of the
+    // text, handed back as the same place in the new one (inside a match: after its
+    // replacement).
+    struct Replaced {
+        TextBuffer text; // empty when nothing was found
+        qsizetype count = 0;
+        qsizetype caret = 0;
+        bool stopped = false; // the progress callback asked to stop: nothing was replaced
+    };
+    Replaced replaceAll(const TextBuffer& text, QStringView replacement, qsizetype caret,
+                        const Progress& progress = {}) const;
 
     // Whether a match starts at position (a selection found before, say).
     bool matchesAt(const TextBuffer& text, qsizetype position) const;

@@ -130,6 +130,7 @@ class tst_TextSearch : public QObject {
 private Q_SLOTS:
     void matchesAReferenceThroughRandomEdits();
     void foldingAndLargeText();
+    void replaceAllMatchesTheReference();
 };
 
 void tst_TextSearch::matchesAReferenceThroughRandomEdits() {
@@ -188,6 +189,53 @@ void tst_TextSearch::foldingAndLargeText() {
         });
     QVERIFY(stopped.stopped);
     QVERIFY(!stopped.found());
+}
+
+void tst_TextSearch::replaceAllMatchesTheReference() {
+    QRandomGenerator random(1407);
+    for (int round = 0; round < 150; ++round) {
+        QByteArray opened;
+        for (int i = 0; i < 60 + round * 4; ++i)
+            opened += char(latin1Atoms[random.bounded(int(latin1Atoms.size()))].unicode());
+        TextBuffer buffer(opened);
+        for (int step = 0; step < 8; ++step)
+            buffer.insert(random.bounded(int(buffer.size() + 1)), randomText(random, 3));
+        const QString text = buffer.toString();
+        const QString wanted = randomWanted(random, text);
+        const TextSearch::Options options{random.bounded(2) == 1, random.bounded(3) == 0};
+        const QString replacement = randomText(random, random.bounded(4));
+        const qsizetype caret = random.bounded(int(text.size() + 1));
+        // QString::replace, only where the reference accepts a match.
+        const Reference reference(text, wanted, options);
+        QList<qsizetype> matches;
+        for (qsizetype at = reference.next(0); at >= 0; at = reference.next(at + wanted.size()))
+            matches.prepend(at);
+        QString expected = text;
+        qsizetype expectedCaret = caret;
+        for (const qsizetype at : matches) {
+            expected.replace(at, wanted.size(), replacement);
+            if (caret >= at + wanted.size())
+                expectedCaret += replacement.size() - wanted.size();
+            else if (caret > at)
+                expectedCaret = at + replacement.size();
+        }
+        const TextSearch::Replaced replaced =
+            TextSearch(wanted, options).replaceAll(buffer, replacement, caret);
+        QCOMPARE(replaced.count, matches.size());
+        QCOMPARE(replaced.text.toString(), matches.isEmpty() ? QString() : expected);
+        QCOMPARE(replaced.caret, expectedCaret);
+    }
+
+    // Matches side by side through megabytes: progress is still told, and Cancel still stops.
+    const TextBuffer dense(QByteArray(3 << 20, 'a'));
+    qsizetype told = 0;
+    const TextSearch::Replaced stopped =
+        TextSearch(u"a"_qs, {}).replaceAll(dense, u"bb"_qs, 0, [&told](qsizetype scanned) {
+            told = scanned;
+            return scanned < (2 << 20);
+        });
+    QVERIFY(stopped.stopped);
+    QVERIFY(told >= 2 << 20 && told < 3 << 20);
 }
 
 QTEST_GUILESS_MAIN(tst_TextSearch)
