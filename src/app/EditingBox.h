@@ -36,6 +36,9 @@ public:
     virtual QRect caretLineOnScreen() const = 0;
     // Replaces a stretch of the text as one step that Undo takes back; the caret goes after it.
     virtual void replace(qsizetype position, qsizetype length, const QString& text) = 0;
+    // Puts a new text in place of the whole text as one step that Undo takes back at once
+    // (Replace All); the caret goes to caret with nothing selected.
+    virtual void replaceWhole(TextBuffer text, qsizetype caret) = 0;
     // While long work reads or replaces the text, keys typed meanwhile are kept and applied
     // once the hold ends, so none is lost.
     virtual void setHeld(bool held) = 0;

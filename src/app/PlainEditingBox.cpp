@@ -63,6 +63,10 @@ void PlainEditingBox::replace(qsizetype position, qsizetype length, const QStrin
     edit->replaceRange(position, length, text);
 }
 
+void PlainEditingBox::replaceWhole(TextBuffer text, qsizetype caret) {
+    edit->replaceWhole(std::move(text), caret);
+}
+
 void PlainEditingBox::setHeld(bool held) {
     edit->setHeld(held);
 }

@@ -22,6 +22,7 @@ public:
     void select(qsizetype anchor, qsizetype cursor) override;
     QRect caretLineOnScreen() const override;
     void replace(qsizetype position, qsizetype length, const QString& text) override;
+    void replaceWhole(TextBuffer text, qsizetype caret) override;
     void setHeld(bool held) override;
     bool isEnabled() const override;
     void setEnabled(bool enabled) override;

@@ -1,6 +1,9 @@
 #include "editor/EditHistory.h"
 
+#include "editor/TextBuffer.h"
+
 #include <iterator>
+#include <utility>
 
 void EditHistory::reset(qsizetype length, qsizetype lineBreaks) {
     undoSteps.clear();
@@ -79,9 +82,38 @@ bool EditHistory::joinRemoval(const TextEdit& edit, const Run& run) {
     return false;
 }
 
+void EditHistory::recordWhole(const TextBuffer& before, qsizetype caretBefore,
+                              const TextBuffer& after, qsizetype caretAfter) {
+    redoSteps.clear();
+    Step step;
+    step.compound = true;
+    step.edit.position = caretAfter;
+    step.edit.whole = std::make_shared<const TextBuffer>(after);
+    step.other = std::make_shared<const TextBuffer>(before);
+    step.otherCaret = caretBefore;
+    // The new text is stored as if inserted whole.
+    step.otherIds = std::exchange(ids, {});
+    if (!after.isEmpty())
+        ids.push_back({after.size(), nextId});
+    nextId += after.size() + after.lineCount() - 1;
+    undoSteps.push_back(std::move(step));
+}
+
+TextEdit EditHistory::swapWhole(Step& step) {
+    std::swap(step.edit.whole, step.other);
+    std::swap(step.edit.position, step.otherCaret);
+    std::swap(ids, step.otherIds);
+    return {step.edit.position, QString(), QString(), step.edit.whole};
+}
+
 TextEdit EditHistory::undo() {
     Step step = std::move(undoSteps.back());
     undoSteps.pop_back();
+    if (step.other) {
+        const TextEdit back = swapWhole(step);
+        redoSteps.push_back(std::move(step));
+        return back;
+    }
     takeIds(step.edit.position, step.edit.inserted.size());
     putIds(step.edit.position, step.removedIds);
     TextEdit back{step.edit.position, step.edit.inserted, step.edit.removed};
@@ -92,6 +124,11 @@ TextEdit EditHistory::undo() {
 TextEdit EditHistory::redo() {
     Step step = std::move(redoSteps.back());
     redoSteps.pop_back();
+    if (step.other) {
+        const TextEdit again = swapWhole(step);
+        undoSteps.push_back(std::move(step));
+        return again;
+    }
     takeIds(step.edit.position, step.edit.removed.size());
     if (!step.edit.inserted.isEmpty())
         putIds(step.edit.position, {{step.edit.inserted.size(), step.insertedId}});

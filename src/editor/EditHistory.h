@@ -1,13 +1,19 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 #include <vector>
 
+class TextBuffer;
+
 // One change of the text: at position, removed was taken out and inserted put in its place.
+// Or, when whole is set, the whole text was replaced by it at once, and position is where the
+// caret goes.
 struct TextEdit {
     qsizetype position = 0;
     QString removed;
     QString inserted;
+    std::shared_ptr<const TextBuffer> whole{};
 };
 
 // Undo and redo for the editing box, in the steps QPlainTextEdit makes. Its document keeps every
@@ -28,6 +34,11 @@ public:
     // A new text of the given length with lineBreaks line breaks; nothing to undo.
     void reset(qsizetype length, qsizetype lineBreaks);
     void record(const TextEdit& edit, Kind kind);
+    // The whole text replaced at once (Replace All): one step holding both texts, which share
+    // their storage with the box's, so that undo and redo swap them rather than replay a
+    // million edits. The carets are where undo and redo leave it.
+    void recordWhole(const TextBuffer& before, qsizetype caretBefore, const TextBuffer& after,
+                     qsizetype caretAfter);
     bool canUndo() const { return !undoSteps.empty(); }
     bool canRedo() const { return !redoSteps.empty(); }
     // The change that takes the last step back, or does the last step taken back again; the
@@ -46,7 +57,13 @@ private:
         std::vector<Run> removedIds;
         qint64 insertedId = 0;
         bool compound = false;
+        // A whole-text step: the text and caret of the other side, and its characters' numbers.
+        std::shared_ptr<const TextBuffer> other{};
+        qsizetype otherCaret = 0;
+        std::vector<Run> otherIds{};
     };
+    // Undoes or redoes a whole-text step: it changes sides.
+    TextEdit swapWhole(Step& step);
     bool joinInsertion(const TextEdit& edit, qint64 id);
     bool joinRemoval(const TextEdit& edit, const Run& run);
     std::vector<Run> takeIds(qsizetype position, qsizetype length);

@@ -74,25 +74,40 @@ void TextView::setPlainText(QString plain) {
 }
 
 void TextView::setBuffer(TextBuffer buffer) {
+    history.reset(buffer.size(), buffer.lineCount() - 1);
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+    putText(std::move(buffer), 0);
+    // A new text starts with the caret's column at the left edge, even on a right-to-left first
+    // line, as in QPlainTextEdit.
+    preferredX = 0;
+}
+
+void TextView::replaceWhole(TextBuffer replaced, qsizetype caret) {
+    if (readOnly)
+        return;
+    caret = codePointStart(replaced, std::clamp<qsizetype>(caret, 0, replaced.size()));
+    history.recordWhole(text, cursor, replaced, caret);
+    putText(std::move(replaced), caret);
+    ensureCursorVisible();
+}
+
+void TextView::putText(TextBuffer replaced, qsizetype caret) {
     // The text replaced lives until a reader has been told of it.
-    const TextBuffer before = std::exchange(text, std::move(buffer));
+    const TextBuffer before = std::exchange(text, std::move(replaced));
     const qsizetype anchorBefore = anchor;
     const qsizetype cursorBefore = cursor;
     segmented.clear();
     layouts.clear();
     longestMeasured = widestShown = MeasuredLine();
-    history.reset(text.size(), text.lineCount() - 1);
-    cursor = anchor = 0;
-    // A new text starts with the caret's column at the left edge, even on a right-to-left first
-    // line, as in QPlainTextEdit.
-    preferredX = 0;
+    cursor = anchor = caret;
+    preferredX = -1;
     pageYKept = false;
     wordClicked = lineClicked = Range();
     preedit.clear();
-    verticalScrollBar()->setValue(0);
-    horizontalScrollBar()->setValue(0);
     updateScrollBars();
     viewport()->update();
+    restartBlink();
     notifyAccessibleReset(this, before, anchorBefore, cursorBefore);
     Q_EMIT textChanged();
     Q_EMIT cursorPositionChanged();
@@ -587,6 +602,11 @@ void TextView::undo() {
     if (readOnly || !history.canUndo())
         return;
     const TextEdit back = history.undo();
+    if (back.whole) {
+        putText(*back.whole, back.position);
+        ensureCursorVisible();
+        return;
+    }
     applyEdit(back.position, back.removed.size(), back.inserted);
     wordClicked = lineClicked = Range();
     anchor = cursor = -1; // forces the update below
@@ -598,6 +618,11 @@ void TextView::redo() {
     if (readOnly || !history.canRedo())
         return;
     const TextEdit again = history.redo();
+    if (again.whole) {
+        putText(*again.whole, again.position);
+        ensureCursorVisible();
+        return;
+    }
     applyEdit(again.position, again.removed.size(), again.inserted);
     wordClicked = lineClicked = Range();
     anchor = cursor = -1;

@@ -35,6 +35,9 @@ public:
     void setPlainText(QString plain);
     // Same, with a buffer already built (on another thread, say).
     void setBuffer(TextBuffer buffer);
+    // Replaces the whole text as one undo step (Replace All), with the caret at caret and
+    // nothing selected; the view stays where it was as far as the caret allows.
+    void replaceWhole(TextBuffer replaced, qsizetype caret);
 
     bool isReadOnly() const { return readOnly; }
     void setReadOnly(bool on);
@@ -143,6 +146,9 @@ private:
     // Whether a word move stops at a segment's edge here, as it would in the whole line.
     bool endsWordMove(qsizetype position) const;
     bool isRightToLeft(qsizetype line) const;
+    // Puts a text in place of the whole text with the caret at caret: everything measured or
+    // laid out is forgotten and readers hear of a new text.
+    void putText(TextBuffer replaced, qsizetype caret);
     // Moves the caret and the anchor to positions the box found itself (no rule applied).
     void moveTo(qsizetype anchorAt, qsizetype cursorAt);
     void applyEdit(qsizetype position, qsizetype length, const QString& replacement);
