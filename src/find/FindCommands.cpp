@@ -1,10 +1,14 @@
 #include "find/FindCommands.h"
 
 #include "app/EditingBox.h"
+#include "app/Failure.h"
 #include "app/LongTask.h"
 #include "app/frmMain.h"
+#include "document/ErrorReport.h"
+#include "document/FileErrors.h"
 #include "editor/TextBuffer.h"
 #include "editor/TextSearch.h"
+#include "find/GroupedNumber.h"
 #include "find/frmFind.h"
 #include "find/frmGoToLine.h"
 #include "platform/ModalScope.h"
@@ -13,6 +17,7 @@
 #include <QEvent>
 #include <QPointer>
 #include <QWidget>
+#include <new>
 
 namespace {
 
@@ -27,6 +32,8 @@ public:
         setObjectName(QStringLiteral("findCommands"));
         replaceOne = new QAction(QStringLiteral("Replace"), &window);
         replaceOne->setObjectName(QStringLiteral("actFindReplace"));
+        replaceEvery = new QAction(QStringLiteral("Replace All"), &window);
+        replaceEvery->setObjectName(QStringLiteral("actFindReplaceAll"));
         const auto bind = [this](const QString& name, auto command) {
             QAction* entry = window.action(name);
             connect(entry, &QAction::triggered, this, command);
@@ -38,6 +45,7 @@ public:
         bind(QStringLiteral("mnuEditReplace"), [this] { showFind(true); });
         bind(QStringLiteral("mnuEditGoToLine"), [this] { goToLine(); });
         bind(QStringLiteral("actFindReplace"), [this] { replaceCurrent(); });
+        bind(QStringLiteral("actFindReplaceAll"), [this] { replaceAll(); });
         followDocument();
         window.txtMain().widget()->installEventFilter(this);
     }
@@ -61,7 +69,7 @@ private:
         if (!dialog) {
             dialog = new frmFind(&window, {window.action(QStringLiteral("mnuEditFindNext")),
                                            window.action(QStringLiteral("mnuEditFindPrevious")),
-                                           replaceOne});
+                                           replaceOne, replaceEvery});
             // The main window's shortcuts work from the find window too.
             dialog->addActions(window.actions());
             connect(dialog, &QDialog::rejected, this, [this] {
@@ -146,6 +154,47 @@ private:
         findAgain(Direction::Forward);
     }
 
+    // Every match in the whole document, built on a worker from a copy and put in place as one
+    // step of undo. Keys typed meanwhile are applied afterwards, to the replaced text.
+    void replaceAll() {
+        if (!dialog || dialog->wanted().isEmpty())
+            return;
+        const QString wanted = dialog->wanted();
+        const QString replacement = dialog->replacement();
+        const TextSearch search(wanted, dialog->options());
+        EditingBox& box = window.txtMain();
+        std::optional<TextSearch::Replaced> done;
+        try {
+            const TextBuffer text = box.snapshot();
+            const qsizetype caret = box.selectionEnd();
+            WindowHold hold(window);
+            done = runLongTask(hold, QLatin1String("Replacing ") + wanted,
+                               {text.size(), text.size()}, [&](LongTask& task) {
+                                   return search.replaceAll(text, replacement, caret,
+                                                            [&task](qsizetype scanned) {
+                                                                task.setDone(scanned);
+                                                                return !task.cancelled();
+                                                            });
+                               });
+            if (done && !done->stopped && done->count > 0)
+                box.replaceWhole(std::move(done->text), done->caret);
+        } catch (const std::bad_alloc&) {
+            ShowErrorReport(window.messageBox(), &window,
+                            {FileError::OutOfMemory, QStringLiteral("Replace All"),
+                             QStringLiteral("There is not enough memory to replace every "
+                                            "match; the text is unchanged.")});
+            return;
+        }
+        if (!done || done->stopped)
+            report(QStringLiteral("Replace All cancelled"));
+        else if (done->count == 0)
+            report(QLatin1String("Not found: ") + wanted);
+        else
+            report(done->count == 1
+                       ? QStringLiteral("Replaced 1 occurrence")
+                       : QStringLiteral("Replaced %1 occurrences").arg(groupedNumber(done->count)));
+    }
+
     void goToLine() {
         EditingBox& box = window.txtMain();
         const TextBuffer& text = box.buffer();
@@ -164,6 +213,7 @@ private:
     frmMain& window;
     QPointer<frmFind> dialog;
     QAction* replaceOne = nullptr;
+    QAction* replaceEvery = nullptr;
     QList<QAction*> following;
     QString shown; // the last status this showed
 };

@@ -49,7 +49,9 @@ frmFind::frmFind(QWidget* owner, const Commands& commands) : QDialog(owner) {
         commandButton(QStringLiteral("Pre&vious"), "cmdPrevious", commands.previous, this);
     QPushButton* replace =
         commandButton(QStringLiteral("&Replace"), "cmdReplace", commands.replace, this);
-    replacing = {replaceCaption, replaceField, replace};
+    QPushButton* replaceAll =
+        commandButton(QStringLiteral("Replace &All"), "cmdReplaceAll", commands.replaceAll, this);
+    replacing = {replaceCaption, replaceField, replace, replaceAll};
 
     auto* options = new QHBoxLayout;
     options->addWidget(matchCase);
@@ -64,6 +66,7 @@ frmFind::frmFind(QWidget* owner, const Commands& commands) : QDialog(owner) {
     grid->addWidget(previous, 1, 2);
     grid->addLayout(options, 2, 0, 1, 2);
     grid->addWidget(replace, 2, 2);
+    grid->addWidget(replaceAll, 3, 2);
     grid->setColumnMinimumWidth(1, 220);
     grid->setSizeConstraint(QLayout::SetFixedSize);
 }

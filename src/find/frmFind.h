@@ -21,6 +21,7 @@ public:
         QAction* next;
         QAction* previous;
         QAction* replace;
+        QAction* replaceAll;
     };
     frmFind(QWidget* owner, const Commands& commands);
 

@@ -1,6 +1,6 @@
-// Open and Save when memory runs out at any step: run in a child process under an address-space
-// limit just above what it uses, they end as "Error ID: 7" with the text in the box and the
-// file on disk as they were, or succeed; never a crash.
+// Open, Save and Replace All when memory runs out at any step: run in a child process under an
+// address-space limit just above what it uses, they end as "Error ID: 7" with the text in the box
+// and the file on disk as they were, or succeed; never a crash.
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -48,6 +48,7 @@ private Q_SLOTS:
     void initTestCase();
     void openRunningOutOfMemory();
     void saveRunningOutOfMemory();
+    void replaceAllRunningOutOfMemory();
 
 private:
     QTemporaryDir dir;
@@ -95,6 +96,19 @@ void tst_OutOfMemory::saveRunningOutOfMemory() {
             return size == text && bytesOf(path) == (error == 7 ? old : saved);
         });
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+void tst_OutOfMemory::replaceAllRunningOutOfMemory() {
+    const QByteArray line = "a line of the document\r\n";
+    const qsizetype lines = (qsizetype(16) << 20) / line.size();
+    const QString path = dir.filePath(QStringLiteral("replace.nv"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(line.repeated(lines)) > 0);
+    file.close();
+    const qsizetype text = lines * (line.size() - 1) - 1;
+    sweep(
+        "replace", path, {0, 8, 16, 32, 64, 200}, [] {},
+        [&](int error, qsizetype size) { return size == text + (error == 7 ? 0 : lines * 5); });
 }
 
 QTEST_MAIN(tst_OutOfMemory)

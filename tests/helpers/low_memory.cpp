@@ -1,16 +1,19 @@
-// Opens or saves a document through the main window's real commands under an address-space
-// limit set just above what the process already uses, for tst_OutOfMemory.
-//   notavo_low_memory open FILE HEADROOM_MB   New, "kept" typed, then Open of FILE
-//   notavo_low_memory save FILE HEADROOM_MB   Open of FILE, "edited " typed at its start, Save
+// Opens, saves or replaces in a document through the main window's real commands under an
+// address-space limit set just above what the process already uses, for tst_OutOfMemory.
+//   notavo_low_memory open FILE HEADROOM_MB     New, "kept" typed, then Open of FILE
+//   notavo_low_memory save FILE HEADROOM_MB     Open of FILE, "edited " typed at its start, Save
+//   notavo_low_memory replace FILE HEADROOM_MB  Open of FILE, Replace All of "line" by "long line"
 // Prints "error=N size=S": the error number shown (0 for none) and the length of the text in
 // the box afterwards.
 #include "app/EditingBox.h"
 #include "app/frmMain.h"
 #include "editor/TextView.h"
 #include "fakes/TestPlatform.h"
+#include "find/frmFind.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -72,22 +75,29 @@ int main(int argc, char** argv) {
     TestPlatform t;
     frmMain w(t.platform, t.settings);
     const bool save = std::strcmp(argv[1], "save") == 0;
+    const bool replace = std::strcmp(argv[1], "replace") == 0;
     const QString path = QString::fromLocal8Bit(argv[2]);
     const qint64 headroom = qint64(std::atoi(argv[3])) << 20;
     auto* view = qobject_cast<TextView*>(w.txtMain().widget());
-    if (save) {
+    if (save || replace) {
         t.dialogs.queuePath(path);
         w.action(u"mnuFileOpen"_qs)->trigger();
+    }
+    if (save) {
         view->insertText(u"edited "_qs);
+    } else if (replace) {
+        w.action(u"mnuEditReplace"_qs)->trigger();
+        w.findChild<frmFind*>()->txtFind()->setText(u"line"_qs);
+        w.findChild<frmFind*>()->txtReplace()->setText(u"long line"_qs);
     } else {
         w.action(u"mnuFileNew"_qs)->trigger();
         view->insertText(u"kept"_qs);
     }
     if (!limitAddressSpace(headroom))
         return 3;
-    if (save) {
+    if (save || replace) {
         takeAllBut(headroom);
-        w.action(u"mnuFileSave"_qs)->trigger();
+        w.action(save ? u"mnuFileSave"_qs : u"actFindReplaceAll"_qs)->trigger();
     } else {
         t.dialogs.queuePath(path);
         w.action(u"mnuFileOpen"_qs)->trigger();

@@ -81,6 +81,7 @@ private Q_SLOTS:
     void replaceTakesTheMatchThenTheNext();
     void goToLineRefusesWhatIsNoLineNumber();
     void everyMenuOpensFromTheKeyboard();
+    void replaceAllIsOneStep();
 };
 
 void tst_FindCommands::entriesFollowTheDocumentAndTheHold() {
@@ -265,6 +266,52 @@ void tst_FindCommands::everyMenuOpensFromTheKeyboard() {
     QTest::keyClick(edit, Qt::Key_C, Qt::AltModifier);
     QCOMPARE(d.t.dialogs.calls.size(), 1);
     QVERIFY(d.t.dialogs.calls.last().title.startsWith(u"Notavo | Convert File"_qs));
+}
+
+void tst_FindCommands::replaceAllIsOneStep() {
+    DocumentWindow d;
+    startDocument(d, u"cat, Cat and cats\ncat"_qs);
+    d.run("mnuEditReplace");
+    frmFind* find = findWindow(d);
+    find->txtFind()->setText(u"cat"_qs);
+    find->txtReplace()->setText(u"a cat"_qs); // matches again, but is not replaced again
+    find->chkWholeWord()->setChecked(true);
+    d.w.txtMain().select(5, 8); // "Cat": the caret goes after its replacement
+    QApplication::setActiveWindow(find);
+    QTest::keyClick(find, Qt::Key_A, Qt::AltModifier);
+    QTRY_COMPARE(d.w.txtMain().text(), u"a cat, a cat and cats\na cat"_qs); // clicks late
+    QCOMPARE(d.w.statusText(), u"Replaced 3 occurrences"_qs);
+    QCOMPARE(d.w.txtMain().selectionStart(), 12);
+    QCOMPARE(d.w.txtMain().selectionEnd(), 12);
+    QWidget* box = d.w.txtMain().widget();
+    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(d.w.txtMain().text(), u"cat, Cat and cats\ncat"_qs);
+    QTest::keySequence(box, QKeySequence::Redo);
+    find->txtFind()->setText(u"cats"_qs);
+    find->txtReplace()->setText(u"dog"_qs);
+    button(d, "cmdReplaceAll")->click();
+    QCOMPARE(d.w.statusText(), u"Replaced 1 occurrence"_qs);
+    button(d, "cmdReplaceAll")->click();
+    QCOMPARE(d.w.statusText(), u"Not found: cats"_qs);
+    d.t.dialogs.queuePath(d.path("a.nv"));
+    d.run("mnuFileSave");
+    QCOMPARE(bytesOf(d.path("a.nv")), QByteArray("a cat, a cat and dog\r\na cat\r\n"));
+
+    // Long work: Cancel changes nothing; keys typed meanwhile go into the replaced text.
+    const QString large = u"cat and dog\n"_qs.repeated(800000);
+    d.w.txtMain().setText(large);
+    find->txtFind()->setText(u"cat"_qs);
+    QTimer::singleShot(0, &d.w, [&] { d.w.findChild<QPushButton*>(u"cmdCancelTask"_qs)->click(); });
+    button(d, "cmdReplaceAll")->click();
+    QCOMPARE(d.w.statusText(), u"Replace All cancelled"_qs);
+    QVERIFY(d.w.txtMain().text() == large);
+    QTimer::singleShot(0, &d.w, [&] { QTest::keyClick(box, Qt::Key_Z); });
+    button(d, "cmdReplaceAll")->click();
+    QCOMPARE(d.w.statusText(), u"Replaced 800,000 occurrences"_qs);
+    QVERIFY(d.w.txtMain().text() == u"z"_qs + u"dog and dog\n"_qs.repeated(800000));
+    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(d.w.txtMain().text() == large);
 }
 
 QTEST_MAIN(tst_FindCommands)
