@@ -40,7 +40,8 @@ NOTAVO=$BUILD/notavo
 BENCH=$BUILD/bench/bench_editing
 FIND=$BUILD/bench/bench_find
 LINES=$BUILD/bench/bench_lines
-for f in "$NOTAVO" "$BENCH" "$FIND" "$LINES" "$BUILD/bench/bench_documents"; do
+REPLACE=$BUILD/bench/bench_replace
+for f in "$NOTAVO" "$BENCH" "$FIND" "$LINES" "$REPLACE" "$BUILD/bench/bench_documents"; do
     [ -x "$f" ] || { echo "missing $f: build with -DCMAKE_BUILD_TYPE=Release first" >&2; exit 1; }
 done
 WORK=$(mktemp -d /tmp/notavo-bench.XXXXXX)
@@ -69,6 +70,10 @@ perl -e 'my $r = "lorem ipsum dolor sit amet, consectetur adipiscing elit; sed d
     for (my $n = 268435456; $n > 0; $n -= length $r) { print $n < length $r ? substr($r, 0, $n) : $r }' \
     >"$WORK/one-line.txt"
 perl -e 'my $s = "\r\n" x 1048576; print $s for 1 .. 50' >"$WORK/empty-lines.txt"
+# 100 MB of CR LF lines of 80 bytes, the word "fox" in exactly 1,000,000 of them.
+perl -e 'for my $i (1 .. 1310720) { printf "%07d %-70s\r\n", $i,
+    "The quick brown " . ($i <= 1000000 ? "fox" : "cat") . " jumps over the lazy dog by the river." }' \
+    >"$WORK/replace.txt"
 
 # ------------------------------------------------------------------ peers (same run)
 if [ $PEERS = 1 ] && [ -f "$PEER_DIR/run.sh" ]; then
@@ -162,6 +167,13 @@ row "100 MB empty lines: resident memory" "$(get rss_mb)" MB 300
 row "100 MB empty lines: peak while opening" "$(get peak_mb)" MB -
 row "100 MB empty lines: key to repaint" "$slowest" ms 16
 row "100 MB empty lines: save incl. sync" "$(get save_ms)" ms -
+line=$(QT_QPA_PLATFORM=offscreen "$REPLACE" "$WORK/replace.txt" "$RUNS" 2>/dev/null) || echo "bench_replace failed" >&2
+row "100 MB: Replace All, 1M matches" "$(get replace_ms)" ms 1000
+row "100 MB: Replace All, Undo" "$(get undo_ms)" ms 1000
+row "100 MB: Replace All, Redo" "$(get redo_ms)" ms 1000
+row "100 MB: Replace All, longest stall" "$(get stall_ms)" ms -
+row "100 MB: Replace All, peak resident" "$(get peak_mb)" MB -
+[ "$(get results)" = right ] && [ "$(get matches)" = 1000000 ] || echo "| 100 MB: REPLACE ALL WENT WRONG | | | MISS | | |"
 
 # ------------------------------------------------------------------ start-up under Xvfb
 d=70
