@@ -36,7 +36,9 @@ public:
     // Same, with a buffer already built (on another thread, say).
     void setBuffer(TextBuffer buffer);
     // Replaces the whole text as one undo step (Replace All), with the caret at caret and
-    // nothing selected; the view stays where it was as far as the caret allows.
+    // nothing selected; the view stays where it was as far as the caret allows. Undo puts the
+    // caret back where it was before, not after the last change put back as QPlainTextEdit
+    // does: a million changes apart, that place means nothing to the user.
     void replaceWhole(TextBuffer replaced, qsizetype caret);
 
     bool isReadOnly() const { return readOnly; }
