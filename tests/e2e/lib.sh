@@ -107,3 +107,42 @@ click_in_window() {
 close_window() { "$XCLOSE" "$1"; }
 
 notavo_running() { kill -0 "$NOTAVO_PID" 2>/dev/null; }
+
+# A returning user: the welcome window was seen on an earlier start.
+returning_user() {
+    mkdir -p "$XDG_CONFIG_HOME/notavo"
+    printf '[data]\nfirsttime=0\n' >"$XDG_CONFIG_HOME/notavo/notavo.ini"
+}
+
+# Starts notavo and gives its main window, whose id is then in main, the focus.
+start_main() {
+    start_notavo "$@"
+    main=$(wait_window "Notavo")
+    focus_window "$main"
+}
+
+stop_notavo() { kill "$NOTAVO_PID" && wait "$NOTAVO_PID" 2>/dev/null || true; }
+
+expect_ended() {
+    for _ in $(seq 50); do notavo_running || return 0; sleep 0.1; done
+    fail "notavo still running after $1"
+}
+
+# Ctrl+N in the main window; the new document has the focus.
+new_document() {
+    xdotool key --window "$main" ctrl+n
+    wait_window "New File - Notavo" >/dev/null
+    focus_window "$main"
+}
+
+# Types $2 into the window titled $1 (a file dialog) and presses Return.
+answer_dialog() {
+    focus_window "$(wait_window "$1")"
+    xdotool type --delay 20 "$2"
+    xdotool key Return
+}
+
+# Fails unless file $1 holds exactly the bytes printf '%b' makes of $2.
+expect_bytes() {
+    [[ $(od -An -tx1 "$1") == "$(printf '%b' "$2" | od -An -tx1)" ]] || fail "$1: $(od -An -tx1 "$1")"
+}

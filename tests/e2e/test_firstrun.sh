@@ -11,19 +11,14 @@ focus_window "$welcome"
 # "Start" holds the focus. Typed, not sent to the window: Return closes it, and a key release
 # sent to a window that is gone already fails.
 xdotool key Return
-main=$(wait_window "Notavo")
+wait_window "Notavo" >/dev/null
 expect_no_window "Welcome to Notavo" 0.3
-kill "$NOTAVO_PID"
-wait "$NOTAVO_PID" 2>/dev/null || true
+stop_notavo
 
-start_notavo
-main=$(wait_window "Notavo")
+start_main
 expect_no_window "Welcome to Notavo" 0.5
-focus_window "$main"
-xdotool key --window "$main" ctrl+n
-wait_window "New File - Notavo" >/dev/null
+new_document
 # The close box ends the program without a question.
 close_window "$main"
-for _ in $(seq 50); do notavo_running || break; sleep 0.1; done
-notavo_running && fail "notavo still running after its window was closed"
+expect_ended "its window was closed"
 echo "PASS first run, later start, shortcut, close"

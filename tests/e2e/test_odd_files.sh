@@ -2,17 +2,13 @@
 # answering: the next Open of an ordinary file works.
 source "$(dirname "$0")/lib.sh" "$1"
 start_x
-
-mkdir -p "$XDG_CONFIG_HOME/notavo"
-printf '[data]\nfirsttime=0\n' >"$XDG_CONFIG_HOME/notavo/notavo.ini"
+returning_user
 pipe=$HOME/pipe.nv
 mkfifo "$pipe"
 note=$HOME/note.nv
 printf 'call Ann\r\n' >"$note"
 
-start_notavo
-main=$(wait_window "Notavo")
-focus_window "$main"
+start_main
 xdotool key --window "$main" ctrl+o
 dialog=$(wait_window "Notavo | Open File")
 focus_window "$dialog"
@@ -29,10 +25,7 @@ expect_no_window "Error" 0.3
 
 focus_window "$main"
 xdotool key --window "$main" ctrl+o
-dialog=$(wait_window "Notavo | Open File")
-focus_window "$dialog"
-xdotool type --delay 20 "$note"
-xdotool key Return
+answer_dialog "Notavo | Open File" "$note"
 wait_window "note.nv - Notavo" 3 >/dev/null
 notavo_running || fail "notavo ended"
 echo "PASS a named pipe is refused at once (${elapsed} ms), then a file opens"

@@ -4,8 +4,7 @@
 # program. (What each menu entry does is tst_tray's.)
 source "$(dirname "$0")/lib.sh" "$1"
 start_x
-mkdir -p "$XDG_CONFIG_HOME/notavo"
-printf '[data]\nfirsttime=0\n' >"$XDG_CONFIG_HOME/notavo/notavo.ini"
+returning_user
 
 start_trayer() {
     trayer --edge top --align right --widthtype request --height 32 --SetDockType false \
@@ -40,8 +39,7 @@ minimize_to_tray() {
     sleep 0.7
 }
 
-start_notavo
-main=$(wait_window "Notavo")
+start_main
 
 # No notification area: the window stays and a box titled "Notavo" says why.
 minimize_to_tray
@@ -74,6 +72,5 @@ icon=$(wait_icon)
 xdotool mousemove --window "$icon" 10 10 click 3
 sleep 0.7
 xdotool key Down Down Down Return
-for _ in $(seq 50); do notavo_running || break; sleep 0.1; done
-notavo_running && fail "notavo still running after the tray menu's Close"
+expect_ended "the tray menu's Close"
 echo "PASS tray: no host, host appears, hide, double click, host restart, menu Close"
