@@ -27,6 +27,15 @@ QList<QColor> sixBackgrounds(const frmMain& w) {
             background(w.fName()), background(w.fNameString()), background(w.autosavecheck())};
 }
 
+// The box's one font and its text colour, as a user sees them.
+QString look(frmMain& w) {
+    const QFont f = w.txtMain().widget()->font();
+    return u"%1 %2pt%3%4 %5"_qs.arg(f.family())
+        .arg(f.pointSizeF())
+        .arg(f.bold() ? u" bold"_qs : QString(), f.italic() ? u" italic"_qs : QString(),
+             w.txtMain().textColor().name());
+}
+
 QString settingsFile(const TestPlatform& t) {
     QFile file(t.settings.filePath(SettingsStore::SettingsAppName()));
     if (!file.open(QIODevice::ReadOnly))
@@ -48,7 +57,7 @@ void tst_appearance::cancelChangesNothing() {
     TestPlatform t;
     frmMain w(t.platform, t.settings);
     const QList<QColor> before = sixBackgrounds(w);
-    const QFont font = w.txtMain().font();
+    const QString unchanged = look(w);
     QStringList asked;
     for (const char* name : {"mnuBackgroundCol", "mnuFont", "mnuFontColour"}) {
         t.dialogs.queueCancel();
@@ -62,11 +71,11 @@ void tst_appearance::cancelChangesNothing() {
     // Each dialog starts from the present value: the designed background, 8.25 pt, black text.
     QCOMPARE(asked, QStringList({"Notavo | Background Colour|8438015",
                                  "Notavo | Choose Font|flags 1|8.25", "Notavo | Text Colour|0"}));
-    QCOMPARE(t.dialogs.calls[1].font.name, QFontInfo(font).family()); // the face really used
-    QCOMPARE(t.dialogs.calls[1].font.style, QFontInfo(font).styleName());
+    const QFontInfo used(w.txtMain().font()); // the face really used
+    QCOMPARE(t.dialogs.calls[1].font.name + u' ' + t.dialogs.calls[1].font.style,
+             used.family() + u' ' + used.styleName());
     QCOMPARE(sixBackgrounds(w), before);
-    QCOMPARE(w.txtMain().font(), font);
-    QCOMPARE(w.txtMain().textColor(), QColor(Qt::black));
+    QCOMPARE(look(w), unchanged);
     QCOMPARE(settingsFile(t), u"<no file>"_qs);
     QVERIFY(t.messages.calls.isEmpty());
 }
@@ -86,11 +95,7 @@ void tst_appearance::choicesApplyAtOnceAndComeBackAtTheNextStart() {
         QCOMPARE(w.fileDirText()->palette().color(QPalette::Base), QColor(Qt::white));
         QCOMPARE(w.txtMain().widget()->palette().color(QPalette::Base), editBase);
         QVERIFY(w.tlBar()->palette().color(QPalette::Window) != chosen);
-        const QFont font = w.txtMain().widget()->font(); // one font for the whole box
-        QCOMPARE(font.family(), u"DejaVu Serif"_qs);
-        QVERIFY(font.bold() && font.italic() && !font.underline() && !font.strikeOut());
-        QCOMPARE(font.pointSizeF(), 8.25);
-        QCOMPARE(w.txtMain().textColor(), QColor(0, 255, 0));
+        QCOMPARE(look(w), u"DejaVu Serif 8.25pt bold italic #00ff00"_qs);
         // Each group's flag is written after its values.
         QCOMPARE(settingsFile(t), u"[data-col]\nformcol=3368601\nframecol=3368601\n"
                                   "filelocation=3368601\nfilename=3368601\n"
@@ -101,10 +106,7 @@ void tst_appearance::choicesApplyAtOnceAndComeBackAtTheNextStart() {
     }
     frmMain next(t.platform, t.settings);
     QCOMPARE(sixBackgrounds(next), QList<QColor>(6, chosen));
-    QCOMPARE(next.txtMain().font().family(), u"DejaVu Serif"_qs);
-    QVERIFY(next.txtMain().font().bold() && next.txtMain().font().italic());
-    QCOMPARE(next.txtMain().font().pointSizeF(), 8.25);
-    QCOMPARE(next.txtMain().textColor(), QColor(0, 255, 0));
+    QCOMPARE(look(next), u"DejaVu Serif 8.25pt bold italic #00ff00"_qs);
     QVERIFY(t.messages.calls.isEmpty());
 }
 
@@ -145,10 +147,10 @@ void tst_appearance::failedWriteIsReported() {
     w.action(u"mnuBackgroundCol"_qs)->trigger();
     QCOMPARE(sixBackgrounds(w), QList<QColor>(6, QColor(255, 0, 0))); // applied, and stays
     QCOMPARE(t.messages.calls.size(), 1);
-    QCOMPARE(t.messages.calls[0].title, u"Error"_qs);
-    QCOMPARE(t.messages.calls[0].icon, QMessageBox::Critical);
-    QCOMPARE(t.messages.calls[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-    QVERIFY(t.messages.calls[0].text.contains(u"\"formcol\""_qs));
+    const FakeMessageBox::Call box = t.messages.calls[0];
+    QCOMPARE(box,
+             (FakeMessageBox::Call{box.text, "Error", QMessageBox::Ok, QMessageBox::Critical}));
+    QVERIFY(box.text.contains(u"\"formcol\""_qs));
 
     t.dialogs.queueFont(FontChoice{u"DejaVu Sans"_qs, false, true, 10.5f});
     w.action(u"mnuFont"_qs)->trigger();
