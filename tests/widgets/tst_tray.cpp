@@ -15,7 +15,6 @@ class tst_tray : public QObject {
 private Q_SLOTS:
     void minimizeRestoreAndTheTrayMenu();
     void recreatedAreaAddsAGreyIconWithACutTip();
-    void noNotificationArea();
     void onlyDoubleAndRightClicksAct();
 };
 
@@ -51,14 +50,6 @@ void tst_tray::minimizeRestoreAndTheTrayMenu() {
     minimize(w);
     QSignalSpy closed(&w, &frmMain::closed);
     QSignalSpy newFile(w.action(u"mnuFileNew"_qs), &QAction::triggered);
-    t.tray.rightClick();
-    QMenu* menu = w.mPopup();
-    QTRY_VERIFY(menu->isVisible()); // its entries are checked in tst_frmmain
-    QTest::keyClick(menu, Qt::Key_Escape);
-    QTRY_VERIFY(!menu->isVisible());
-    QVERIFY(!w.isVisible());
-    QCOMPARE(newFile.size() + closed.size(), 0);
-
     pop(w, 3)->trigger(); // "About Notavo": not modal, the window stays hidden
     auto* about = w.findChild<frmAbout*>();
     QVERIFY(about && about->isVisible() && !about->isModal());
@@ -97,19 +88,6 @@ void tst_tray::recreatedAreaAddsAGreyIconWithACutTip() {
                 QVERIFY2(c.red() == c.green() && c.green() == c.blue(), "a pixel is not grey");
             }
     QVERIFY(drawn > 500);
-}
-
-void tst_tray::noNotificationArea() {
-    TestPlatform t;
-    t.tray.available = false;
-    frmMain w(t.platform, t.settings);
-    w.show();
-    minimize(w);
-    QVERIFY(w.isVisible());
-    QVERIFY(!t.tray.isPresent());
-    QCOMPARE(t.messages.calls.size(), 1);
-    QCOMPARE(t.messages.calls.at(0).title, u"Notavo"_qs);
-    QVERIFY(t.messages.calls.at(0).text.contains(u"no notification area"_qs));
 }
 
 void tst_tray::onlyDoubleAndRightClicksAct() {
