@@ -21,7 +21,6 @@ public:
     long failQuery = 0;                       // non-zero: every query answers this
     int opened = 0;
     int closed = 0;
-    QList<std::uint32_t> accessAsked;
 
     void setString(const QString& key, const QString& name, const QByteArray& bytes,
                    bool countNul) {
@@ -29,9 +28,7 @@ public:
             Value{StringType, bytes + '\0', std::uint32_t(bytes.size() + (countNul ? 1 : 0))};
     }
 
-    long openKey(std::uint32_t root, const QString& name, std::uint32_t access,
-                 Handle& key) override {
-        accessAsked << access;
+    long openKey(std::uint32_t root, const QString& name, std::uint32_t, Handle& key) override {
         if (failOpen)
             return failOpen;
         if (root != LocalMachine || !keys.contains(name))
