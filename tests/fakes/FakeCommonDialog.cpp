@@ -16,35 +16,26 @@ FakeCommonDialog::Answer FakeCommonDialog::next(Kind kind) {
     return answers.takeFirst();
 }
 
-std::optional<QString> FakeCommonDialog::askOpenPath() {
-    const Answer a = next(Open);
-    if (const auto* path = std::get_if<QString>(&a))
-        return *path;
-    return std::nullopt;
-}
-
-std::optional<QString> FakeCommonDialog::askSavePath() {
-    const Answer a = next(Save);
-    if (const auto* path = std::get_if<QString>(&a))
-        return *path;
-    return std::nullopt;
-}
-
-std::optional<std::int32_t> FakeCommonDialog::askColor() {
-    const Answer a = next(Colour);
-    if (const auto* value = std::get_if<std::int32_t>(&a))
+namespace {
+template <class T> std::optional<T> given(const FakeCommonDialog::Answer& a) {
+    if (const auto* value = std::get_if<T>(&a))
         return *value;
     return std::nullopt;
 }
+} // namespace
 
-std::optional<FontChoice> FakeCommonDialog::askFont() {
-    const Answer a = next(Font);
-    if (const auto* choice = std::get_if<FontChoice>(&a))
-        return *choice;
-    return std::nullopt;
+std::optional<QString> FakeCommonDialog::askOpenPath() {
+    return given<QString>(next(Open));
 }
-
+std::optional<QString> FakeCommonDialog::askSavePath() {
+    return given<QString>(next(Save));
+}
+std::optional<std::int32_t> FakeCommonDialog::askColor() {
+    return given<std::int32_t>(next(Colour));
+}
+std::optional<FontChoice> FakeCommonDialog::askFont() {
+    return given<FontChoice>(next(Font));
+}
 bool FakeCommonDialog::askPrinter() {
-    const Answer a = next(Printer);
-    return std::holds_alternative<bool>(a) && std::get<bool>(a);
+    return given<bool>(next(Printer)).value_or(false);
 }
