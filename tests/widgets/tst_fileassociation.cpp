@@ -82,7 +82,6 @@ private Q_SLOTS:
         const QString entry = readText(entryPath());
         const QString here = QCoreApplication::applicationDirPath();
         QCOMPARE(lineOf(entry, u"Exec"_qs), QLatin1Char('"') + here + u"/tst_fileassociation\""_qs);
-        QCOMPARE(lineOf(entry, u"Icon"_qs), here + u"/notavo_logo.ico"_qs);
         QCOMPARE(lineOf(entry, u"MimeType"_qs), u"application/x-notavo;"_qs);
         QCOMPARE(lineOf(entry, u"Comment"_qs), u"Notavo Protocol File"_qs);
         const QString mime = readText(data + u"/mime/packages/notavo.xml"_qs);
