@@ -196,9 +196,11 @@ void fileClear(frmMain& window) {
         QMessageBox::Yes | QMessageBox::No, QMessageBox::Question);
     if (answer == QMessageBox::Yes) {
         if (!askPath(window, true, DocumentFilters::ClearSave, DocumentFilters::SaveTitle)) {
+            // An emptied box is a new document, whose text is written as New's is. A
+            // remembered location would let the next Save or auto-save write that emptiness
+            // over the file the panel still names.
             window.txtMain().setText(QString());
-            // The box is empty now; a remembered location would let the next Save or
-            // auto-save write that emptiness over the file the panel still names.
+            documentState(window).layout = newDocumentLayout();
             window.hasSavePath = false;
             return;
         }

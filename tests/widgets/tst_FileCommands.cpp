@@ -218,7 +218,7 @@ private Q_SLOTS:
     void clearCancelledNoOrFailing() {
         DocumentWindow f;
         const QString path = f.path("doc.nv");
-        writeBytes(path, "doc\r\n");
+        writeBytes(path, "doc\n");
         f.t.dialogs.queuePath(path);
         f.run("mnuFileOpen");
         f.t.messages.answers << QMessageBox::Yes;
@@ -227,17 +227,21 @@ private Q_SLOTS:
         QCOMPARE(f.w.txtMain().text(), QString());
         QCOMPARE(f.shown(),
                  QStringList({"doc.nv - Notavo", "doc.nv", path, "Opened file: " + path}));
-        QCOMPARE(bytesOf(path), QByteArray("doc\r\n"));
+        QCOMPARE(bytesOf(path), QByteArray("doc\n"));
         // The emptied box must never be written over the file by Save or auto-save.
         QVERIFY(!f.w.hasSavePath);
         f.w.autosavecheck()->setChecked(true);
         f.w.autosavetimerTick();
         f.w.autosavecheck()->setChecked(false);
-        QCOMPARE(bytesOf(path), QByteArray("doc\r\n"));
-        f.t.dialogs.queueCancel();
+        QCOMPARE(bytesOf(path), QByteArray("doc\n"));
+        // What is typed next is a new document's: it is saved as New would save it, not in
+        // the line breaks of the file cleared away.
+        f.w.txtMain().setText(u"a\nb"_qs);
+        f.t.dialogs.queuePath(f.path("next.nv"));
         f.run("mnuFileSave");
         QCOMPARE(f.t.dialogs.calls.last().title, u"Notavo | Save File"_qs);
-        QCOMPARE(bytesOf(path), QByteArray("doc\r\n"));
+        QCOMPARE(bytesOf(f.path("next.nv")), QByteArray("a\r\nb\r\n"));
+        QCOMPARE(bytesOf(path), QByteArray("doc\n"));
 
         f.w.txtMain().setText(u"unsaved"_qs);
         const QString bad = f.path("nowhere/x.nv");
@@ -251,9 +255,9 @@ private Q_SLOTS:
         f.run("mnuFileClear");
         QCOMPARE(f.w.txtMain().text(), QString());
         QCOMPARE(f.shown().mid(0, 3),
-                 QStringList({"doc.nv - Notavo", "No file loaded", "No file loaded"}));
+                 QStringList({"next.nv - Notavo", "No file loaded", "No file loaded"}));
         QVERIFY(!f.w.hasSavePath);
-        QCOMPARE(f.w.savePath, path);
+        QCOMPARE(f.w.savePath, f.path("next.nv"));
         const qsizetype dialogs = f.t.dialogs.calls.size();
         f.t.dialogs.queueCancel();
         f.run("mnuFileSave");
