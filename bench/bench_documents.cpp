@@ -6,7 +6,7 @@
 #include "document/DocumentFile.h"
 #include "document/DocumentFormat.h"
 #include "document/DocumentState.h"
-#include "editor/TextBuffer.h"
+#include "text/TextBuffer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

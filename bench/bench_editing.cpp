@@ -11,9 +11,9 @@
 #include "app/EditingBox.h"
 #include "app/frmMain.h"
 #include "document/DocumentFile.h"
-#include "editor/TextBuffer.h"
 #include "editor/TextView.h"
 #include "fakes/TestPlatform.h"
+#include "text/TextBuffer.h"
 
 #include <QAction>
 #include <QApplication>

@@ -12,10 +12,10 @@
 // search as the text is typed into a find bar, which is not the same work as Find Next.
 #include "app/EditingBox.h"
 #include "app/frmMain.h"
-#include "editor/TextBuffer.h"
 #include "fakes/TestPlatform.h"
 #include "find/frmFind.h"
 #include "find/frmGoToLine.h"
+#include "text/TextBuffer.h"
 
 #include <QAction>
 #include <QApplication>

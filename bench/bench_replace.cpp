@@ -11,9 +11,9 @@
 #include "BenchTiming.h"
 #include "app/EditingBox.h"
 #include "app/frmMain.h"
-#include "editor/TextBuffer.h"
 #include "fakes/TestPlatform.h"
 #include "find/frmFind.h"
+#include "text/TextBuffer.h"
 
 #include <QAction>
 #include <QKeyEvent>

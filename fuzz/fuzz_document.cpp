@@ -9,7 +9,7 @@
 #include "app/PlainEditingBox.h"
 #include "document/DocumentFormat.h"
 #include "document/Windows1252.h"
-#include "editor/TextBuffer.h"
+#include "text/TextBuffer.h"
 
 #include <QApplication>
 #include <QByteArray>

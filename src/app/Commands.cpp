@@ -1,8 +1,8 @@
 #include "app/Commands.h"
 
 #include "appearance/AppearanceCommands.h"
+#include "commands/DocumentCommands.h"
 #include "dialogs/HelpCommands.h"
-#include "document/DocumentCommands.h"
 #include "find/FindCommands.h"
 #include "print/PrintCommand.h"
 #include "tray/TrayCommands.h"

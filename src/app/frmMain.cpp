@@ -1,14 +1,14 @@
 #include "app/frmMain.h"
 
-#include "app/ApplicationTitle.h"
-#include "app/ColourValue.h"
 #include "app/Commands.h"
 #include "app/MenuTable.h"
 #include "app/PlainEditingBox.h"
 #include "app/SettingsStore.h"
 #include "app/ToolbarIcons.h"
 #include "app/ToolbarTable.h"
-#include "app/Twips.h"
+#include "basics/ApplicationTitle.h"
+#include "basics/Twips.h"
+#include "platform/ColourValue.h"
 #include "platform/CommonDialog.h"
 #include "platform/Platform.h"
 

@@ -1,10 +1,10 @@
 #include "appearance/AppearanceCommands.h"
 
-#include "app/ColourValue.h"
 #include "app/EditingBox.h"
 #include "app/SettingsCodec.h"
 #include "app/SettingsStore.h"
 #include "app/frmMain.h"
+#include "platform/ColourValue.h"
 #include "platform/CommonDialog.h"
 #include "platform/MessageBox.h"
 

@@ -1,7 +1,7 @@
 #include "dialogs/frmAbout.h"
 
-#include "app/ApplicationTitle.h"
-#include "app/Twips.h"
+#include "basics/ApplicationTitle.h"
+#include "basics/Twips.h"
 #include "dialogs/ProgramIcon.h"
 #include "dialogs/SysInfo.h"
 #include "platform/Platform.h"

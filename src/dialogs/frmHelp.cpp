@@ -1,6 +1,6 @@
 #include "dialogs/frmHelp.h"
 
-#include "app/Twips.h"
+#include "basics/Twips.h"
 #include "dialogs/HelpTopics.h"
 #include "dialogs/ProgramIcon.h"
 

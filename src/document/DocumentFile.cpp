@@ -1,10 +1,10 @@
 #include "document/DocumentFile.h"
 
+#include "basics/HugePages.h"
 #include "document/FileErrors.h"
 #include "document/InPlaceWrite.h"
 #include "document/PosixFile.h"
 #include "document/TemporaryFile.h"
-#include "platform/HugePages.h"
 
 #include <QFile>
 #include <QFileInfo>

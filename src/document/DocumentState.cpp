@@ -1,12 +1,12 @@
 #include "document/DocumentState.h"
 
 #include "app/EditingBox.h"
-#include "app/Failure.h"
 #include "app/LongTask.h"
 #include "app/frmMain.h"
+#include "basics/Failure.h"
 #include "document/DocumentFile.h"
 #include "document/FileErrors.h"
-#include "editor/TextBuffer.h"
+#include "text/TextBuffer.h"
 
 #include <cerrno>
 #include <new>

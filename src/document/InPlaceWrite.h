@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Failure.h"
+#include "basics/Failure.h"
 #include "document/DocumentFile.h"
 
 #include <QByteArray>

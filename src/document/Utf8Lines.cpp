@@ -1,7 +1,7 @@
 #include "document/Utf8Lines.h"
 
+#include "basics/HugePages.h"
 #include "document/LineBreakStyles.h"
-#include "platform/HugePages.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "editor/EditHistory.h"
 
-#include "editor/TextBuffer.h"
+#include "text/TextBuffer.h"
 
 #include <iterator>
 #include <utility>

@@ -1,8 +1,8 @@
 #include "editor/TextView.h"
 
-#include "editor/LineBreaks.h"
-#include "editor/TextBoundaries.h"
 #include "editor/TextViewAccessible.h"
+#include "text/LineBreaks.h"
+#include "text/TextBoundaries.h"
 
 #include <QApplication>
 #include <QClipboard>

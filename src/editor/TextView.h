@@ -2,7 +2,7 @@
 
 #include "editor/EditHistory.h"
 #include "editor/LineSegments.h"
-#include "editor/TextBuffer.h"
+#include "text/TextBuffer.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>

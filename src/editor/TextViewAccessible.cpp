@@ -1,8 +1,8 @@
 #include "editor/TextViewAccessible.h"
 
-#include "editor/LineBreaks.h"
-#include "editor/TextBoundaries.h"
 #include "editor/TextView.h"
+#include "text/LineBreaks.h"
+#include "text/TextBoundaries.h"
 
 #include <QAccessibleWidget>
 #include <QScrollBar>

@@ -2,7 +2,7 @@
 // keys it claims before the window's menu shortcuts can take them.
 #include "editor/TextView.h"
 
-#include "editor/TextBoundaries.h"
+#include "text/TextBoundaries.h"
 
 #include <QKeyEvent>
 

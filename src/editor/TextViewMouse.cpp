@@ -4,7 +4,7 @@
 // held past an edge a timer keeps scrolling and extending.
 #include "editor/TextView.h"
 
-#include "editor/TextBoundaries.h"
+#include "text/TextBoundaries.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,17 +1,17 @@
 #include "find/FindCommands.h"
 
 #include "app/EditingBox.h"
-#include "app/Failure.h"
 #include "app/LongTask.h"
 #include "app/frmMain.h"
-#include "document/ErrorReport.h"
+#include "basics/Failure.h"
+#include "commands/ErrorReport.h"
 #include "document/FileErrors.h"
-#include "editor/TextBuffer.h"
-#include "editor/TextSearch.h"
 #include "find/GroupedNumber.h"
 #include "find/frmFind.h"
 #include "find/frmGoToLine.h"
 #include "platform/ModalScope.h"
+#include "text/TextBuffer.h"
+#include "text/TextSearch.h"
 
 #include <QAction>
 #include <QEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/TextSearch.h"
+#include "text/TextSearch.h"
 
 #include <QDialog>
 

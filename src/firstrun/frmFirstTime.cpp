@@ -2,7 +2,7 @@
 
 #include "app/SettingsCodec.h"
 #include "app/SettingsStore.h"
-#include "app/Twips.h"
+#include "basics/Twips.h"
 #include "firstrun/FileAssociation.h"
 
 #include <QCheckBox>

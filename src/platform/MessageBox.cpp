@@ -1,6 +1,6 @@
 #include "platform/MessageBox.h"
 
-#include "app/ApplicationTitle.h"
+#include "basics/ApplicationTitle.h"
 #include "platform/ModalScope.h"
 
 QMessageBox::StandardButton MessageBox::show(QWidget* parent, const QString& text,

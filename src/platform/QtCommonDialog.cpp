@@ -2,7 +2,7 @@
 
 #include "platform/QtPrinter.h"
 
-#include "app/ColourValue.h"
+#include "platform/ColourValue.h"
 #include "platform/FileFilter.h"
 
 #include <QColorDialog>

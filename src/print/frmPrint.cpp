@@ -1,10 +1,10 @@
 #include "print/frmPrint.h"
 
-#include "app/ColourValue.h"
 #include "app/EditingBox.h"
 #include "app/SettingsStore.h"
-#include "app/Twips.h"
 #include "app/frmMain.h"
+#include "basics/Twips.h"
+#include "platform/ColourValue.h"
 #include "platform/CommonDialog.h"
 #include "platform/Platform.h"
 #include "platform/Printer.h"

@@ -1,4 +1,4 @@
-#include "editor/TextBuffer.h"
+#include "text/TextBuffer.h"
 
 #include <QRandomGenerator>
 #include <QtTest>

@@ -1,5 +1,5 @@
-#include "editor/TextBuffer.h"
-#include "editor/TextSearch.h"
+#include "text/TextBuffer.h"
+#include "text/TextSearch.h"
 
 #include <QRandomGenerator>
 #include <QTextBoundaryFinder>

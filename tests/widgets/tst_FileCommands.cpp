@@ -1,7 +1,7 @@
 #include "app/EditingBox.h"
 #include "document/DocumentFile.h"
 #include "document/FileErrors.h"
-#include "editor/TextBuffer.h"
+#include "text/TextBuffer.h"
 #include "widgets/DocumentWindow.h"
 
 #include <QCheckBox>

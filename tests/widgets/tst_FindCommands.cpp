@@ -1,8 +1,8 @@
 #include "app/EditingBox.h"
 #include "app/LongTask.h"
-#include "editor/TextBuffer.h"
 #include "find/frmFind.h"
 #include "find/frmGoToLine.h"
+#include "text/TextBuffer.h"
 #include "widgets/DocumentWindow.h"
 
 #include <QApplication>

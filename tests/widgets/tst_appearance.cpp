@@ -1,7 +1,7 @@
-#include "app/ColourValue.h"
 #include "app/EditingBox.h"
 #include "app/frmMain.h"
 #include "fakes/TestPlatform.h"
+#include "platform/ColourValue.h"
 #include "platform/QtCommonDialog.h"
 
 #include <QAction>

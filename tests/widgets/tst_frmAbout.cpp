@@ -1,5 +1,5 @@
-#include "app/Twips.h"
 #include "app/frmMain.h"
+#include "basics/Twips.h"
 #include "dialogs/frmAbout.h"
 #include "fakes/TestPlatform.h"
 #include "platform/Shell.h"

@@ -1,8 +1,8 @@
-#include "app/ApplicationTitle.h"
-#include "app/ColourValue.h"
 #include "app/EditingBox.h"
 #include "app/frmMain.h"
+#include "basics/ApplicationTitle.h"
 #include "fakes/TestPlatform.h"
+#include "platform/ColourValue.h"
 
 #include <QAccessible>
 #include <QAction>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/TextBuffer.h"
+#include "text/TextBuffer.h"
 
 #include <QString>
 #include <functional>

@@ -1,7 +1,7 @@
-#include "editor/TextSearch.h"
+#include "text/TextSearch.h"
 
-#include "editor/CandidateScan.h"
-#include "editor/TextBuffer.h"
+#include "text/CandidateScan.h"
+#include "text/TextBuffer.h"
 
 #include <QAnyStringView>
 #include <QTextBoundaryFinder>

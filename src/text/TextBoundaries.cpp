@@ -1,6 +1,6 @@
-#include "editor/TextBoundaries.h"
+#include "text/TextBoundaries.h"
 
-#include "editor/TextBuffer.h"
+#include "text/TextBuffer.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "platform/HugePages.h"
+#include "basics/HugePages.h"
 
 #include <cstdint>
 #ifdef __linux__

@@ -1,4 +1,4 @@
-#include "editor/LineBreakIndex.h"
+#include "text/LineBreakIndex.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "editor/CandidateScan.h"
+#include "text/CandidateScan.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>

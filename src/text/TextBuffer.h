@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/LineBreakIndex.h"
+#include "text/LineBreakIndex.h"
 
 #include <QAnyStringView>
 #include <QByteArray>

@@ -1,17 +1,17 @@
-#include "document/FileCommands.h"
+#include "commands/FileCommands.h"
 
 #include "app/EditingBox.h"
-#include "app/Failure.h"
 #include "app/LongTask.h"
 #include "app/frmMain.h"
+#include "basics/Failure.h"
+#include "commands/DocumentFilters.h"
+#include "commands/ErrorReport.h"
 #include "document/DocumentFile.h"
-#include "document/DocumentFilters.h"
 #include "document/DocumentState.h"
-#include "document/ErrorReport.h"
 #include "document/FileErrors.h"
-#include "editor/TextBuffer.h"
 #include "platform/CommonDialog.h"
 #include "platform/MessageBox.h"
+#include "text/TextBuffer.h"
 
 #include <QByteArray>
 #include <QFileInfo>

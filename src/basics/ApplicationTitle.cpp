@@ -1,4 +1,4 @@
-#include "app/ApplicationTitle.h"
+#include "basics/ApplicationTitle.h"
 
 namespace {
 QString& storedTitle() {

@@ -1,6 +1,6 @@
-#include "editor/TextBuffer.h"
+#include "text/TextBuffer.h"
 
-#include "platform/HugePages.h"
+#include "basics/HugePages.h"
 
 #include <algorithm>
 #include <cstring>

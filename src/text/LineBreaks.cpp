@@ -1,4 +1,4 @@
-#include "editor/LineBreaks.h"
+#include "text/LineBreaks.h"
 
 QString normalizeLineBreaks(const QString& text) {
     QString out;

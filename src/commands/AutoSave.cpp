@@ -1,9 +1,9 @@
-#include "document/AutoSave.h"
+#include "commands/AutoSave.h"
 
-#include "app/Failure.h"
 #include "app/frmMain.h"
+#include "basics/Failure.h"
+#include "commands/ErrorReport.h"
 #include "document/DocumentState.h"
-#include "document/ErrorReport.h"
 #include "platform/MessageBox.h"
 #include "platform/ModalScope.h"
 

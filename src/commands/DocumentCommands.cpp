@@ -1,11 +1,11 @@
-#include "document/DocumentCommands.h"
+#include "commands/DocumentCommands.h"
 
 #include "app/frmMain.h"
-#include "document/AutoSave.h"
-#include "document/ConvertFile.h"
-#include "document/DocumentFilters.h"
+#include "commands/AutoSave.h"
+#include "commands/ConvertFile.h"
+#include "commands/DocumentFilters.h"
+#include "commands/FileCommands.h"
 #include "document/DocumentState.h"
-#include "document/FileCommands.h"
 
 #include <QAction>
 #include <QCheckBox>

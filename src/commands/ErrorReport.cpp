@@ -1,6 +1,6 @@
-#include "document/ErrorReport.h"
+#include "commands/ErrorReport.h"
 
-#include "app/Failure.h"
+#include "basics/Failure.h"
 #include "platform/MessageBox.h"
 
 void ShowErrorReport(MessageBox& messageBox, QWidget* parent, const Failure& failure) {
