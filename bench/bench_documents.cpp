@@ -2,10 +2,10 @@
 // through the real editing box: time to read, decode and show; time to take a snapshot of the
 // text and replace the file with it (encoded as written, synced); and the process's peak
 // resident memory after each size.
-#include "app/PlainEditingBox.h"
 #include "document/DocumentFile.h"
 #include "document/DocumentFormat.h"
-#include "document/DocumentState.h"
+#include "document/TextFile.h"
+#include "editor/TextView.h"
 #include "text/TextBuffer.h"
 
 #include <QApplication>
@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
         if (replaceFile(path, original))
             return 1;
         QWidget window;
-        PlainEditingBox box(&window);
+        TextView box(&window);
 
         QElapsedTimer timer;
         timer.start();
@@ -72,12 +72,12 @@ int main(int argc, char** argv) {
             text = TextBuffer(std::move(doc.text));
         }
         const qint64 decodeMs = timer.elapsed() - readMs;
-        box.setText(std::move(text));
+        box.setBuffer(std::move(text));
         const qint64 openMs = timer.elapsed();
 
         // As Save does: a snapshot of the text, encoded a piece at a time as it is written.
         timer.restart();
-        const TextBuffer snapshot = box.snapshot();
+        const TextBuffer snapshot = box.buffer();
         const qint64 textMs = timer.elapsed();
         if (writeTextFile(path, snapshot.parts(), layout, {}))
             return 1;

@@ -8,7 +8,6 @@
 //
 //   bench_editing FILE [RUNS]      prints one key=value line of medians over RUNS (default 5)
 #include "BenchTiming.h"
-#include "app/EditingBox.h"
 #include "app/frmMain.h"
 #include "document/DocumentFile.h"
 #include "editor/TextView.h"
@@ -68,7 +67,7 @@ double keyLatencyMs(QWidget* widget, double fraction) {
     return samples[samples.size() / 2];
 }
 
-qsizetype textSize(const EditingBox& box) {
+qsizetype textSize(const TextView& box) {
     return box.buffer().size();
 }
 
@@ -118,7 +117,7 @@ int main(int argc, char** argv) {
         window.resize(900, 700);
         window.show();
         settle();
-        EditingBox& box = window.txtMain();
+        TextView& box = window.txtMain();
 
         t.dialogs.queuePath(source);
         const qint64 start = clock_.nsecsElapsed();
@@ -150,10 +149,10 @@ int main(int argc, char** argv) {
             exact = exact && (original == saved || original + "\r\n" == saved);
         }
 
-        box.widget()->setFocus();
-        keyStart.push_back(keyLatencyMs(box.widget(), 0.0));
-        keyMiddle.push_back(keyLatencyMs(box.widget(), 0.5));
-        keyEnd.push_back(keyLatencyMs(box.widget(), 1.0));
+        box.setFocus();
+        keyStart.push_back(keyLatencyMs(&box, 0.0));
+        keyMiddle.push_back(keyLatencyMs(&box, 0.5));
+        keyEnd.push_back(keyLatencyMs(&box, 1.0));
         // Every key timed must have typed its character.
         if (run == 0 && textSize(box) != openedSize + 21)
             keysTyped = false;

@@ -10,8 +10,8 @@
 // No peer figure beside these: the peer benchmark starts an editor and times it until it is
 // idle, with no way to run a search inside one and see when the match is painted; and the peers
 // search as the text is typed into a find bar, which is not the same work as Find Next.
-#include "app/EditingBox.h"
 #include "app/frmMain.h"
+#include "editor/TextView.h"
 #include "fakes/TestPlatform.h"
 #include "find/frmFind.h"
 #include "find/frmGoToLine.h"
@@ -70,11 +70,11 @@ double median(std::vector<double> values) {
 // Milliseconds from F3 at the start of the document until the outcome is painted.
 double findNextMs(frmMain& window, frmFind& find, const QString& wanted) {
     find.txtFind()->setText(wanted);
-    window.txtMain().select(0, 0);
+    window.txtMain().setSelection(0, 0);
     window.statusbarclearTick();
     settle();
     const qint64 start = clock_.nsecsElapsed();
-    QTest::keyClick(window.txtMain().widget(), Qt::Key_F3);
+    QTest::keyClick(&window.txtMain(), Qt::Key_F3);
     const qint64 handled = clock_.nsecsElapsed();
     if (!waitForPaintAfter(handled))
         return -1;
@@ -82,7 +82,7 @@ double findNextMs(frmMain& window, frmFind& find, const QString& wanted) {
 }
 
 double goToLineMs(frmMain& window, qsizetype line) {
-    window.txtMain().select(0, 0);
+    window.txtMain().setSelection(0, 0);
     settle();
     qint64 start = 0;
     QTimer::singleShot(0, &window, [&] {

@@ -7,8 +7,8 @@
 //
 //   bench_lines FILE [RUNS]    prints one key=value line of medians over RUNS (default 5)
 #include "BenchTiming.h"
-#include "app/EditingBox.h"
 #include "app/frmMain.h"
+#include "editor/TextView.h"
 #include "fakes/TestPlatform.h"
 
 #include <QAction>
@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
         open.push_back(double(lastPaintEnd - start) / 1e6);
         settle();
         rssKb = statusKb("VmRSS:");
-        QWidget* box = window.txtMain().widget();
+        QWidget* box = &window.txtMain();
         box->setFocus();
         ctrlEnd.push_back(keyMs(box, Qt::Key_End, Qt::ControlModifier));
         keyEnd.push_back(typingMs(box));

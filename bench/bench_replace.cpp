@@ -9,8 +9,8 @@
 //
 //   bench_replace FILE [RUNS] [WORD]   prints one key=value line of medians over RUNS (default 5)
 #include "BenchTiming.h"
-#include "app/EditingBox.h"
 #include "app/frmMain.h"
+#include "editor/TextView.h"
 #include "fakes/TestPlatform.h"
 #include "find/frmFind.h"
 #include "text/TextBuffer.h"
@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
     t.dialogs.queuePath(source);
     window.action(QStringLiteral("mnuFileOpen"))->trigger();
     settle();
-    EditingBox& box = window.txtMain();
+    TextView& box = window.txtMain();
     const qsizetype size = box.buffer().size();
     const double rssOpen = double(statusKb("VmRSS:")) / 1024;
     window.action(QStringLiteral("mnuEditReplace"))->trigger();
@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
     qsizetype count = -1;
     bool right = true;
     for (int run = 0; run < runs; ++run) {
-        box.select(0, 0);
+        box.setSelection(0, 0);
         settle();
         stall = 0;
         inside = true;
@@ -101,11 +101,11 @@ int main(int argc, char** argv) {
         stalls.push_back(stall);
         count = (box.buffer().size() - size) / (replacement.size() - wanted.size());
         right = right && window.statusText().startsWith(QLatin1String("Replaced "));
-        undone.push_back(keyMs(box.widget(), QKeySequence::Undo));
+        undone.push_back(keyMs(&box, QKeySequence::Undo));
         right = right && box.buffer().size() == size;
-        redone.push_back(keyMs(box.widget(), QKeySequence::Redo));
+        redone.push_back(keyMs(&box, QKeySequence::Redo));
         right = right && box.buffer().size() == size + count * (replacement.size() - wanted.size());
-        keyMs(box.widget(), QKeySequence::Undo);
+        keyMs(&box, QKeySequence::Undo);
     }
     std::printf("matches=%lld replace_ms=%.1f undo_ms=%.1f redo_ms=%.1f stall_ms=%.1f "
                 "rss_open_mb=%.1f peak_mb=%.1f results=%s\n",

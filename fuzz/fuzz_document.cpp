@@ -6,10 +6,9 @@
 // encoding: the file's most frequent of CR LF, LF and CR (CR LF on a tie with it or when there is
 // none, LF before CR).
 // The text also goes through the real editing box, which must hand it back unchanged.
-#include "app/PlainEditingBox.h"
 #include "document/DocumentFormat.h"
 #include "document/Windows1252.h"
-#include "text/TextBuffer.h"
+#include "editor/TextView.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -20,7 +19,7 @@
 
 namespace {
 
-PlainEditingBox* box = nullptr;
+TextView* box = nullptr;
 
 void check(bool ok, const char* what) {
     if (!ok) {
@@ -64,7 +63,7 @@ QByteArray encodedBreak(const QByteArray& brk, TextEncoding encoding) {
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QApplication app(*argc, *argv);
-    box = new PlainEditingBox(nullptr);
+    box = new TextView;
     return 0;
 }
 
@@ -106,9 +105,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(written == bytes + encodedBreak(expectedDefault(chars), doc.layout.encoding),
               "a file without a final break");
 
-    box->setText(doc.text);
-    check(box->text() == doc.text, "the editing box changed the text");
-    check(encodeDocument(box->snapshot().parts(), doc.layout) == written,
+    box->setPlainText(doc.text);
+    check(box->toPlainText() == doc.text, "the editing box changed the text");
+    check(encodeDocument(box->buffer().parts(), doc.layout) == written,
           "saving from the box's pieces");
     return 0;
 }

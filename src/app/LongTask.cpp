@@ -1,13 +1,13 @@
 #include "app/LongTask.h"
 
-#include "app/EditingBox.h"
-#include "app/frmMain.h"
+#include "editor/TextView.h"
 #include "platform/ModalScope.h"
 
 #include <QAction>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
+#include <QMainWindow>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -31,7 +31,7 @@ void WindowHold::engage() {
             disabled.push_back(action);
         }
     }
-    held.txtMain().setHeld(true);
+    heldBox.setHeld(true);
 }
 
 void WindowHold::release() {
@@ -41,7 +41,7 @@ void WindowHold::release() {
     for (QAction* action : disabled)
         action->setEnabled(true);
     disabled.clear();
-    held.txtMain().setHeld(false);
+    heldBox.setHeld(false);
 }
 
 bool LongWork::runOnWorker(WindowHold& hold, const QString& label, LongTask& task,

@@ -8,8 +8,9 @@
 #include <type_traits>
 #include <vector>
 
-class frmMain;
 class QAction;
+class QMainWindow;
+class TextView;
 
 // What a long piece of work and the window share: how far it got, and whether the user asked
 // it to stop. The work reads cancelled() between steps and returns soon after it turns true;
@@ -41,19 +42,20 @@ private:
 // the kept keys are applied to it.
 class WindowHold {
 public:
-    explicit WindowHold(frmMain& window) : held(window) {}
+    WindowHold(QMainWindow& window, TextView& box) : held(window), heldBox(box) {}
     ~WindowHold() { release(); }
     WindowHold(const WindowHold&) = delete;
     WindowHold& operator=(const WindowHold&) = delete;
 
-    frmMain& window() const { return held; }
+    QMainWindow& window() const { return held; }
     // Done by runLongTask when the work goes to a worker; small work needs no hold.
     void engage();
     // Actions back, and the kept keys applied in the order they came.
     void release();
 
 private:
-    frmMain& held;
+    QMainWindow& held;
+    TextView& heldBox;
     bool engaged = false;
     std::vector<QAction*> disabled;
 };

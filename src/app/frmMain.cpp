@@ -2,12 +2,13 @@
 
 #include "app/Commands.h"
 #include "app/MenuTable.h"
-#include "app/PlainEditingBox.h"
 #include "app/SettingsStore.h"
 #include "app/ToolbarIcons.h"
 #include "app/ToolbarTable.h"
 #include "basics/ApplicationTitle.h"
 #include "basics/Twips.h"
+#include "document/Document.h"
+#include "editor/TextView.h"
 #include "platform/ColourValue.h"
 #include "platform/CommonDialog.h"
 #include "platform/Platform.h"
@@ -32,7 +33,6 @@
 namespace {
 const QString DataCol = QStringLiteral("data-col");
 const QString DataFont = QStringLiteral("data-font");
-const QString NoFileLoaded = QStringLiteral("No file loaded");
 
 QFont designedFont() {
     QFont font(QStringLiteral("Tahoma"));
@@ -54,6 +54,8 @@ frmMain::frmMain(Platform& platform, SettingsStore& settings, QWidget* parent)
     setWindowTitle(QStringLiteral("Notavo"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    doc = new Document(this);
+    connect(doc, &Document::currentFileChanged, this, &frmMain::showCurrentFile);
     buildControls();
     buildMenus();
     buildToolbar();
@@ -73,7 +75,7 @@ frmMain::frmMain(Platform& platform, SettingsStore& settings, QWidget* parent)
         // Before any font dialog the component holds the editing box's designed font, under
         // the family the system really uses for it.
         if (seams.dlgFile->font.name.isEmpty()) {
-            const QFont font = editingBox->font();
+            const QFont font = edit->font();
             seams.dlgFile->font = FontChoice{QFontInfo(font).family(), font.bold(), font.italic(),
                                              float(font.pointSizeF())};
         }
@@ -85,7 +87,10 @@ frmMain::frmMain(Platform& platform, SettingsStore& settings, QWidget* parent)
     statusTimer->start();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+    // The box edits the document's text: it goes first.
+    delete formArea;
+}
 
 void frmMain::buildControls() {
     formArea = new QWidget(this);
@@ -93,12 +98,14 @@ void frmMain::buildControls() {
     setCentralWidget(formArea);
     setBackground(formArea, colourFromValue(DesignedBackground));
 
-    editingBox = std::make_unique<PlainEditingBox>(formArea);
-    QWidget* edit = editingBox->widget();
-    editingBox->setFont(designedFont());
-    editingBox->setTextColor(Qt::black);
-    editingBox->setText(QStringLiteral("Load a file or start a new one.\n"));
-    editingBox->setEnabled(false);
+    edit = new TextView(*doc, formArea);
+    edit->setObjectName(QStringLiteral("txtMain"));
+    edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    edit->setFont(designedFont());
+    edit->setTextColor(Qt::black);
+    edit->setPlainText(QStringLiteral("Load a file or start a new one.\n"));
+    edit->setEnabled(false);
     edit->setToolTip(QStringLiteral("Where you can type your work."));
 
     detailsFrame = new QGroupBox(QStringLiteral("File Details"), formArea);
@@ -107,7 +114,8 @@ void frmMain::buildControls() {
     locationCaption->setObjectName(QStringLiteral("fLocation"));
     locationBox = new QPlainTextEdit(detailsFrame);
     locationBox->setObjectName(QStringLiteral("fileDirText"));
-    locationBox->setPlainText(NoFileLoaded + QLatin1String("\r\n"));
+    // As designed, the read-out opens with a line break after the words.
+    locationBox->setPlainText(doc->location() + QLatin1String("\r\n"));
     locationBox->setReadOnly(true);
     locationBox->setLineWrapMode(QPlainTextEdit::NoWrap);
     locationBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -119,7 +127,7 @@ void frmMain::buildControls() {
     locationBox->setPalette(white);
     nameCaption = new QLabel(QStringLiteral("Name:"), detailsFrame);
     nameCaption->setObjectName(QStringLiteral("fName"));
-    nameLabel = new QLabel(NoFileLoaded, detailsFrame);
+    nameLabel = new QLabel(doc->name(), detailsFrame);
     nameLabel->setObjectName(QStringLiteral("fNameString"));
     // A screen reader names each read-out after its caption, not after the frame around them.
     locationCaption->setBuddy(locationBox);
@@ -254,22 +262,30 @@ void frmMain::load() {
     }
     if (store.readLong(DataFont, QStringLiteral("gotfont"), 1) == 1) {
         const FontChoice defaults = seams.dlgFile ? seams.dlgFile->font : FontChoice{};
-        QFont font = editingBox->font();
+        QFont font = edit->font();
         font.setFamily(store.readText(DataFont, QStringLiteral("fontname"), defaults.name));
         font.setBold(store.readBool(DataFont, QStringLiteral("fontbold"), defaults.bold));
         font.setItalic(store.readBool(DataFont, QStringLiteral("fontitalic"), defaults.italic));
         const float size = store.readSingle(DataFont, QStringLiteral("fontsize"), defaults.size);
         if (usableFontSize(size))
             font.setPointSizeF(size);
-        editingBox->setFont(font);
+        edit->setFont(font);
     }
     if (store.readLong(DataCol, QStringLiteral("gotfontcol"), 1) == 1) {
-        const std::int32_t present = colourValue(editingBox->textColor());
-        editingBox->setTextColor(
+        const std::int32_t present = colourValue(edit->textColor());
+        edit->setTextColor(
             colourFromValue(store.readLong(DataCol, QStringLiteral("textcol"), present)));
     }
     setWindowTitle(QStringLiteral("Notavo"));
     setApplicationTitle(windowTitle());
+}
+
+void frmMain::showCurrentFile() {
+    setWindowTitle(doc->caption());
+    if (nameLabel->text() != doc->name())
+        nameLabel->setText(doc->name());
+    if (locationBox->toPlainText() != doc->location())
+        locationBox->setPlainText(doc->location());
 }
 
 QAction* frmMain::action(const QString& name) const {

@@ -3,10 +3,9 @@
 #include <QMainWindow>
 #include <QString>
 #include <functional>
-#include <memory>
 
 class CommonDialog;
-class EditingBox;
+class Document;
 class MessageBox;
 class QAction;
 class QCheckBox;
@@ -17,22 +16,21 @@ class QPlainTextEdit;
 class QTimer;
 class QToolBar;
 class SettingsStore;
+class TextView;
 struct Platform;
 
 // The one working window. It builds its controls, menus and toolbar, restores the appearance
-// from the settings at load, and owns the document state that the commands (document/,
-// appearance/, print/, tray/, dialogs/) act on.
+// from the settings at load, holds the document that the commands (commands/, appearance/,
+// print/, tray/, dialogs/, find/) act on, and shows it: the editing box edits its text, and the
+// caption and the "File Details" panel follow its current file.
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
     frmMain(Platform& platform, SettingsStore& settings, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // Document state: the remembered save location and whether there is one.
-    QString savePath;
-    bool hasSavePath = false;
-
-    EditingBox& txtMain() { return *editingBox; }
+    Document& document() { return *doc; }
+    TextView& txtMain() { return *edit; }
     QLabel* fNameString() const { return nameLabel; }
     QPlainTextEdit* fileDirText() const { return locationBox; }
     QCheckBox* autosavecheck() const { return autosaveBox; }
@@ -82,10 +80,12 @@ private:
     void buildMenus();
     void buildToolbar();
     void load();
+    void showCurrentFile();
 
     Platform& seams;
     SettingsStore& store;
-    std::unique_ptr<EditingBox> editingBox;
+    Document* doc = nullptr;
+    TextView* edit = nullptr;
     QWidget* formArea = nullptr;
     QGroupBox* detailsFrame = nullptr;
     QLabel* locationCaption = nullptr;

@@ -1,9 +1,9 @@
 #include "appearance/AppearanceCommands.h"
 
-#include "app/EditingBox.h"
 #include "app/SettingsCodec.h"
 #include "app/SettingsStore.h"
 #include "app/frmMain.h"
+#include "editor/TextView.h"
 #include "platform/ColourValue.h"
 #include "platform/CommonDialog.h"
 #include "platform/MessageBox.h"

@@ -1,16 +1,20 @@
 #include "commands/AutoSave.h"
 
-#include "app/frmMain.h"
 #include "basics/Failure.h"
 #include "commands/ErrorReport.h"
-#include "document/DocumentState.h"
+#include "commands/WriteDocument.h"
+#include "document/Document.h"
 #include "platform/MessageBox.h"
 #include "platform/ModalScope.h"
 
 #include <QCheckBox>
+#include <QMainWindow>
 #include <QTimer>
 
-AutoSave::AutoSave(frmMain& mainWindow) : QObject(&mainWindow), window(mainWindow) {
+AutoSave::AutoSave(const DocumentSeams& documentSeams, const QCheckBox& autosavecheck,
+                   QTimer& autosavetimer)
+    : QObject(&documentSeams.window), seams(documentSeams), check(autosavecheck),
+      timer(autosavetimer) {
     setObjectName(QStringLiteral("autoSave"));
 }
 
@@ -18,32 +22,32 @@ void AutoSave::tick() {
     // A tick inside a nested event loop would write behind a command's back or stack boxes.
     if (ModalScope::anyOpen())
         return;
-    if (!window.autosavecheck()->isChecked())
+    if (!check.isChecked())
         return;
-    if (window.hasSavePath) {
-        const QString path = window.savePath;
-        if (const auto failure = writeDocument(window, path)) {
+    if (seams.document.hasSavePath()) {
+        const QString path = seams.document.savePath();
+        if (const auto failure = writeDocument(seams, path)) {
             if (failure->number == ErrorNumber::Cancelled) {
-                window.ShowStatus(failure->description);
+                seams.ShowStatus(failure->description);
                 return;
             }
             if (!failureReported || failedPath != path) {
                 failureReported = true;
                 failedPath = path;
-                ShowErrorReport(window.messageBox(), &window, *failure);
+                ShowErrorReport(seams.messageBox, &seams.window, *failure);
             }
             return;
         }
         failureReported = false;
-        window.ShowStatus(QLatin1String("Auto-Saved file to ") + path);
+        seams.ShowStatus(QLatin1String("Auto-Saved file to ") + path);
         return;
     }
-    window.messageBox().show(
-        &window, QStringLiteral("AutoSave is on, but there is no file to save. Aborted"),
-        QStringLiteral("Error"), QMessageBox::Ok, QMessageBox::Critical);
+    seams.messageBox.show(&seams.window,
+                          QStringLiteral("AutoSave is on, but there is no file to save. Aborted"),
+                          QStringLiteral("Error"), QMessageBox::Ok, QMessageBox::Critical);
 }
 
 void AutoSave::checkClicked() {
-    if (!window.autosavetimer()->isActive())
-        window.autosavetimer()->start();
+    if (!timer.isActive())
+        timer.start();
 }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "commands/DocumentSeams.h"
+
 #include <QObject>
 #include <QString>
 
-class frmMain;
+class QCheckBox;
+class QTimer;
 
 // Once a minute while "AutoSave" is checked: writes the document to its remembered location,
 // or says there is none. Ticks that come while a dialog or message box is open are skipped,
@@ -11,14 +14,16 @@ class frmMain;
 class AutoSave : public QObject {
     Q_OBJECT
 public:
-    explicit AutoSave(frmMain& window);
+    AutoSave(const DocumentSeams& seams, const QCheckBox& autosavecheck, QTimer& autosavetimer);
 
     void tick();
     // Click on autosavecheck: the timer runs, keeping its countdown.
     void checkClicked();
 
 private:
-    frmMain& window;
+    DocumentSeams seams;
+    const QCheckBox& check;
+    QTimer& timer;
     bool failureReported = false;
     QString failedPath;
 };

@@ -1,19 +1,20 @@
 #include "commands/ConvertFile.h"
 
 #include "app/LongTask.h"
-#include "app/frmMain.h"
 #include "basics/Failure.h"
 #include "commands/DocumentFilters.h"
+#include "commands/DocumentSeams.h"
 #include "commands/ErrorReport.h"
 #include "document/DocumentFile.h"
 #include "document/DocumentFormat.h"
-#include "document/DocumentState.h"
 #include "document/FileErrors.h"
+#include "document/TextFile.h"
 #include "platform/CommonDialog.h"
 #include "platform/MessageBox.h"
 
 #include <QByteArray>
 #include <QFileInfo>
+#include <QMainWindow>
 #include <cerrno>
 #include <new>
 
@@ -54,8 +55,8 @@ std::optional<Failure> writeConverted(const QString& targetPath, QByteArray byte
 
 } // namespace
 
-void convertFile(frmMain& window) {
-    CommonDialog& dialog = window.dlgFile();
+void convertFile(const DocumentSeams& seams) {
+    CommonDialog& dialog = seams.dlgFile;
     dialog.filter = DocumentFilters::OpenCustom;
     dialog.title = DocumentFilters::ConvertSourceTitle;
     if (!dialog.showOpen())
@@ -70,7 +71,7 @@ void convertFile(frmMain& window) {
         const qint64 size = QFileInfo(sourcePath).size();
         std::optional<SourceBytes> source;
         {
-            WindowHold hold(window);
+            WindowHold hold(seams.window, seams.txtMain);
             source = runLongTask(hold, QLatin1String("Reading ") + sourcePath, {size, size},
                                  [&sourcePath](LongTask& task) {
                                      SourceBytes read;
@@ -83,11 +84,11 @@ void convertFile(frmMain& window) {
                                  });
         }
         if (!source) {
-            window.ShowStatus(cancelled);
+            seams.ShowStatus(cancelled);
             return;
         }
         if (source->failure) {
-            ShowErrorReport(window.messageBox(), &window, *source->failure);
+            ShowErrorReport(seams.messageBox, &seams.window, *source->failure);
             return;
         }
 
@@ -98,7 +99,7 @@ void convertFile(frmMain& window) {
         const QString targetName = dialog.fileTitle;
         std::optional<std::optional<Failure>> written;
         {
-            WindowHold hold(window);
+            WindowHold hold(seams.window, seams.txtMain);
             written = runLongTask(
                 hold, QLatin1String("Converting ") + sourcePath, {size, 2 * size},
                 [&targetPath, bytes = std::move(source->bytes)](LongTask& task) mutable {
@@ -106,20 +107,20 @@ void convertFile(frmMain& window) {
                 });
         }
         if (!written) {
-            window.ShowStatus(cancelled);
+            seams.ShowStatus(cancelled);
             return;
         }
         if (*written) {
-            ShowErrorReport(window.messageBox(), &window, **written);
+            ShowErrorReport(seams.messageBox, &seams.window, **written);
             return;
         }
-        window.messageBox().show(&window,
-                                 QLatin1String("Sucess! Converted '") + sourceName +
-                                     QLatin1String("' to '") + targetName + u'\'',
-                                 QString(), QMessageBox::Ok, QMessageBox::NoIcon);
+        seams.messageBox.show(&seams.window,
+                              QLatin1String("Sucess! Converted '") + sourceName +
+                                  QLatin1String("' to '") + targetName + u'\'',
+                              QString(), QMessageBox::Ok, QMessageBox::NoIcon);
     } catch (const std::bad_alloc&) {
         ShowErrorReport(
-            window.messageBox(), &window,
+            seams.messageBox, &seams.window,
             targetPath.isEmpty()
                 ? fileFailure(ENOMEM, QStringLiteral("Read file"), sourcePath, FileAction::Read)
                 : fileFailure(ENOMEM, QStringLiteral("Save file"), targetPath, FileAction::Write));

@@ -1,7 +1,7 @@
 #pragma once
 
-class frmMain;
+struct DocumentSeams;
 
 // Convert File: writes a chosen file's content under another name, in the document format.
 // The document in hand is not touched.
-void convertFile(frmMain& window);
+void convertFile(const DocumentSeams& seams);

@@ -4,35 +4,37 @@
 #include "commands/AutoSave.h"
 #include "commands/ConvertFile.h"
 #include "commands/DocumentFilters.h"
+#include "commands/DocumentSeams.h"
 #include "commands/FileCommands.h"
-#include "document/DocumentState.h"
 
 #include <QAction>
 #include <QCheckBox>
 
-namespace {
-template <typename Command> void bind(frmMain& window, const char* name, Command command) {
-    if (QAction* entry = window.action(QLatin1String(name)))
-        QObject::connect(entry, &QAction::triggered, &window,
-                         [&window, command] { command(window); });
-}
-} // namespace
-
 void connectDocumentCommands(frmMain& window) {
-    documentState(window);
-    bind(window, "mnuFileNew", fileNew);
-    bind(window, "mnuFileOpen", [](frmMain& w) { fileOpen(w, DocumentFilters::Notavo); });
-    bind(window, "mnuOpenCustom", [](frmMain& w) { fileOpen(w, DocumentFilters::OpenCustom); });
-    bind(window, "mnuFileSave", fileSave);
-    bind(window, "mnuFileSaveas",
-         [](frmMain& w) { fileSaveAs(w, DocumentFilters::Notavo, DocumentFilters::SaveTitle); });
-    bind(window, "mnuFileSaveasCustom", [](frmMain& w) {
-        fileSaveAs(w, DocumentFilters::SaveCustom, DocumentFilters::SaveCustomTitle);
+    const DocumentSeams seams{
+        window.document(),   window.dlgFile(),
+        window.messageBox(), window,
+        window.txtMain(),    [&window](const QString& message) {
+                                  window.ShowStatus(message); }};
+    const auto bind = [&](const char* name, auto command) {
+        if (QAction* entry = window.action(QLatin1String(name)))
+            QObject::connect(entry, &QAction::triggered, &window,
+                             [seams, command] { command(seams); });
+    };
+    using Seams = const DocumentSeams&;
+    bind("mnuFileNew", fileNew);
+    bind("mnuFileOpen", [](Seams s) { fileOpen(s, DocumentFilters::Notavo); });
+    bind("mnuOpenCustom", [](Seams s) { fileOpen(s, DocumentFilters::OpenCustom); });
+    bind("mnuFileSave", fileSave);
+    bind("mnuFileSaveas",
+         [](Seams s) { fileSaveAs(s, DocumentFilters::Notavo, DocumentFilters::SaveTitle); });
+    bind("mnuFileSaveasCustom", [](Seams s) {
+        fileSaveAs(s, DocumentFilters::SaveCustom, DocumentFilters::SaveCustomTitle);
     });
-    bind(window, "mnuFileClear", fileClear);
-    bind(window, "mnuConvertFile", convertFile);
+    bind("mnuFileClear", fileClear);
+    bind("mnuConvertFile", convertFile);
 
-    auto* autoSave = new AutoSave(window);
+    auto* autoSave = new AutoSave(seams, *window.autosavecheck(), *window.autosavetimer());
     window.setAutosaveHandler([autoSave] { autoSave->tick(); });
     QObject::connect(window.autosavecheck(), &QCheckBox::clicked, autoSave,
                      &AutoSave::checkClicked);

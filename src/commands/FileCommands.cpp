@@ -1,67 +1,66 @@
 #include "commands/FileCommands.h"
 
-#include "app/EditingBox.h"
 #include "app/LongTask.h"
-#include "app/frmMain.h"
 #include "basics/Failure.h"
 #include "commands/DocumentFilters.h"
+#include "commands/DocumentSeams.h"
 #include "commands/ErrorReport.h"
+#include "commands/WriteDocument.h"
+#include "document/Document.h"
 #include "document/DocumentFile.h"
-#include "document/DocumentState.h"
 #include "document/FileErrors.h"
+#include "editor/TextView.h"
 #include "platform/CommonDialog.h"
 #include "platform/MessageBox.h"
 #include "text/TextBuffer.h"
 
 #include <QByteArray>
 #include <QFileInfo>
-#include <QLabel>
-#include <QPlainTextEdit>
+#include <QMainWindow>
 #include <cerrno>
 #include <new>
 
-namespace {
-const QString NoFileLoaded = QStringLiteral("No file loaded");
-const QString NotSaved = QStringLiteral("Not saved");
+using DocumentNames::NoFileLoaded;
+using DocumentNames::NotSaved;
 
-void setDocumentTitle(frmMain& window, const QString& name) {
-    window.setWindowTitle(name + QLatin1String(" - Notavo"));
+namespace {
+QString documentCaption(const QString& name) {
+    return name + QLatin1String(" - Notavo");
 }
 
-void reportFailure(frmMain& window, const Failure& failure) {
+void reportFailure(const DocumentSeams& seams, const Failure& failure) {
     // The user stopped it: a line in the status bar, not an error box.
     if (failure.number == ErrorNumber::Cancelled) {
-        window.ShowStatus(failure.description);
+        seams.ShowStatus(failure.description);
         return;
     }
-    ShowErrorReport(window.messageBox(), &window, failure);
+    ShowErrorReport(seams.messageBox, &seams.window, failure);
 }
 
 // Shows a file dialog with the command's settings; false when the user cancelled.
-bool askPath(frmMain& window, bool save, const QString& filter, const QString& title) {
-    CommonDialog& dialog = window.dlgFile();
+bool askPath(const DocumentSeams& seams, bool save, const QString& filter, const QString& title) {
+    CommonDialog& dialog = seams.dlgFile;
     dialog.filter = filter;
     dialog.title = title;
     return save ? dialog.showSave() : dialog.showOpen();
 }
 
 // The user can type at once, without a click into the box first.
-void focusEditing(frmMain& window) {
-    window.txtMain().widget()->setFocus();
+void startEditing(const DocumentSeams& seams) {
+    seams.txtMain.setEnabled(true);
+    seams.txtMain.setFocus();
 }
 } // namespace
 
-void fileNew(frmMain& window) {
-    window.setWindowTitle(QStringLiteral("New File - Notavo"));
-    window.txtMain().setEnabled(true);
-    window.txtMain().setText(QString());
-    documentState(window).layout = newDocumentLayout();
-    window.hasSavePath = false;
-    window.savePath.clear();
-    window.ShowStatus(QStringLiteral("New file started"));
-    window.fileDirText()->setPlainText(NotSaved);
-    window.fNameString()->setText(NotSaved);
-    focusEditing(window);
+void fileNew(const DocumentSeams& seams) {
+    seams.document.clear();
+    seams.document.setCurrentFile({.savePath = QString(),
+                                   .hasSavePath = false,
+                                   .name = NotSaved,
+                                   .location = NotSaved,
+                                   .caption = QStringLiteral("New File - Notavo")});
+    startEditing(seams);
+    seams.ShowStatus(QStringLiteral("New file started"));
 }
 
 namespace {
@@ -106,14 +105,14 @@ OpenedDocument readDocument(const QString& path, qint64 size, LongTask& task) {
 }
 } // namespace
 
-void fileOpen(frmMain& window, const QString& filter) {
-    if (!askPath(window, false, filter, DocumentFilters::OpenTitle))
+void fileOpen(const DocumentSeams& seams, const QString& filter) {
+    if (!askPath(seams, false, filter, DocumentFilters::OpenTitle))
         return;
-    const QString path = window.dlgFile().fileName;
-    const QString name = window.dlgFile().fileTitle;
+    const QString path = seams.dlgFile.fileName;
+    const QString name = seams.dlgFile.fileTitle;
     // Keys typed while a large file opens are kept by the hold and applied once the new text is
     // in the box, to the new text.
-    WindowHold hold(window);
+    WindowHold hold(seams.window, seams.txtMain);
     try {
         // Read and decoded on a worker for a large file, so the window stays live and the user
         // can cancel; the document in hand is only replaced once the new one is complete.
@@ -123,114 +122,110 @@ void fileOpen(frmMain& window, const QString& filter) {
                         [&path, size](LongTask& task) { return readDocument(path, size, task); });
         if (!opened) {
             hold.release();
-            window.ShowStatus(QLatin1String("Opening cancelled: ") + path);
+            seams.ShowStatus(QLatin1String("Opening cancelled: ") + path);
             return;
         }
         if (opened->failure) {
             hold.release();
-            reportFailure(window, *opened->failure);
+            reportFailure(seams, *opened->failure);
             return;
         }
-        window.txtMain().setText(std::move(opened->text));
-        documentState(window).layout = std::move(opened->layout);
+        seams.document.load(std::move(opened->text), std::move(opened->layout));
     } catch (const std::bad_alloc&) {
         hold.release();
-        reportFailure(window,
+        reportFailure(seams,
                       fileFailure(ENOMEM, QStringLiteral("Read file"), path, FileAction::Read));
         return;
     }
     // Save and auto-save now write back to the opened file, never over an earlier one.
-    window.savePath = path;
-    window.hasSavePath = true;
-    setDocumentTitle(window, name);
-    window.txtMain().setEnabled(true);
-    window.fileDirText()->setPlainText(path);
-    window.ShowStatus(QLatin1String("Opened file: ") + path);
-    window.fNameString()->setText(name);
-    focusEditing(window);
+    seams.document.setCurrentFile({.savePath = path,
+                                   .hasSavePath = true,
+                                   .name = name,
+                                   .location = path,
+                                   .caption = documentCaption(name)});
+    startEditing(seams);
+    seams.ShowStatus(QLatin1String("Opened file: ") + path);
 }
 
 namespace {
 // A save through the dialog. Save names the file in the panel before it writes, Save As and
 // Save Custom only after a successful write, so a failure leaves each as it always has.
-void saveThroughDialog(frmMain& window, const QString& filter, const QString& title,
+void saveThroughDialog(const DocumentSeams& seams, const QString& filter, const QString& title,
                        bool nameBeforeWrite) {
-    if (!askPath(window, true, filter, title))
+    if (!askPath(seams, true, filter, title))
         return;
-    const QString path = window.dlgFile().fileName;
-    const QString name = window.dlgFile().fileTitle;
-    window.savePath = path;
-    window.hasSavePath = true;
-    if (nameBeforeWrite)
-        window.fNameString()->setText(name);
-    window.fileDirText()->setPlainText(path);
-    if (const auto failure = writeDocument(window, path)) {
-        reportFailure(window, *failure);
+    const QString path = seams.dlgFile.fileName;
+    const QString name = seams.dlgFile.fileTitle;
+    seams.document.setCurrentFile({.savePath = path,
+                                   .hasSavePath = true,
+                                   .name = nameBeforeWrite ? std::optional(name) : std::nullopt,
+                                   .location = path});
+    if (const auto failure = writeDocument(seams, path)) {
+        reportFailure(seams, *failure);
         return;
     }
-    setDocumentTitle(window, name);
-    window.ShowStatus(QLatin1String("Saved file to ") + window.savePath);
-    window.fNameString()->setText(name);
+    seams.document.setCurrentFile({.name = name, .caption = documentCaption(name)});
+    seams.ShowStatus(QLatin1String("Saved file to ") + path);
 }
 } // namespace
 
-void fileSave(frmMain& window) {
-    if (!window.hasSavePath) {
-        saveThroughDialog(window, DocumentFilters::Notavo, DocumentFilters::SaveTitle, true);
+void fileSave(const DocumentSeams& seams) {
+    if (!seams.document.hasSavePath()) {
+        saveThroughDialog(seams, DocumentFilters::Notavo, DocumentFilters::SaveTitle, true);
         return;
     }
-    if (const auto failure = writeDocument(window, window.savePath)) {
-        reportFailure(window, *failure);
+    const QString path = seams.document.savePath();
+    if (const auto failure = writeDocument(seams, path)) {
+        reportFailure(seams, *failure);
         return;
     }
-    window.ShowStatus(QLatin1String("Auto-Saved file to ") + window.savePath);
+    seams.ShowStatus(QLatin1String("Auto-Saved file to ") + path);
 }
 
-void fileSaveAs(frmMain& window, const QString& filter, const QString& title) {
-    saveThroughDialog(window, filter, title, false);
+void fileSaveAs(const DocumentSeams& seams, const QString& filter, const QString& title) {
+    saveThroughDialog(seams, filter, title, false);
 }
 
-void fileClear(frmMain& window) {
-    const auto answer = window.messageBox().show(
-        &window, QStringLiteral("Do you want to save first?"), QStringLiteral("Save"),
+void fileClear(const DocumentSeams& seams) {
+    Document& document = seams.document;
+    const auto answer = seams.messageBox.show(
+        &seams.window, QStringLiteral("Do you want to save first?"), QStringLiteral("Save"),
         QMessageBox::Yes | QMessageBox::No, QMessageBox::Question);
-    if (answer == QMessageBox::Yes) {
-        if (!askPath(window, true, DocumentFilters::ClearSave, DocumentFilters::SaveTitle)) {
-            // An emptied box is a new document, whose text is written as New's is. A
-            // remembered location would let the next Save or auto-save write that emptiness
-            // over the file the panel still names.
-            window.txtMain().setText(QString());
-            documentState(window).layout = newDocumentLayout();
-            window.hasSavePath = false;
-            return;
-        }
-        // Added after whatever the chosen file already holds.
-        const QString path = window.dlgFile().fileName;
-        std::optional<Failure> failure;
-        try {
-            const QByteArray bytes = documentBytes(window);
-            failure = refuseUnopenable(QFileInfo(path).size() + bytes.size(),
-                                       QStringLiteral("Save file"), path);
-            if (!failure)
-                failure = appendToFile(path, bytes);
-        } catch (const std::bad_alloc&) {
-            failure = fileFailure(ENOMEM, QStringLiteral("Save file"), path, FileAction::Write);
-        }
-        if (failure) {
-            // The text was not saved, so it stays in the box rather than being lost.
-            reportFailure(window, *failure);
-            return;
-        }
-        window.txtMain().setText(QString());
-        window.setWindowTitle(QStringLiteral("Notavo"));
-        window.hasSavePath = false;
-        window.savePath.clear();
-        window.ShowStatus(QStringLiteral("Cleared"));
-    } else {
-        window.txtMain().setText(QString());
-        window.hasSavePath = false;
+    if (answer != QMessageBox::Yes) {
+        document.clear();
+        document.setCurrentFile(
+            {.hasSavePath = false, .name = NoFileLoaded, .location = NoFileLoaded});
+        return;
     }
-    documentState(window).layout = newDocumentLayout();
-    window.fileDirText()->setPlainText(NoFileLoaded);
-    window.fNameString()->setText(NoFileLoaded);
+    if (!askPath(seams, true, DocumentFilters::ClearSave, DocumentFilters::SaveTitle)) {
+        // The panel and the caption still name the file; a remembered location would let the
+        // next Save or auto-save write this emptiness over it.
+        document.clear();
+        document.setCurrentFile({.hasSavePath = false});
+        return;
+    }
+    // Added after whatever the chosen file already holds.
+    const QString path = seams.dlgFile.fileName;
+    std::optional<Failure> failure;
+    try {
+        const QByteArray bytes = encodeDocument(document.buffer().parts(), document.layout());
+        failure = refuseUnopenable(QFileInfo(path).size() + bytes.size(),
+                                   QStringLiteral("Save file"), path);
+        if (!failure)
+            failure = appendToFile(path, bytes);
+    } catch (const std::bad_alloc&) {
+        failure = fileFailure(ENOMEM, QStringLiteral("Save file"), path, FileAction::Write);
+    }
+    if (failure) {
+        // The text was not saved, so it stays in the box rather than being lost.
+        reportFailure(seams, *failure);
+        return;
+    }
+    document.clear();
+    document.setCurrentFile({.savePath = QString(),
+                             .hasSavePath = false,
+                             .name = NoFileLoaded,
+                             .location = NoFileLoaded,
+                             .caption = QStringLiteral("Notavo")});
+    seams.ShowStatus(QStringLiteral("Cleared"));
 }

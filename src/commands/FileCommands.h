@@ -1,12 +1,12 @@
 #pragma once
 
 class QString;
-class frmMain;
+struct DocumentSeams;
 
 // The seven file commands on the document in hand. Each runs to completion; a cancelled dialog
 // ends it without a change, any other failure goes to ShowErrorReport.
-void fileNew(frmMain& window); // also the tray menu's "New File"
-void fileOpen(frmMain& window, const QString& filter);
-void fileSave(frmMain& window);
-void fileSaveAs(frmMain& window, const QString& filter, const QString& title);
-void fileClear(frmMain& window);
+void fileNew(const DocumentSeams& seams); // also the tray menu's "New File"
+void fileOpen(const DocumentSeams& seams, const QString& filter);
+void fileSave(const DocumentSeams& seams);
+void fileSaveAs(const DocumentSeams& seams, const QString& filter, const QString& title);
+void fileClear(const DocumentSeams& seams);

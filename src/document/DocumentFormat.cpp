@@ -9,10 +9,10 @@
 #include <limits>
 #include <type_traits>
 
-// The editing box (a QTextDocument) turns CR, LF, CR LF, U+2029 and the frame marks U+FDD0 and
-// U+FDD1 into block breaks and gives them all back as '\n'. Every other character, NUL, U+2028
-// and U+FEFF included, survives it unchanged. So each of those six becomes '\n' here and its
-// style is recorded in the layout, in order, to be written back as it was.
+// The text holds one line break, '\n', as QPlainTextEdit's does: CR, LF, CR LF, U+2029 and the
+// frame marks U+FDD0 and U+FDD1 each become '\n' here, and its style is recorded in the layout,
+// in order, to be written back as it was. Every other character, NUL, U+2028 and U+FEFF
+// included, is kept unchanged.
 
 namespace {
 

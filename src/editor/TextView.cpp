@@ -1,5 +1,6 @@
 #include "editor/TextView.h"
 
+#include "document/Document.h"
 #include "editor/TextViewAccessible.h"
 #include "text/LineBreaks.h"
 #include "text/TextBoundaries.h"
@@ -53,7 +54,13 @@ int toPixel(qreal x) {
 }
 } // namespace
 
-TextView::TextView(QWidget* parent) : QAbstractScrollArea(parent) {
+TextView::TextView(QWidget* parent) : TextView(*new Document, parent) {
+    doc.setParent(this);
+}
+
+TextView::TextView(Document& document, QWidget* parent)
+    : QAbstractScrollArea(parent), doc(document), text(document.editableBuffer()) {
+    connect(&doc, &Document::textReplaced, this, &TextView::followReplacement);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
     setAttribute(Qt::WA_KeyCompression, false);
@@ -70,17 +77,11 @@ TextView::TextView(QWidget* parent) : QAbstractScrollArea(parent) {
 TextView::~TextView() = default;
 
 void TextView::setPlainText(QString plain) {
-    setBuffer(TextBuffer(std::move(plain)));
+    doc.setText(TextBuffer(std::move(plain)));
 }
 
 void TextView::setBuffer(TextBuffer buffer) {
-    history.reset(buffer.size(), buffer.lineCount() - 1);
-    verticalScrollBar()->setValue(0);
-    horizontalScrollBar()->setValue(0);
-    putText(std::move(buffer), 0);
-    // A new text starts with the caret's column at the left edge, even on a right-to-left first
-    // line, as in QPlainTextEdit.
-    preferredX = 0;
+    doc.setText(std::move(buffer));
 }
 
 void TextView::replaceWhole(TextBuffer replaced, qsizetype caret) {
@@ -93,8 +94,31 @@ void TextView::replaceWhole(TextBuffer replaced, qsizetype caret) {
 }
 
 void TextView::putText(TextBuffer replaced, qsizetype caret) {
-    // The text replaced lives until a reader has been told of it.
-    const TextBuffer before = std::exchange(text, std::move(replaced));
+    placedCaret = caret;
+    doc.setText(std::move(replaced));
+}
+
+QColor TextView::textColor() const {
+    return palette().color(QPalette::Active, QPalette::Text);
+}
+
+void TextView::setTextColor(const QColor& colour) {
+    QPalette colours = palette();
+    colours.setColor(QPalette::Active, QPalette::Text, colour);
+    colours.setColor(QPalette::Inactive, QPalette::Text, colour);
+    setPalette(colours);
+}
+
+void TextView::followReplacement(const TextBuffer& before) {
+    // A text the view put in place itself (Replace All, its undo and redo) keeps the history
+    // and takes the caret given; any other is a new text, as setPlainText makes one.
+    const std::optional<qsizetype> placed = std::exchange(placedCaret, std::nullopt);
+    if (!placed) {
+        history.reset(text.size(), text.lineCount() - 1);
+        verticalScrollBar()->setValue(0);
+        horizontalScrollBar()->setValue(0);
+    }
+    const qsizetype caret = placed.value_or(0);
     const qsizetype anchorBefore = anchor;
     const qsizetype cursorBefore = cursor;
     segmented.clear();
@@ -109,6 +133,10 @@ void TextView::putText(TextBuffer replaced, qsizetype caret) {
     viewport()->update();
     restartBlink();
     notifyAccessibleReset(this, before, anchorBefore, cursorBefore);
+    // A new text starts with the caret's column at the left edge, even on a right-to-left first
+    // line, as in QPlainTextEdit.
+    if (!placed)
+        preferredX = 0;
     Q_EMIT textChanged();
     Q_EMIT cursorPositionChanged();
 }

@@ -8,7 +8,9 @@
 #include <QBasicTimer>
 #include <algorithm>
 #include <memory>
+#include <optional>
 
+class Document;
 class QTextLayout;
 
 // A plain-text editing box that stays fast on documents of hundreds of megabytes: the text lives
@@ -23,12 +25,19 @@ class QTextLayout;
 // word; a tab counts its stop from its segment's start unless that starts just after a tab;
 // input methods see 1,024 characters either side of the caret rather than the whole line; and
 // past 10^9 pixels the horizontal scroll bar moves in steps of several pixels.
+//
+// The text is a Document's, as QPlainTextEdit's is a QTextDocument's: the view edits it in
+// place and follows every replacement of the whole text (caret, undo and layouts start anew).
 class TextView : public QAbstractScrollArea {
     Q_OBJECT
 public:
+    // Works on a document of its own.
     explicit TextView(QWidget* parent = nullptr);
+    // Works on the document given, which must outlive the view.
+    explicit TextView(Document& document, QWidget* parent = nullptr);
     ~TextView() override;
 
+    Document& document() const { return doc; }
     const TextBuffer& buffer() const { return text; }
     QString toPlainText() const { return text.toString(); }
     // Replaces the whole text, taking the string's storage; clears undo, caret to the start.
@@ -40,6 +49,10 @@ public:
     // caret back where it was before, not after the last change put back as QPlainTextEdit
     // does: a million changes apart, that place means nothing to the user.
     void replaceWhole(TextBuffer replaced, qsizetype caret);
+
+    // One text colour for everything, kept whether the box has the focus or not.
+    QColor textColor() const;
+    void setTextColor(const QColor& colour);
 
     bool isReadOnly() const { return readOnly; }
     void setReadOnly(bool on);
@@ -80,6 +93,9 @@ public:
     int lineHeight() const;
     // Scrolls so that the caret is in view, as QPlainTextEdit's of the same name.
     void ensureCursorVisible();
+    // The caret's line across the box, in screen coordinates: what a window beside the box
+    // should leave uncovered.
+    QRect caretLineOnScreen() const;
 
 public Q_SLOTS:
     void undo();
@@ -117,6 +133,7 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
+    void followReplacement(const TextBuffer& before);
     // A laid-out stretch of a line: the whole line, or for a line longer than a segment one of
     // its segments (see LineSegments), so that no more than a few thousand characters are ever
     // laid out at once. Keys that move by what is on screen (visual Left and Right in
@@ -148,8 +165,8 @@ private:
     // Whether a word move stops at a segment's edge here, as it would in the whole line.
     bool endsWordMove(qsizetype position) const;
     bool isRightToLeft(qsizetype line) const;
-    // Puts a text in place of the whole text with the caret at caret: everything measured or
-    // laid out is forgotten and readers hear of a new text.
+    // Puts a text in place of the document's whole text with the caret at caret, keeping the
+    // history: everything measured or laid out is forgotten and readers hear of a new text.
     void putText(TextBuffer replaced, qsizetype caret);
     // Moves the caret and the anchor to positions the box found itself (no rule applied).
     void moveTo(qsizetype anchorAt, qsizetype cursorAt);
@@ -191,7 +208,9 @@ private:
     void extendByLines(qsizetype position);
     void autoScroll();
 
-    TextBuffer text;
+    Document& doc;
+    TextBuffer& text;                     // the document's
+    std::optional<qsizetype> placedCaret; // set while putText replaces the document's text
     EditHistory history;
     qsizetype cursor = 0;
     qsizetype anchor = 0;

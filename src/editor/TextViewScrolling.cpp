@@ -117,3 +117,9 @@ void TextView::pageUpDown(bool down, bool select) {
     ensureCursorVisible();
     pageYKept = true;
 }
+
+QRect TextView::caretLineOnScreen() const {
+    const QRect caret = cursorRect();
+    return QRect(viewport()->mapToGlobal(QPoint(0, caret.top())),
+                 QSize(viewport()->width(), caret.height()));
+}

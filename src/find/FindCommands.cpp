@@ -1,11 +1,11 @@
 #include "find/FindCommands.h"
 
-#include "app/EditingBox.h"
 #include "app/LongTask.h"
 #include "app/frmMain.h"
 #include "basics/Failure.h"
 #include "commands/ErrorReport.h"
 #include "document/FileErrors.h"
+#include "editor/TextView.h"
 #include "find/GroupedNumber.h"
 #include "find/frmFind.h"
 #include "find/frmGoToLine.h"
@@ -47,7 +47,7 @@ public:
         bind(QStringLiteral("actFindReplace"), [this] { replaceCurrent(); });
         bind(QStringLiteral("actFindReplaceAll"), [this] { replaceAll(); });
         followDocument();
-        window.txtMain().widget()->installEventFilter(this);
+        window.txtMain().installEventFilter(this);
     }
 
 protected:
@@ -74,7 +74,7 @@ private:
             dialog->addActions(window.actions());
             connect(dialog, &QDialog::rejected, this, [this] {
                 window.activateWindow();
-                window.txtMain().widget()->setFocus();
+                window.txtMain().setFocus();
             });
         }
         return *dialog;
@@ -82,7 +82,7 @@ private:
 
     // The selection, when it lies within one line: what the user most likely wants found.
     QString selectedLine() const {
-        const EditingBox& box = window.txtMain();
+        const TextView& box = window.txtMain();
         const TextBuffer& text = box.buffer();
         const qsizetype start = box.selectionStart();
         const qsizetype end = box.selectionEnd();
@@ -106,12 +106,12 @@ private:
         }
         const QString wanted = dialog->wanted();
         const TextSearch search(wanted, dialog->options());
-        EditingBox& box = window.txtMain();
+        TextView& box = window.txtMain();
         // A large text is searched on a worker: it reads a copy that no edit of the box reaches.
-        const TextBuffer text = box.snapshot();
+        const TextBuffer text = box.buffer();
         const qsizetype from =
             direction == Direction::Forward ? box.selectionEnd() : box.selectionStart();
-        WindowHold hold(window);
+        WindowHold hold(window, box);
         const std::optional<TextSearch::Match> found = runLongTask(
             hold, QLatin1String("Searching for ") + wanted, {text.size(), text.size()},
             [&](LongTask& task) {
@@ -131,7 +131,8 @@ private:
             report(QLatin1String("Not found: ") + wanted);
             return;
         }
-        box.select(match.position, match.position + match.length);
+        box.setSelection(match.position, match.position + match.length);
+        box.ensureCursorVisible();
         dialog->keepClearOf(box.caretLineOnScreen());
         if (match.wrapped)
             report(direction == Direction::Forward
@@ -146,11 +147,11 @@ private:
         if (!dialog || dialog->wanted().isEmpty())
             return;
         const TextSearch search(dialog->wanted(), dialog->options());
-        EditingBox& box = window.txtMain();
+        TextView& box = window.txtMain();
         const qsizetype start = box.selectionStart();
         const qsizetype end = box.selectionEnd();
         if (end - start == search.length() && search.matchesAt(box.buffer(), start))
-            box.replace(start, end - start, dialog->replacement());
+            box.replaceRange(start, end - start, dialog->replacement());
         findAgain(Direction::Forward);
     }
 
@@ -162,12 +163,13 @@ private:
         const QString wanted = dialog->wanted();
         const QString replacement = dialog->replacement();
         const TextSearch search(wanted, dialog->options());
-        EditingBox& box = window.txtMain();
+        TextView& box = window.txtMain();
         std::optional<TextSearch::Replaced> done;
         try {
-            const TextBuffer text = box.snapshot();
+            // The worker reads this copy, which no edit of the box reaches.
+            const TextBuffer text = box.buffer();
             const qsizetype caret = box.selectionEnd();
-            WindowHold hold(window);
+            WindowHold hold(window, box);
             done = runLongTask(hold, QLatin1String("Replacing ") + wanted,
                                {text.size(), text.size()}, [&](LongTask& task) {
                                    return search.replaceAll(text, replacement, caret,
@@ -196,7 +198,7 @@ private:
     }
 
     void goToLine() {
-        EditingBox& box = window.txtMain();
+        TextView& box = window.txtMain();
         const TextBuffer& text = box.buffer();
         frmGoToLine ask(&window, text.lineCount(), text.lineOf(box.selectionEnd()));
         {
@@ -205,9 +207,10 @@ private:
                 return;
         }
         const qsizetype start = text.lineStart(std::min(ask.line(), text.lineCount() - 1));
-        box.select(start, start);
+        box.setSelection(start, start);
+        box.ensureCursorVisible();
         window.activateWindow();
-        box.widget()->setFocus();
+        box.setFocus();
     }
 
     frmMain& window;

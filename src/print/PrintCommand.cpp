@@ -1,16 +1,16 @@
 #include "print/PrintCommand.h"
 
 #include "app/frmMain.h"
+#include "document/Document.h"
 #include "platform/CommonDialog.h"
 #include "platform/MessageBox.h"
 #include "print/frmPrint.h"
 
 #include <QAction>
-#include <QLabel>
 
 namespace {
 void print(frmMain& window) {
-    if (window.fNameString()->text() == QLatin1String("No file loaded")) {
+    if (window.document().name() == DocumentNames::NoFileLoaded) {
         window.messageBox().show(&window, QStringLiteral("No file loaded!"),
                                  QStringLiteral("Error"), QMessageBox::Ok, QMessageBox::Critical);
         return;

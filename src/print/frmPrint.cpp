@@ -1,9 +1,9 @@
 #include "print/frmPrint.h"
 
-#include "app/EditingBox.h"
 #include "app/SettingsStore.h"
 #include "app/frmMain.h"
 #include "basics/Twips.h"
+#include "document/Document.h"
 #include "platform/ColourValue.h"
 #include "platform/CommonDialog.h"
 #include "platform/Platform.h"
@@ -98,15 +98,15 @@ bool frmPrint::load(QString& failure) {
     }
     // One page is printed: the start of a long document is all that can show on it, and
     // laying out the rest would take seconds and gigabytes for a large one.
-    body->setPlainText(mainWindow.txtMain().firstLines(2000));
+    const TextBuffer& text = mainWindow.document().buffer();
+    body->setPlainText(text.mid(0, text.lineEnd(std::min<qsizetype>(2000, text.lineCount()) - 1)));
     applyAlignment(alignment);
 
     QFont headerFont = header->font();
     headerFont.setFamily(store.readText(DataFont, QStringLiteral("fontname"), dialogFont.name));
     header->setFont(headerFont);
-    const QString name = mainWindow.fNameString()->text();
-    header->setText(name == QLatin1String("Not saved") ? QStringLiteral("Untitled Document")
-                                                       : name);
+    const QString name = mainWindow.document().name();
+    header->setText(name == DocumentNames::NotSaved ? QStringLiteral("Untitled Document") : name);
 
     Printer* printer = mainWindow.platform().printer;
     if (!printer) {

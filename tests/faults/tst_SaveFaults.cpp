@@ -1,7 +1,7 @@
 // Saves, auto-saves and Convert File through the main window's real commands, on the fake
 // dialogs, against broken disks and files that change under the program. Every case ends with
 // the old bytes intact or the new bytes complete, and a failure shown with its error number.
-#include "app/EditingBox.h"
+#include "editor/TextView.h"
 #include "widgets/DocumentWindow.h"
 
 #include <QCheckBox>
@@ -50,10 +50,9 @@ QStringList entriesOf(const QString& folder) {
 void attempt(DocumentWindow& d, Command command, const QString& target, const QString& source,
              bool opened = false) {
     if (command != Command::Convert)
-        d.w.txtMain().setText(newText);
+        d.w.txtMain().setPlainText(newText);
     if (!opened && (command == Command::Save || command == Command::AutoSave)) {
-        d.w.savePath = target;
-        d.w.hasSavePath = true;
+        d.w.document().setCurrentFile({.savePath = target, .hasSavePath = true});
     }
     switch (command) {
     case Command::Save:
@@ -92,7 +91,7 @@ int shownError(const DocumentWindow& d) {
 void openThroughWindow(DocumentWindow& d, const QString& path) {
     d.t.dialogs.queuePath(path);
     d.run("mnuFileOpen");
-    QVERIFY(d.w.hasSavePath);
+    QVERIFY(d.w.document().hasSavePath());
 }
 
 // On Linux the file-system user is per thread and the commands run on this one: as root, the
@@ -419,7 +418,7 @@ void tst_SaveFaults::notOrdinaryFiles() {
         expectFailure(folder, 75);
         for (const char* action : {"mnuFileOpen", "mnuOpenCustom", "mnuConvertFile", "Clear"}) {
             DocumentWindow d;
-            d.w.txtMain().setText(newText);
+            d.w.txtMain().setPlainText(newText);
             d.t.dialogs.queuePath(doc);
             d.t.messages.answers << QMessageBox::Yes;
             const bool clear = action == QByteArray("Clear");
@@ -428,7 +427,7 @@ void tst_SaveFaults::notOrdinaryFiles() {
             const QByteArray what = QByteArray(action) + " on a " + kind;
             QVERIFY2(shownError(d) == 75, (what + " showed no error 75").constData());
             QVERIFY2(ms < 1000, (what + " took " + QByteArray::number(ms) + " ms").constData());
-            QVERIFY2(d.w.txtMain().text() == newText, (what + " lost the text").constData());
+            QVERIFY2(d.w.txtMain().toPlainText() == newText, (what + " lost the text").constData());
             struct stat info {};
             QVERIFY(::lstat(node.constData(), &info) == 0 && (info.st_mode & S_IFMT) == type);
         }

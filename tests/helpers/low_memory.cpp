@@ -5,7 +5,6 @@
 //   notavo_low_memory replace FILE HEADROOM_MB  Open of FILE, Replace All of "line" by "long line"
 // Prints "error=N size=S": the error number shown (0 for none) and the length of the text in
 // the box afterwards.
-#include "app/EditingBox.h"
 #include "app/frmMain.h"
 #include "editor/TextView.h"
 #include "fakes/TestPlatform.h"
@@ -78,7 +77,7 @@ int main(int argc, char** argv) {
     const bool replace = std::strcmp(argv[1], "replace") == 0;
     const QString path = QString::fromLocal8Bit(argv[2]);
     const qint64 headroom = qint64(std::atoi(argv[3])) << 20;
-    auto* view = qobject_cast<TextView*>(w.txtMain().widget());
+    TextView* view = &w.txtMain();
     if (save || replace) {
         t.dialogs.queuePath(path);
         w.action(u"mnuFileOpen"_qs)->trigger();

@@ -3,8 +3,9 @@
 // file, which must hold lines of 'a' or of 'b' ended by CR LF, then saves lines of the other letter
 // by Save, Save As and the auto-save tick in turn. It writes "s" to stdout before each save and "d"
 // after it, so that the killer knows what it hit.
-#include "app/EditingBox.h"
 #include "app/frmMain.h"
+#include "document/Document.h"
+#include "editor/TextView.h"
 #include "fakes/TestPlatform.h"
 
 #include <QAction>
@@ -25,7 +26,7 @@ int saveThroughWindow(int argc, char** argv, const QString& path, qsizetype size
     frmMain w(t.platform, t.settings);
     t.dialogs.queuePath(path);
     w.action(u"mnuFileOpen"_qs)->trigger();
-    if (!w.hasSavePath)
+    if (!w.document().hasSavePath())
         return 1;
     const QString line = QString(79, u'a') + u'\n';
     // The file's final break is not part of the text.
@@ -33,7 +34,7 @@ int saveThroughWindow(int argc, char** argv, const QString& path, qsizetype size
     texts[1] = QString(texts[0]).replace(u'a', u'b');
     w.autosavecheck()->setChecked(true);
     for (unsigned round = 0;; ++round) {
-        w.txtMain().setText(texts[round % 2]);
+        w.txtMain().setPlainText(texts[round % 2]);
         std::fputs("s", stdout);
         std::fflush(stdout);
         switch (round % 3) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/frmMain.h"
+#include "document/Document.h"
 #include "fakes/TestPlatform.h"
 
 #include <QAction>

@@ -1,4 +1,4 @@
-#include "app/EditingBox.h"
+#include "editor/TextView.h"
 #include "widgets/DocumentWindow.h"
 
 #include <QCheckBox>
@@ -44,7 +44,7 @@ private Q_SLOTS:
 
         // A tick inside the save dialog does nothing; then real ticks, shortened, rewrite the
         // same bytes while the window is hidden.
-        f.w.txtMain().setText(u"line"_qs);
+        f.w.txtMain().setPlainText(u"line"_qs);
         const QString path = f.path("b.nv");
         f.t.dialogs.queuePath(path);
         f.t.dialogs.whileOpen = [&] { f.w.autosavetimerTick(); };

@@ -1,4 +1,4 @@
-#include "app/EditingBox.h"
+#include "editor/TextView.h"
 #include "widgets/DocumentWindow.h"
 
 using Box = FakeMessageBox::Call;
@@ -9,7 +9,7 @@ private Q_SLOTS:
     void convertsAndLeavesTheDocumentInHand() {
         DocumentWindow f;
         f.run("mnuFileNew");
-        f.w.txtMain().setText(u"mine"_qs);
+        f.w.txtMain().setPlainText(u"mine"_qs);
         const QString doc = f.path("doc.nv");
         f.t.dialogs.queuePath(doc);
         f.run("mnuFileSave");
@@ -29,7 +29,7 @@ private Q_SLOTS:
         QCOMPARE(bytesOf(f.path("out.txt")), QByteArray("a\r\nb\r\n"));
         QCOMPARE(f.lastBox(), (Box{"Sucess! Converted 'src.nv' to 'out.txt'", "Notavo",
                                    QMessageBox::Ok, QMessageBox::NoIcon}));
-        QCOMPARE(f.w.txtMain().text(), u"mine"_qs);
+        QCOMPARE(f.w.txtMain().toPlainText(), u"mine"_qs);
         QCOMPARE(f.w.windowTitle(), u"doc.nv - Notavo"_qs);
         QCOMPARE(f.w.statusText(), u"Saved file to "_qs + doc);
         f.run("mnuFileSave");

@@ -1,5 +1,5 @@
-#include "app/PlainEditingBox.h"
 #include "document/DocumentFormat.h"
+#include "editor/TextView.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -10,7 +10,7 @@
 class tst_DocumentRoundTrip : public QObject {
     Q_OBJECT
 private slots:
-    void randomFilesThroughEditingBox();
+    void randomFilesThroughTheBox();
 };
 
 namespace {
@@ -53,9 +53,9 @@ bool endsWithBreak(const QByteArray& bytes, TextEncoding encoding) {
 
 } // namespace
 
-void tst_DocumentRoundTrip::randomFilesThroughEditingBox() {
+void tst_DocumentRoundTrip::randomFilesThroughTheBox() {
     QWidget window;
-    PlainEditingBox box(&window);
+    TextView box(&window);
     QRandomGenerator random(20261207);
     int utf8 = 0;
     for (int round = 0; round < 1500; ++round) {
@@ -64,8 +64,8 @@ void tst_DocumentRoundTrip::randomFilesThroughEditingBox() {
             bytes.prepend("\xEF\xBB\xBF");
         const DecodedDocument doc = decodeDocument(bytes);
         utf8 += doc.layout.encoding == TextEncoding::Utf8;
-        box.setText(doc.text);
-        const QByteArray saved = encodeDocument(box.text(), doc.layout);
+        box.setPlainText(doc.text);
+        const QByteArray saved = encodeDocument(box.buffer().parts(), doc.layout);
         const QByteArray expected =
             endsWithBreak(bytes, doc.layout.encoding) ? bytes : bytes + doc.layout.defaultBreak;
         if (saved != expected)

@@ -1,6 +1,6 @@
-#include "app/EditingBox.h"
 #include "document/DocumentFile.h"
 #include "document/FileErrors.h"
+#include "editor/TextView.h"
 #include "text/TextBuffer.h"
 #include "widgets/DocumentWindow.h"
 
@@ -45,15 +45,15 @@ private Q_SLOTS:
         DocumentWindow f;
         f.w.toolbarClick(u"NewFile"_qs);
         QVERIFY(f.w.txtMain().isEnabled());
-        QCOMPARE(f.w.txtMain().text(), QString());
+        QCOMPARE(f.w.txtMain().toPlainText(), QString());
         QCOMPARE(f.shown(), NewFile);
         f.t.dialogs.queuePath(f.path("a.nv"));
         f.run("mnuFileSave");
-        f.w.txtMain().setText(u"text"_qs);
+        f.w.txtMain().setPlainText(u"text"_qs);
         f.run("mnuFileNew");
-        QCOMPARE(f.w.txtMain().text(), QString());
-        QVERIFY(!f.w.hasSavePath);
-        QCOMPARE(f.w.savePath, QString());
+        QCOMPARE(f.w.txtMain().toPlainText(), QString());
+        QVERIFY(!f.w.document().hasSavePath());
+        QCOMPARE(f.w.document().savePath(), QString());
         QCOMPARE(f.w.windowTitle(), u"New File - Notavo"_qs);
     }
 
@@ -65,12 +65,12 @@ private Q_SLOTS:
         f.run("mnuFileSave");
         checkDialog(f.t.dialogs, Kind::Save, u"Notavo | Save File"_qs, NotavoFilter);
         QCOMPARE(bytesOf(path), QByteArray("\r\n"));
-        QVERIFY(f.w.hasSavePath);
-        QCOMPARE(f.w.savePath, path);
+        QVERIFY(f.w.document().hasSavePath());
+        QCOMPARE(f.w.document().savePath(), path);
         QCOMPARE(f.shown(),
                  QStringList({"empty.nv - Notavo", "empty.nv", path, "Saved file to " + path}));
 
-        f.w.txtMain().setText(u"Grüße\n€ 5"_qs);
+        f.w.txtMain().setPlainText(u"Grüße\n€ 5"_qs);
         f.w.toolbarClick(u"Save"_qs);
         QCOMPARE(f.t.dialogs.calls.size(), 1);
         QCOMPARE(bytesOf(path), QByteArray("Gr\xc3\xbc\xc3\x9f"
@@ -84,32 +84,32 @@ private Q_SLOTS:
         f.run("mnuFileNew");
         f.t.dialogs.queueCancel();
         f.run("mnuFileSave");
-        QVERIFY(!f.w.hasSavePath);
+        QVERIFY(!f.w.document().hasSavePath());
         QCOMPARE(f.name(), u"Not saved"_qs);
         QVERIFY(f.t.messages.calls.isEmpty());
 
-        f.w.txtMain().setText(u"keep"_qs);
+        f.w.txtMain().setPlainText(u"keep"_qs);
         const QString path = f.path("missing/doc.nv");
         f.t.dialogs.queuePath(path);
         f.run("mnuFileSave");
         checkWriteReport(f, path);
-        QVERIFY(f.w.hasSavePath);
-        QCOMPARE(f.w.savePath, path);
+        QVERIFY(f.w.document().hasSavePath());
+        QCOMPARE(f.w.document().savePath(), path);
         QCOMPARE(f.shown(), QStringList({"New File - Notavo", "doc.nv", path, "New file started"}));
-        QCOMPARE(f.w.txtMain().text(), u"keep"_qs);
+        QCOMPARE(f.w.txtMain().toPlainText(), u"keep"_qs);
     }
 
     void saveAsMovesTheLocationAndSaveCustomAddsNoExtension() {
         DocumentWindow f;
         f.run("mnuFileNew");
-        f.w.txtMain().setText(u"one"_qs);
+        f.w.txtMain().setPlainText(u"one"_qs);
         f.t.dialogs.queuePath(f.path("a.nv"));
         f.run("mnuFileSave");
         f.t.dialogs.queuePath(f.path("b.nv"));
         f.run("mnuFileSaveas");
         checkDialog(f.t.dialogs, Kind::Save, u"Notavo | Save File"_qs, NotavoFilter);
         QCOMPARE(f.shown().mid(0, 2), QStringList({"b.nv - Notavo", "b.nv"}));
-        f.w.txtMain().setText(u"two"_qs);
+        f.w.txtMain().setPlainText(u"two"_qs);
         f.run("mnuFileSave");
         QCOMPARE(bytesOf(f.path("a.nv")), QByteArray("one\r\n"));
         QCOMPARE(bytesOf(f.path("b.nv")), QByteArray("two\r\n"));
@@ -126,7 +126,7 @@ private Q_SLOTS:
         f.t.dialogs.queuePath(bad);
         f.run("mnuFileSaveas");
         checkWriteReport(f, bad);
-        QCOMPARE(f.w.savePath, bad);
+        QCOMPARE(f.w.document().savePath(), bad);
         QCOMPARE(f.shown().mid(0, 3), QStringList({"notes - Notavo", "notes", bad}));
     }
 
@@ -140,9 +140,9 @@ private Q_SLOTS:
         f.t.dialogs.queuePath(path);
         f.w.toolbarClick(u"Open"_qs);
         checkDialog(f.t.dialogs, Kind::Open, u"Notavo | Open File"_qs, NotavoFilter);
-        QCOMPARE(f.w.txtMain().text(), u"x\ny"_qs);
+        QCOMPARE(f.w.txtMain().toPlainText(), u"x\ny"_qs);
         QCOMPARE(f.shown(), QStringList({"f.nv - Notavo", "f.nv", path, "Opened file: " + path}));
-        QCOMPARE(f.w.savePath, path);
+        QCOMPARE(f.w.document().savePath(), path);
         f.run("mnuFileSave");
         f.run("mnuFileSave");
         QCOMPARE(bytesOf(path), QByteArray("x\r\ny\r\n"));
@@ -153,14 +153,14 @@ private Q_SLOTS:
         f.t.dialogs.queuePath(empty);
         f.run("mnuOpenCustom");
         checkDialog(f.t.dialogs, Kind::Open, u"Notavo | Open File"_qs, SevenKinds);
-        QCOMPARE(f.w.txtMain().text(), QString());
+        QCOMPARE(f.w.txtMain().toPlainText(), QString());
         QCOMPARE(f.w.windowTitle(), u"empty.txt - Notavo"_qs);
     }
 
     void openFailingOrCancelledChangesNothing() {
         DocumentWindow f;
         f.run("mnuFileNew");
-        f.w.txtMain().setText(u"in hand"_qs);
+        f.w.txtMain().setPlainText(u"in hand"_qs);
         f.t.dialogs.queueCancel();
         f.run("mnuFileOpen");
         const QString missing = f.path("missing.nv");
@@ -172,9 +172,9 @@ private Q_SLOTS:
         QVERIFY(f.lastBox().text.startsWith(u"Error ID: 53\r"_qs));
         QVERIFY(f.lastBox().text.contains(missing));
         QVERIFY(f.lastBox().text.endsWith(AbortedLine));
-        QCOMPARE(f.w.txtMain().text(), u"in hand"_qs);
+        QCOMPARE(f.w.txtMain().toPlainText(), u"in hand"_qs);
         QCOMPARE(f.shown(), NewFile);
-        QVERIFY(!f.w.hasSavePath);
+        QVERIFY(!f.w.document().hasSavePath());
     }
 
     void grownPastWhatOpensIsNotSaved() {
@@ -185,12 +185,12 @@ private Q_SLOTS:
         f.run("mnuFileOpen");
         // Three bytes a character in UTF-8.
         const qsizetype length = maxDocumentBytes / 3 + 1;
-        f.w.txtMain().setText(QString(length, QChar(0x20AC)));
+        f.w.txtMain().setPlainText(QString(length, QChar(0x20AC)));
         f.run("mnuFileSave");
         QVERIFY(f.lastBox().text.startsWith(u"Error ID: 7\r"_qs));
         QCOMPARE(bytesOf(path), QByteArray("small\r\n"));
         QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
-        QCOMPARE(f.w.txtMain().snapshot().size(), length);
+        QCOMPARE(f.w.txtMain().buffer().size(), length);
     }
 
     void clear() {
@@ -200,7 +200,7 @@ private Q_SLOTS:
         f.run("mnuFileSave");
         const QString target = f.path("target.nv");
         writeBytes(target, "before\r\n");
-        f.w.txtMain().setText(u"after"_qs);
+        f.w.txtMain().setPlainText(u"after"_qs);
         f.t.messages.answers << QMessageBox::Yes;
         f.t.dialogs.queuePath(target);
         f.run("mnuFileClear");
@@ -209,9 +209,9 @@ private Q_SLOTS:
                       QMessageBox::Question}));
         checkDialog(f.t.dialogs, Kind::Save, u"Notavo | Save File"_qs, u"*.nv|*.nv"_qs);
         QCOMPARE(bytesOf(target), QByteArray("before\r\nafter\r\n"));
-        QCOMPARE(f.w.txtMain().text(), QString());
-        QVERIFY(!f.w.hasSavePath);
-        QCOMPARE(f.w.savePath, QString());
+        QCOMPARE(f.w.txtMain().toPlainText(), QString());
+        QVERIFY(!f.w.document().hasSavePath());
+        QCOMPARE(f.w.document().savePath(), QString());
         QCOMPARE(f.shown(), QStringList({"Notavo", "No file loaded", "No file loaded", "Cleared"}));
     }
 
@@ -224,40 +224,40 @@ private Q_SLOTS:
         f.t.messages.answers << QMessageBox::Yes;
         f.t.dialogs.queueCancel();
         f.run("mnuFileClear");
-        QCOMPARE(f.w.txtMain().text(), QString());
+        QCOMPARE(f.w.txtMain().toPlainText(), QString());
         QCOMPARE(f.shown(),
                  QStringList({"doc.nv - Notavo", "doc.nv", path, "Opened file: " + path}));
         QCOMPARE(bytesOf(path), QByteArray("doc\n"));
         // The emptied box must never be written over the file by Save or auto-save.
-        QVERIFY(!f.w.hasSavePath);
+        QVERIFY(!f.w.document().hasSavePath());
         f.w.autosavecheck()->setChecked(true);
         f.w.autosavetimerTick();
         f.w.autosavecheck()->setChecked(false);
         QCOMPARE(bytesOf(path), QByteArray("doc\n"));
         // What is typed next is a new document's: it is saved as New would save it, not in
         // the line breaks of the file cleared away.
-        f.w.txtMain().setText(u"a\nb"_qs);
+        f.w.txtMain().setPlainText(u"a\nb"_qs);
         f.t.dialogs.queuePath(f.path("next.nv"));
         f.run("mnuFileSave");
         QCOMPARE(f.t.dialogs.calls.last().title, u"Notavo | Save File"_qs);
         QCOMPARE(bytesOf(f.path("next.nv")), QByteArray("a\r\nb\r\n"));
         QCOMPARE(bytesOf(path), QByteArray("doc\n"));
 
-        f.w.txtMain().setText(u"unsaved"_qs);
+        f.w.txtMain().setPlainText(u"unsaved"_qs);
         const QString bad = f.path("nowhere/x.nv");
         f.t.messages.answers << QMessageBox::Yes;
         f.t.dialogs.queuePath(bad);
         f.run("mnuFileClear");
         QVERIFY(f.lastBox().text.startsWith(u"Error ID: "_qs));
-        QCOMPARE(f.w.txtMain().text(), u"unsaved"_qs); // not lost unsaved
+        QCOMPARE(f.w.txtMain().toPlainText(), u"unsaved"_qs); // not lost unsaved
 
         f.t.messages.answers << QMessageBox::No;
         f.run("mnuFileClear");
-        QCOMPARE(f.w.txtMain().text(), QString());
+        QCOMPARE(f.w.txtMain().toPlainText(), QString());
         QCOMPARE(f.shown().mid(0, 3),
                  QStringList({"next.nv - Notavo", "No file loaded", "No file loaded"}));
-        QVERIFY(!f.w.hasSavePath);
-        QCOMPARE(f.w.savePath, f.path("next.nv"));
+        QVERIFY(!f.w.document().hasSavePath());
+        QCOMPARE(f.w.document().savePath(), f.path("next.nv"));
         const qsizetype dialogs = f.t.dialogs.calls.size();
         f.t.dialogs.queueCancel();
         f.run("mnuFileSave");

@@ -1,5 +1,5 @@
-#include "app/EditingBox.h"
 #include "app/LongTask.h"
+#include "editor/TextView.h"
 #include "find/frmFind.h"
 #include "find/frmGoToLine.h"
 #include "text/TextBuffer.h"
@@ -28,7 +28,7 @@ QPushButton* button(DocumentWindow& d, const char* name) {
 }
 
 QString selected(DocumentWindow& d) {
-    const EditingBox& box = d.w.txtMain();
+    const TextView& box = d.w.txtMain();
     return box.buffer().mid(box.selectionStart(), box.selectionEnd() - box.selectionStart());
 }
 
@@ -40,10 +40,10 @@ void startDocument(DocumentWindow& d, const QString& text) {
     const QStringList lines = text.split(u'\n');
     for (const QString& line : lines) {
         if (&line != &lines.constFirst())
-            QTest::keyClick(d.w.txtMain().widget(), Qt::Key_Return);
-        QTest::keyClicks(d.w.txtMain().widget(), line);
+            QTest::keyClick(&d.w.txtMain(), Qt::Key_Return);
+        QTest::keyClicks(&d.w.txtMain(), line);
     }
-    d.w.txtMain().select(0, 0);
+    d.w.txtMain().setSelection(0, 0);
 }
 
 // Runs the Go To Line dialog: each answer is typed and confirmed with Return, the last one
@@ -108,7 +108,7 @@ void tst_FindCommands::entriesFollowTheDocumentAndTheHold() {
         d.w.findChild<QPushButton*>(u"cmdCancelTask"_qs)->click();
     });
     {
-        WindowHold hold(d.w);
+        WindowHold hold(d.w, d.w.txtMain());
         runLongTask(hold, u"Working"_qs, {qint64(1) << 30, qint64(1) << 30}, [](LongTask& task) {
             while (!task.cancelled())
                 QThread::msleep(5);
@@ -122,21 +122,21 @@ void tst_FindCommands::entriesFollowTheDocumentAndTheHold() {
     QVERIFY(findWindow(d)->isVisible());
     d.t.dialogs.queuePath(d.path("a.nv"));
     d.run("mnuFileSave");
-    d.w.txtMain().setText(u"typed on"_qs);
+    d.w.txtMain().setPlainText(u"typed on"_qs);
     d.w.autosavecheck()->click();
     d.w.autosavetimerTick();
     QCOMPARE(bytesOf(d.path("a.nv")), QByteArray("typed on\r\n"));
     d.t.messages.answers << QMessageBox::No;
     d.run("mnuFileClear");
-    QCOMPARE(d.w.txtMain().text(), QString());
+    QCOMPARE(d.w.txtMain().toPlainText(), QString());
     QCOMPARE(d.name(), u"No file loaded"_qs);
 }
 
 void tst_FindCommands::findSelectsWrapsAndReports() {
     DocumentWindow d;
     startDocument(d, u"Anna 555-0100\nhannah ANNA\nanna"_qs);
-    d.w.txtMain().select(0, 4);
-    QTest::keyClick(d.w.txtMain().widget(), Qt::Key_F, Qt::ControlModifier);
+    d.w.txtMain().setSelection(0, 4);
+    QTest::keyClick(&d.w.txtMain(), Qt::Key_F, Qt::ControlModifier);
     frmFind* find = findWindow(d);
     QVERIFY(find && find->isVisible());
     QCOMPARE(find->windowTitle(), u"Notavo | Find"_qs);
@@ -164,7 +164,7 @@ void tst_FindCommands::findSelectsWrapsAndReports() {
     QCOMPARE(d.w.txtMain().selectionStart(), 0); // the selection stays
 
     // A selection over two lines is not taken as the text to find.
-    d.w.txtMain().select(2, 18);
+    d.w.txtMain().setSelection(2, 18);
     d.run("mnuEditFind");
     QCOMPARE(find->wanted(), u"Hannah"_qs);
 }
@@ -180,7 +180,7 @@ void tst_FindCommands::escapeReturnsToTheTextWithTheMatch() {
     QTest::keyClicks(find->txtFind(), u"555-0199"_qs);
     QTest::keyClick(find->txtFind(), Qt::Key_Return);
     QCOMPARE(selected(d), u"555-0199"_qs);
-    auto* view = qobject_cast<QAbstractScrollArea*>(d.w.txtMain().widget());
+    TextView* view = &d.w.txtMain();
     QVERIFY(view->verticalScrollBar()->value() > 150); // scrolled into view
     // The window moves off a match it would cover.
     find->move(find->x(), d.w.txtMain().caretLineOnScreen().top() - 10);
@@ -189,13 +189,13 @@ void tst_FindCommands::escapeReturnsToTheTextWithTheMatch() {
     QVERIFY(!find->frameGeometry().intersects(d.w.txtMain().caretLineOnScreen()));
     QTest::keyClick(find->txtFind(), Qt::Key_Escape);
     QVERIFY(!find->isVisible());
-    QTRY_VERIFY(d.w.txtMain().widget()->hasFocus());
-    QTest::keyClicks(d.w.txtMain().widget(), u"0100"_qs); // typing replaces the match
-    QVERIFY(d.w.txtMain().text().endsWith(u"phone 0100"_qs));
+    QTRY_VERIFY(d.w.txtMain().hasFocus());
+    QTest::keyClicks(&d.w.txtMain(), u"0100"_qs); // typing replaces the match
+    QVERIFY(d.w.txtMain().toPlainText().endsWith(u"phone 0100"_qs));
 
     // F3 from the text goes on with the last search, and the window stays closed.
-    d.w.txtMain().select(0, 0);
-    QTest::keyClick(d.w.txtMain().widget(), Qt::Key_F3);
+    d.w.txtMain().setSelection(0, 0);
+    QTest::keyClick(&d.w.txtMain(), Qt::Key_F3);
     QCOMPARE(d.w.statusText(), u"Not found: 555-0199"_qs);
     QVERIFY(!find->isVisible());
 }
@@ -203,21 +203,21 @@ void tst_FindCommands::escapeReturnsToTheTextWithTheMatch() {
 void tst_FindCommands::replaceTakesTheMatchThenTheNext() {
     DocumentWindow d;
     startDocument(d, u"cat, Cat and cats"_qs);
-    QTest::keyClick(d.w.txtMain().widget(), Qt::Key_H, Qt::ControlModifier);
+    QTest::keyClick(&d.w.txtMain(), Qt::Key_H, Qt::ControlModifier);
     frmFind* find = findWindow(d);
     QCOMPARE(find->windowTitle(), u"Notavo | Replace"_qs);
     QTest::keyClicks(find->txtFind(), u"cat"_qs);
     QTest::keyClicks(find->txtReplace(), u"dog"_qs);
     find->chkWholeWord()->setChecked(true);
     button(d, "cmdReplace")->click(); // nothing selected yet: only finds
-    QCOMPARE(d.w.txtMain().text(), u"cat, Cat and cats"_qs);
+    QCOMPARE(d.w.txtMain().toPlainText(), u"cat, Cat and cats"_qs);
     button(d, "cmdReplace")->click();
     button(d, "cmdReplace")->click();
-    QCOMPARE(d.w.txtMain().text(), u"dog, dog and cats"_qs);
+    QCOMPARE(d.w.txtMain().toPlainText(), u"dog, dog and cats"_qs);
     QCOMPARE(d.w.statusText(), u"Not found: cat"_qs); // "cats" is no whole word
     // Each replacement is one step of undo.
-    QTest::keyClick(d.w.txtMain().widget(), Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(d.w.txtMain().text(), u"dog, Cat and cats"_qs);
+    QTest::keyClick(&d.w.txtMain(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(d.w.txtMain().toPlainText(), u"dog, Cat and cats"_qs);
 }
 
 void tst_FindCommands::goToLineRefusesWhatIsNoLineNumber() {
@@ -231,8 +231,8 @@ void tst_FindCommands::goToLineRefusesWhatIsNoLineNumber() {
              QStringList({refused, refused, refused, QString()}));
     QCOMPARE(d.w.txtMain().selectionStart(), 299 * 6);
     QCOMPARE(d.w.txtMain().selectionEnd(), 299 * 6);
-    QTRY_VERIFY(d.w.txtMain().widget()->hasFocus());
-    auto* view = qobject_cast<QAbstractScrollArea*>(d.w.txtMain().widget());
+    QTRY_VERIFY(d.w.txtMain().hasFocus());
+    TextView* view = &d.w.txtMain();
     QVERIFY(view->verticalScrollBar()->value() > 250);
     goToLine(d, {u"99999999999999999999999"_qs}); // past the end: the last line
     QCOMPARE(d.w.txtMain().selectionStart(), 500 * 6);
@@ -243,7 +243,7 @@ void tst_FindCommands::goToLineRefusesWhatIsNoLineNumber() {
 void tst_FindCommands::everyMenuOpensFromTheKeyboard() {
     DocumentWindow d;
     startDocument(d, u"text"_qs);
-    QWidget* edit = d.w.txtMain().widget();
+    QWidget* edit = &d.w.txtMain();
     const QList<std::pair<Qt::Key, const char*>> menus = {
         {Qt::Key_F, "mnuFile"}, {Qt::Key_S, "mnuSave"}, {Qt::Key_O, "mnuOpen"},
         {Qt::Key_H, "mnuHelp"}, {Qt::Key_E, "mnuEdit"}, {Qt::Key_A, "mnuAppearance"}};
@@ -276,16 +276,16 @@ void tst_FindCommands::replaceAllIsOneStep() {
     find->txtFind()->setText(u"cat"_qs);
     find->txtReplace()->setText(u"a cat"_qs); // matches again, but is not replaced again
     find->chkWholeWord()->setChecked(true);
-    d.w.txtMain().select(5, 8); // "Cat": the caret goes after its replacement
+    d.w.txtMain().setSelection(5, 8); // "Cat": the caret goes after its replacement
     QApplication::setActiveWindow(find);
     QTest::keyClick(find, Qt::Key_A, Qt::AltModifier);
-    QTRY_COMPARE(d.w.txtMain().text(), u"a cat, a cat and cats\na cat"_qs); // clicks late
+    QTRY_COMPARE(d.w.txtMain().toPlainText(), u"a cat, a cat and cats\na cat"_qs); // clicks late
     QCOMPARE(d.w.statusText(), u"Replaced 3 occurrences"_qs);
     QCOMPARE(d.w.txtMain().selectionStart(), 12);
     QCOMPARE(d.w.txtMain().selectionEnd(), 12);
-    QWidget* box = d.w.txtMain().widget();
+    QWidget* box = &d.w.txtMain();
     QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(d.w.txtMain().text(), u"cat, Cat and cats\ncat"_qs);
+    QCOMPARE(d.w.txtMain().toPlainText(), u"cat, Cat and cats\ncat"_qs);
     QTest::keySequence(box, QKeySequence::Redo);
     find->txtFind()->setText(u"cats"_qs);
     find->txtReplace()->setText(u"dog"_qs);
@@ -299,19 +299,19 @@ void tst_FindCommands::replaceAllIsOneStep() {
 
     // Long work: Cancel changes nothing; keys typed meanwhile go into the replaced text.
     const QString large = u"cat and dog\n"_qs.repeated(800000);
-    d.w.txtMain().setText(large);
+    d.w.txtMain().setPlainText(large);
     find->txtFind()->setText(u"cat"_qs);
     QTimer::singleShot(0, &d.w, [&] { d.w.findChild<QPushButton*>(u"cmdCancelTask"_qs)->click(); });
     button(d, "cmdReplaceAll")->click();
     QCOMPARE(d.w.statusText(), u"Replace All cancelled"_qs);
-    QVERIFY(d.w.txtMain().text() == large);
+    QVERIFY(d.w.txtMain().toPlainText() == large);
     QTimer::singleShot(0, &d.w, [&] { QTest::keyClick(box, Qt::Key_Z); });
     button(d, "cmdReplaceAll")->click();
     QCOMPARE(d.w.statusText(), u"Replaced 800,000 occurrences"_qs);
-    QVERIFY(d.w.txtMain().text() == u"z"_qs + u"dog and dog\n"_qs.repeated(800000));
+    QVERIFY(d.w.txtMain().toPlainText() == u"z"_qs + u"dog and dog\n"_qs.repeated(800000));
     QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
     QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
-    QVERIFY(d.w.txtMain().text() == large);
+    QVERIFY(d.w.txtMain().toPlainText() == large);
 }
 
 QTEST_MAIN(tst_FindCommands)

@@ -1,5 +1,4 @@
 #include "DocumentWindow.h"
-#include "app/EditingBox.h"
 #include "app/LongTask.h"
 #include "editor/TextView.h"
 #include "platform/ModalScope.h"
@@ -59,7 +58,7 @@ QString textOf(const QByteArray& bytes) {
 }
 
 TextView& viewOf(frmMain& w) {
-    return *qobject_cast<TextView*>(w.txtMain().widget());
+    return w.txtMain();
 }
 
 } // namespace
@@ -76,13 +75,13 @@ void tst_LongWork::progressHoldsTheWindowAndCancels() {
                            cancelButton(d.w)->isVisible() && !save->isEnabled() &&
                            ModalScope::anyOpen();
         // Keys typed meanwhile wait for the work, and none is lost.
-        QTest::keyClicks(d.w.txtMain().widget(), u"typed"_qs);
-        heldWhileRunning = heldWhileRunning && d.w.txtMain().text().isEmpty();
+        QTest::keyClicks(&d.w.txtMain(), u"typed"_qs);
+        heldWhileRunning = heldWhileRunning && d.w.txtMain().toPlainText().isEmpty();
         cancelButton(d.w)->click();
     });
     const qint64 large = qint64(1) << 30;
     {
-        WindowHold hold(d.w);
+        WindowHold hold(d.w, d.w.txtMain());
         const auto result = runLongTask(hold, u"Working"_qs, {large, large}, [](LongTask& task) {
             while (!task.cancelled()) {
                 task.advance(qint64(1) << 24);
@@ -93,15 +92,15 @@ void tst_LongWork::progressHoldsTheWindowAndCancels() {
         QVERIFY(!result);
         QVERIFY(heldWhileRunning);
         // The keys wait until the command lets the hold go.
-        QVERIFY(d.w.txtMain().text().isEmpty());
+        QVERIFY(d.w.txtMain().toPlainText().isEmpty());
     }
-    QCOMPARE(d.w.txtMain().text(), u"typed"_qs);
+    QCOMPARE(d.w.txtMain().toPlainText(), u"typed"_qs);
     QVERIFY(save->isEnabled());
     QVERIFY(!ModalScope::anyOpen());
     QVERIFY(!d.w.findChild<QProgressBar*>(u"prgLongTask"_qs));
 
     // Work that finishes after a Cancel is thrown away, unless it committed before.
-    WindowHold hold(d.w);
+    WindowHold hold(d.w, d.w.txtMain());
     auto finishAfterCancel = [](bool commit) {
         return [commit](LongTask& task) {
             while (!task.cancelled())
@@ -132,7 +131,7 @@ void tst_LongWork::largeDocumentOpensAndSavesExactly() {
     d.t.dialogs.queuePath(d.path(u"large.nv"_qs));
     d.run("mnuFileOpen");
     QCOMPARE(d.w.windowTitle(), u"large.nv - Notavo"_qs);
-    QVERIFY(d.w.txtMain().text() == textOf(bytes));
+    QVERIFY(d.w.txtMain().toPlainText() == textOf(bytes));
     d.t.dialogs.queuePath(d.path(u"copy.nv"_qs));
     d.run("mnuFileSaveas");
     QCOMPARE(bytesOf(d.path(u"copy.nv"_qs)), bytes);
@@ -159,15 +158,15 @@ void tst_LongWork::cancelledOpenAndSaveChangeNothing() {
     d.t.dialogs.queuePath(d.path(u"large.nv"_qs));
     cancelWhenItStarts(d.w);
     d.run("mnuFileOpen");
-    QCOMPARE(d.w.txtMain().text(), u"phone 555"_qs);
-    QCOMPARE(d.w.savePath, d.path(u"small.nv"_qs));
+    QCOMPARE(d.w.txtMain().toPlainText(), u"phone 555"_qs);
+    QCOMPARE(d.w.document().savePath(), d.path(u"small.nv"_qs));
     QCOMPARE(d.w.statusText(), u"Opening cancelled: "_qs + d.path(u"large.nv"_qs));
     QCOMPARE(d.w.windowTitle(), before[0]);
 
     // A large document changed, then its save cancelled: the file keeps its old bytes.
     d.t.dialogs.queuePath(d.path(u"large.nv"_qs));
     d.run("mnuFileOpen");
-    d.w.txtMain().setText(u"nothing left"_qs + QString(9 << 20, u'x'));
+    d.w.txtMain().setPlainText(u"nothing left"_qs + QString(9 << 20, u'x'));
     cancelWhenItStarts(d.w);
     d.run("mnuFileSave");
     QCOMPARE(bytesOf(d.path(u"large.nv"_qs)), large);
@@ -182,16 +181,16 @@ void tst_LongWork::keysTypedWhileOpeningGoToTheNewDocument() {
     const QByteArray large = largeDocument();
     writeBytes(d.path(u"large.nv"_qs), large);
     d.run("mnuFileNew");
-    d.w.txtMain().setText(u"old text"_qs);
+    d.w.txtMain().setPlainText(u"old text"_qs);
     d.t.dialogs.queuePath(d.path(u"large.nv"_qs));
     QTimer::singleShot(0, &d.w, [&] {
-        QTest::keyClicks(d.w.txtMain().widget(), u"ab"_qs);
+        QTest::keyClicks(&d.w.txtMain(), u"ab"_qs);
         QInputMethodEvent composed;
         composed.setCommitString(u"\u00e9"_qs);
-        QApplication::sendEvent(d.w.txtMain().widget(), &composed);
+        QApplication::sendEvent(&d.w.txtMain(), &composed);
     });
     d.run("mnuFileOpen");
-    QVERIFY(d.w.txtMain().text() == u"ab\u00e9"_qs + textOf(large));
+    QVERIFY(d.w.txtMain().toPlainText() == u"ab\u00e9"_qs + textOf(large));
 }
 
 void tst_LongWork::cancelWhileDecodingKeepsTheDocument() {
@@ -202,7 +201,7 @@ void tst_LongWork::cancelWhileDecodingKeepsTheDocument() {
         wide += "\xE2\x82\xAC and a line of text in euros\r\n";
     writeBytes(d.path(u"wide.nv"_qs), wide);
     d.run("mnuFileNew");
-    d.w.txtMain().setText(u"kept"_qs);
+    d.w.txtMain().setPlainText(u"kept"_qs);
     // Pressed once the progress shows the file read; a machine that decodes before the window
     // sees that gets another try.
     bool pressed = false;
@@ -219,11 +218,11 @@ void tst_LongWork::cancelWhileDecodingKeepsTheDocument() {
         d.t.dialogs.queuePath(d.path(u"wide.nv"_qs));
         d.run("mnuFileOpen");
         if (!pressed)
-            d.w.txtMain().setText(u"kept"_qs);
+            d.w.txtMain().setPlainText(u"kept"_qs);
     }
     if (!pressed)
         QSKIP("the file was decoded before the window saw it read");
-    QCOMPARE(d.w.txtMain().text(), u"kept"_qs);
+    QCOMPARE(d.w.txtMain().toPlainText(), u"kept"_qs);
     QCOMPARE(d.w.statusText(), u"Opening cancelled: "_qs + d.path(u"wide.nv"_qs));
 }
 
@@ -244,7 +243,7 @@ void tst_LongWork::editsDuringASaveNeverReachTheSavedText() {
     d.run("mnuFileSaveas");
     QVERIFY(bytesOf(d.path(u"saved.nv"_qs)) ==
             QString(typed).replace(u"\n"_qs, u"\r\n"_qs).toLatin1() + "\r\n");
-    QVERIFY(d.w.txtMain().text() == typed + pasted + u"k"_qs);
+    QVERIFY(d.w.txtMain().toPlainText() == typed + pasted + u"k"_qs);
     QApplication::clipboard()->clear();
 }
 

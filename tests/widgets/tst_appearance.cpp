@@ -1,5 +1,5 @@
-#include "app/EditingBox.h"
 #include "app/frmMain.h"
+#include "editor/TextView.h"
 #include "fakes/TestPlatform.h"
 #include "platform/ColourValue.h"
 #include "platform/QtCommonDialog.h"
@@ -29,7 +29,7 @@ QList<QColor> sixBackgrounds(const frmMain& w) {
 
 // The box's one font and its text colour, as a user sees them.
 QString look(frmMain& w) {
-    const QFont f = w.txtMain().widget()->font();
+    const QFont f = w.txtMain().font();
     return u"%1 %2pt%3%4 %5"_qs.arg(f.family())
         .arg(f.pointSizeF())
         .arg(f.bold() ? u" bold"_qs : QString(), f.italic() ? u" italic"_qs : QString(),
@@ -85,7 +85,7 @@ void tst_appearance::choicesApplyAtOnceAndComeBackAtTheNextStart() {
     const QColor chosen(0x99, 0x66, 0x33);
     {
         frmMain w(t.platform, t.settings);
-        const QColor editBase = w.txtMain().widget()->palette().color(QPalette::Base);
+        const QColor editBase = w.txtMain().palette().color(QPalette::Base);
         t.dialogs.queueColor(0x00336699);
         t.dialogs.queueFont(FontChoice{u"DejaVu Serif"_qs, true, true, 8.25f});
         t.dialogs.queueColor(0x0000FF00); // green text
@@ -93,7 +93,7 @@ void tst_appearance::choicesApplyAtOnceAndComeBackAtTheNextStart() {
             w.action(QLatin1String(name))->trigger();
         QCOMPARE(sixBackgrounds(w), QList<QColor>(6, chosen));
         QCOMPARE(w.fileDirText()->palette().color(QPalette::Base), QColor(Qt::white));
-        QCOMPARE(w.txtMain().widget()->palette().color(QPalette::Base), editBase);
+        QCOMPARE(w.txtMain().palette().color(QPalette::Base), editBase);
         QVERIFY(w.tlBar()->palette().color(QPalette::Window) != chosen);
         QCOMPARE(look(w), u"DejaVu Serif 8.25pt bold italic #00ff00"_qs);
         // Each group's flag is written after its values.

@@ -1,6 +1,6 @@
-#include "app/EditingBox.h"
 #include "app/frmMain.h"
 #include "basics/ApplicationTitle.h"
+#include "editor/TextView.h"
 #include "fakes/TestPlatform.h"
 #include "platform/ColourValue.h"
 
@@ -96,11 +96,11 @@ void tst_frmMain::designedWindowAsAUserSeesIt() {
     QCOMPARE(w.mPopup()->defaultAction(), w.mPopup()->actions().constFirst());
     QCOMPARE(w.tlBar()->iconSize(), QSize(35, 35));
 
-    QCOMPARE(QStringList({w.windowTitle(), applicationTitle(), w.txtMain().text(),
-                          w.txtMain().widget()->toolTip(), w.frame()->title(),
-                          w.fLocation()->text(), w.fileDirText()->toPlainText(),
-                          w.fileDirText()->toolTip(), w.fName()->text(), w.fNameString()->text(),
-                          w.autosavecheck()->text(), w.statusText(), w.statusBar()->toolTip()}),
+    QCOMPARE(QStringList({w.windowTitle(), applicationTitle(), w.txtMain().toPlainText(),
+                          w.txtMain().toolTip(), w.frame()->title(), w.fLocation()->text(),
+                          w.fileDirText()->toPlainText(), w.fileDirText()->toolTip(),
+                          w.fName()->text(), w.fNameString()->text(), w.autosavecheck()->text(),
+                          w.statusText(), w.statusBar()->toolTip()}),
              QStringList({"Notavo", "Notavo", "Load a file or start a new one.\n",
                           "Where you can type your work.", "File Details", "Location:",
                           "No file loaded\n", "The location of the current file loaded",
@@ -191,22 +191,22 @@ void tst_frmMain::editingBoxKeysAndCloseBox() {
     frmMain w(t.platform, t.settings);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QWidget* edit = w.txtMain().widget();
-    w.txtMain().setText(QString());
+    QWidget* edit = &w.txtMain();
+    w.txtMain().setPlainText(QString());
     w.txtMain().setEnabled(true);
     edit->setFocus();
     QTest::keyClicks(edit, u"phone 555"_qs);
     QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier); // Redo's shortcut, but Redo is disabled
-    QCOMPARE(w.txtMain().text(), QString());
+    QCOMPARE(w.txtMain().toPlainText(), QString());
     QCOMPARE(QApplication::clipboard()->text(), u"phone 555"_qs);
     QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(w.txtMain().text(), u"phone 555"_qs);
+    QCOMPARE(w.txtMain().toPlainText(), u"phone 555"_qs);
     QSignalSpy newFile(w.action(u"mnuFileNew"_qs), &QAction::triggered);
     QTest::keyClick(edit, Qt::Key_N, Qt::ControlModifier); // menu shortcuts work from the box
     QCOMPARE(newFile.count(), 1);
 
-    w.txtMain().setText(u"unsaved"_qs); // the close box ends the program, asking nothing
+    w.txtMain().setPlainText(u"unsaved"_qs); // the close box ends the program, asking nothing
     QSignalSpy closed(&w, &frmMain::closed);
     QVERIFY(w.close());
     QCOMPARE(closed.count(), 1);

@@ -1,10 +1,10 @@
-#include "app/EditingBox.h"
 #include "app/frmMain.h"
+#include "document/Document.h"
+#include "editor/TextView.h"
 #include "fakes/TestPlatform.h"
 #include "print/frmPrint.h"
 
 #include <QAction>
-#include <QLabel>
 #include <QTextEdit>
 #include <QTimer>
 #include <QtTest>
@@ -17,8 +17,8 @@ const QString DataCol = u"data-col"_qs;
 
 // Prints the document with that name and text; the page window, or null when none was made.
 frmPrint* print(TestPlatform& t, frmMain& w, const QString& name, const QString& text) {
-    w.fNameString()->setText(name);
-    w.txtMain().setText(text);
+    w.document().setCurrentFile({.name = name});
+    w.txtMain().setPlainText(text);
     w.txtMain().setEnabled(true);
     t.dialogs.queuePrinterOk();
     w.action(u"mnuFilePrint"_qs)->trigger();

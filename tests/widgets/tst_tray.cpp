@@ -1,6 +1,6 @@
-#include "app/EditingBox.h"
 #include "app/frmMain.h"
 #include "dialogs/frmAbout.h"
+#include "editor/TextView.h"
 #include "fakes/TestPlatform.h"
 #include "platform/QtTrayHost.h"
 #include "tray/TrayCommands.h"
@@ -60,7 +60,7 @@ void tst_tray::minimizeRestoreAndTheTrayMenu() {
     QVERIFY(w.isVisible());
     QCOMPARE(newFile.size(), 1);
 
-    w.txtMain().setText(u"unsaved"_qs);
+    w.txtMain().setPlainText(u"unsaved"_qs);
     pop(w, 2)->trigger(); // "Close": ends the program, asking nothing
     QCOMPARE(closed.size(), 1);
     QVERIFY(t.messages.calls.isEmpty());

@@ -1,0 +1,35 @@
+#include "document/Document.h"
+
+#include <utility>
+
+Document::Document(QObject* parent) : QObject(parent) {
+    setObjectName(QStringLiteral("document"));
+}
+
+void Document::setCurrentFile(const CurrentFile& change) {
+    path = change.savePath.value_or(path);
+    pathKept = change.hasSavePath.value_or(pathKept);
+    shownName = change.name.value_or(shownName);
+    shownLocation = change.location.value_or(shownLocation);
+    shownCaption = change.caption.value_or(shownCaption);
+    Q_EMIT currentFileChanged();
+}
+
+void Document::load(TextBuffer opened, DocumentLayout openedLayout) {
+    fileLayout = std::move(openedLayout);
+    replace(std::move(opened));
+}
+
+void Document::clear() {
+    fileLayout = newDocumentLayout();
+    replace(TextBuffer());
+}
+
+void Document::setText(TextBuffer replacement) {
+    replace(std::move(replacement));
+}
+
+void Document::replace(TextBuffer replacement) {
+    const TextBuffer before = std::exchange(text, std::move(replacement));
+    Q_EMIT textReplaced(before);
+}

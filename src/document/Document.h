@@ -1,0 +1,73 @@
+#pragma once
+
+#include "document/DocumentFormat.h"
+#include "text/TextBuffer.h"
+
+#include <QObject>
+#include <QString>
+#include <optional>
+
+// The words the name read-out shows when it names no file: its text doubles as the state.
+namespace DocumentNames {
+inline const QString NoFileLoaded = QStringLiteral("No file loaded");
+inline const QString NotSaved = QStringLiteral("Not saved");
+} // namespace DocumentNames
+
+// The document in hand: its text, how its file is laid out (so that a save writes the file's
+// own encoding and line breaks back), where Save writes without asking, and what the window
+// shows of it. It alone changes them; the window and the view follow its signals.
+class Document : public QObject {
+    Q_OBJECT
+public:
+    explicit Document(QObject* parent = nullptr);
+
+    // What setCurrentFile changes; whatever is left unset stays as it is. The commands set each
+    // at the moment the user must see it change, so a failed write can leave some unchanged.
+    struct CurrentFile {
+        std::optional<QString> savePath = {};
+        std::optional<bool> hasSavePath = {};
+        std::optional<QString> name = {};     // the file's name, or one of DocumentNames
+        std::optional<QString> location = {}; // the file's full path, or one of DocumentNames
+        std::optional<QString> caption = {};  // the window's title
+    };
+    void setCurrentFile(const CurrentFile& change);
+
+    // Where Save and auto-save write without asking, used only while hasSavePath().
+    QString savePath() const { return path; }
+    bool hasSavePath() const { return pathKept; }
+    QString name() const { return shownName; }
+    QString location() const { return shownLocation; }
+    QString caption() const { return shownCaption; }
+    const DocumentLayout& layout() const { return fileLayout; }
+
+    // The text, read in place: valid until the next change.
+    const TextBuffer& buffer() const { return text; }
+    // The same for the view that edits it; edits keep the layout.
+    TextBuffer& editableBuffer() { return text; }
+    // The text as it is now, for saving on another thread: later edits never reach it.
+    TextBuffer snapshot() const { return text; }
+
+    // A file's text, decoded in the layout that writes it back.
+    void load(TextBuffer opened, DocumentLayout openedLayout);
+    // No text and a new document's layout: a new document in every respect but the current
+    // file, which is the caller's to set.
+    void clear();
+    // Replaces the whole text as one edit would: the layout stays.
+    void setText(TextBuffer replacement);
+
+Q_SIGNALS:
+    void currentFileChanged();
+    // The whole text was replaced; before (the text replaced) lives until the signal returns.
+    void textReplaced(const TextBuffer& before);
+
+private:
+    void replace(TextBuffer replacement);
+
+    TextBuffer text;
+    DocumentLayout fileLayout = newDocumentLayout();
+    QString path;
+    bool pathKept = false;
+    QString shownName = DocumentNames::NoFileLoaded;
+    QString shownLocation = DocumentNames::NoFileLoaded;
+    QString shownCaption = QStringLiteral("Notavo");
+};

@@ -1,0 +1,27 @@
+#include "document/TextFile.h"
+
+#include "document/FileErrors.h"
+
+std::optional<Failure> writeTextFile(const QString& path, const TextParts& text,
+                                     const DocumentLayout& layout, const ByteProgress& progress) {
+    // A few megabytes: the disk writes each piece while the next is encoded.
+    constexpr qsizetype piece = qsizetype(4) << 20;
+    qint64 encoded = 0;
+    const auto failure = replaceFile(
+        path,
+        [&](const ByteWriter& write) {
+            encoded = 0;
+            bool fits = true;
+            const bool done = encodeDocument(text, layout, piece, [&](QByteArray& bytes) {
+                encoded += bytes.size();
+                // Past the limit nothing more is written; the rest is only counted.
+                fits = fits && encoded <= maxDocumentBytes;
+                return !fits || write(bytes);
+            });
+            return done && fits;
+        },
+        progress);
+    if (auto tooLarge = refuseUnopenable(encoded, QStringLiteral("Save file"), path))
+        return tooLarge;
+    return failure;
+}
