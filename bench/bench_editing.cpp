@@ -144,9 +144,9 @@ int main(int argc, char** argv) {
         const qsizetype openedSize = textSize(box);
         if (run == 0) {
             QByteArray original, saved;
-            readDocumentFile(source, original);
-            readDocumentFile(savePath, saved);
-            exact = exact && (original == saved || original + "\r\n" == saved);
+            const bool read =
+                !readDocumentFile(source, original) && !readDocumentFile(savePath, saved);
+            exact = exact && read && (original == saved || original + "\r\n" == saved);
         }
 
         box.setFocus();

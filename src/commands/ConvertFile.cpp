@@ -30,7 +30,8 @@ struct SourceBytes {
 // bytes are let go once decoded, so at most the bytes and a Latin-1 text are held at a time (or
 // UTF-16, for text outside Latin-1). Decoding is the first half of the task's units, writing the
 // second.
-std::optional<Failure> writeConverted(const QString& targetPath, QByteArray bytes, LongTask& task) {
+[[nodiscard]] std::optional<Failure> writeConverted(const QString& targetPath, QByteArray bytes,
+                                                    LongTask& task) {
     const qint64 size = bytes.size();
     auto write = [&](const TextParts& text, const DocumentLayout& layout) {
         task.setDone(size);

@@ -12,8 +12,8 @@
 
 namespace {
 // Writes the text to the file; run on a worker for a large document.
-std::optional<Failure> writeText(const TextBuffer& text, const DocumentLayout& layout,
-                                 const QString& path, LongTask& task) {
+[[nodiscard]] std::optional<Failure> writeText(const TextBuffer& text, const DocumentLayout& layout,
+                                               const QString& path, LongTask& task) {
     const qint64 size = text.size();
     auto failure = writeTextFile(path, text.parts(), layout, [&task, size](qint64 written) {
         task.setDone(std::min(written, size));

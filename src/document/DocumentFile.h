@@ -18,8 +18,8 @@ using ByteProgress = std::function<bool(qint64 done)>;
 
 // Reads the whole file; a file too large to hold in memory fails with number 7, a named pipe,
 // socket or device at once with number 75.
-std::optional<Failure> readDocumentFile(const QString& path, QByteArray& bytes,
-                                        const ByteProgress& progress = {});
+[[nodiscard]] std::optional<Failure> readDocumentFile(const QString& path, QByteArray& bytes,
+                                                      const ByteProgress& progress = {});
 
 // Replaces (or creates) the file atomically: a temporary file beside it, flushed to disk, then
 // renamed over it, and the folder synced. On failure the old file is left byte for byte as it
@@ -28,8 +28,8 @@ std::optional<Failure> readDocumentFile(const QString& path, QByteArray& bytes,
 // permission bits, owner, group, ACLs and extended attributes. Where a rename cannot keep them,
 // or its other hard links, or the folder may not be written, the file is written in place
 // behind a copy of its old bytes (InPlaceWrite.h). What killed saves left in the folder goes.
-std::optional<Failure> replaceFile(const QString& path, const QByteArray& bytes,
-                                   const ByteProgress& progress = {});
+[[nodiscard]] std::optional<Failure> replaceFile(const QString& path, const QByteArray& bytes,
+                                                 const ByteProgress& progress = {});
 
 // Takes the bytes of a file a piece at a time, in order; false means stop.
 using ByteWriter = std::function<bool(QByteArrayView piece)>;
@@ -38,9 +38,9 @@ using ByteWriter = std::function<bool(QByteArrayView piece)>;
 using ByteSource = std::function<bool(const ByteWriter& write)>;
 // The same, with the bytes made as they are written, so that the disk is busy while the rest is
 // made and no copy of the whole is held. A source that stops early leaves the old file as it was.
-std::optional<Failure> replaceFile(const QString& path, const ByteSource& source,
-                                   const ByteProgress& progress = {});
+[[nodiscard]] std::optional<Failure> replaceFile(const QString& path, const ByteSource& source,
+                                                 const ByteProgress& progress = {});
 
 // Adds the bytes after the file's present content (creating it when missing), atomically too:
 // either the whole new content is there or the old file is untouched.
-std::optional<Failure> appendToFile(const QString& path, const QByteArray& bytes);
+[[nodiscard]] std::optional<Failure> appendToFile(const QString& path, const QByteArray& bytes);

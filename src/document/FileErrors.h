@@ -43,4 +43,5 @@ bool isUsableFileName(const QString& path);
 Failure fileFailure(int error, const QString& source, const QString& path, FileAction action);
 // Nothing larger than maxDocumentBytes is written, so that every file written opens again: the
 // failure (number 7) for a document of that many bytes, when it is too large.
-std::optional<Failure> refuseUnopenable(qint64 bytes, const QString& source, const QString& path);
+[[nodiscard]] std::optional<Failure> refuseUnopenable(qint64 bytes, const QString& source,
+                                                      const QString& path);

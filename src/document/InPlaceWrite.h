@@ -16,9 +16,9 @@
 // new bytes are written and synced, and the copy is removed. A failure or a cancel on the way
 // puts the old bytes back; only when even that fails is the copy kept, and the failure names it.
 // After a crash in the middle the copy is where the old bytes are.
-std::optional<Failure> replaceInPlace(const QString& path, const QByteArray& target,
-                                      const QByteArray& folder, const QByteArray& fileName,
-                                      const ByteSource& source, const ByteProgress& progress);
+[[nodiscard]] std::optional<Failure>
+replaceInPlace(const QString& path, const QByteArray& target, const QByteArray& folder,
+               const QByteArray& fileName, const ByteSource& source, const ByteProgress& progress);
 
 // Where copies of files in folders we may not write go.
 QString backupFolder();
