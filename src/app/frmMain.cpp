@@ -280,11 +280,14 @@ void frmMain::load() {
     setApplicationTitle(windowTitle());
 }
 
-void frmMain::showCurrentFile() {
-    setWindowTitle(doc->caption());
-    if (nameLabel->text() != doc->name())
+void frmMain::showCurrentFile(const CurrentFile& change) {
+    // Only what changed is written: the location read-out keeps its designed line break until
+    // a command sets it.
+    if (change.caption)
+        setWindowTitle(doc->caption());
+    if (change.name)
         nameLabel->setText(doc->name());
-    if (locationBox->toPlainText() != doc->location())
+    if (change.location)
         locationBox->setPlainText(doc->location());
 }
 

@@ -17,6 +17,7 @@ class QTimer;
 class QToolBar;
 class SettingsStore;
 class TextView;
+struct CurrentFile;
 struct Platform;
 
 // The one working window. It builds its controls, menus and toolbar, restores the appearance
@@ -80,7 +81,7 @@ private:
     void buildMenus();
     void buildToolbar();
     void load();
-    void showCurrentFile();
+    void showCurrentFile(const CurrentFile& change);
 
     Platform& seams;
     SettingsStore& store;

@@ -12,7 +12,7 @@ void Document::setCurrentFile(const CurrentFile& change) {
     shownName = change.name.value_or(shownName);
     shownLocation = change.location.value_or(shownLocation);
     shownCaption = change.caption.value_or(shownCaption);
-    Q_EMIT currentFileChanged();
+    Q_EMIT currentFileChanged(change);
 }
 
 void Document::load(TextBuffer opened, DocumentLayout openedLayout) {

@@ -13,6 +13,16 @@ inline const QString NoFileLoaded = QStringLiteral("No file loaded");
 inline const QString NotSaved = QStringLiteral("Not saved");
 } // namespace DocumentNames
 
+// What Document::setCurrentFile changes; whatever is left unset stays as it is. The commands set
+// each at the moment the user must see it change, so a failed write can leave some unchanged.
+struct CurrentFile {
+    std::optional<QString> savePath = {};
+    std::optional<bool> hasSavePath = {};
+    std::optional<QString> name = {};     // the file's name, or one of DocumentNames
+    std::optional<QString> location = {}; // the file's full path, or one of DocumentNames
+    std::optional<QString> caption = {};  // the window's title
+};
+
 // The document in hand: its text, how its file is laid out (so that a save writes the file's
 // own encoding and line breaks back), where Save writes without asking, and what the window
 // shows of it. It alone changes them; the window and the view follow its signals.
@@ -21,15 +31,6 @@ class Document : public QObject {
 public:
     explicit Document(QObject* parent = nullptr);
 
-    // What setCurrentFile changes; whatever is left unset stays as it is. The commands set each
-    // at the moment the user must see it change, so a failed write can leave some unchanged.
-    struct CurrentFile {
-        std::optional<QString> savePath = {};
-        std::optional<bool> hasSavePath = {};
-        std::optional<QString> name = {};     // the file's name, or one of DocumentNames
-        std::optional<QString> location = {}; // the file's full path, or one of DocumentNames
-        std::optional<QString> caption = {};  // the window's title
-    };
     void setCurrentFile(const CurrentFile& change);
 
     // Where Save and auto-save write without asking, used only while hasSavePath().
@@ -56,7 +57,8 @@ public:
     void setText(TextBuffer replacement);
 
 Q_SIGNALS:
-    void currentFileChanged();
+    // What changed; the document's getters give the whole current file.
+    void currentFileChanged(const CurrentFile& change);
     // The whole text was replaced; before (the text replaced) lives until the signal returns.
     void textReplaced(const TextBuffer& before);
 

@@ -195,6 +195,12 @@ private Q_SLOTS:
 
     void clear() {
         DocumentWindow f;
+        // Cancelled at once: the read-out keeps its designed text, line break and all.
+        f.t.messages.answers << QMessageBox::Yes;
+        f.t.dialogs.queueCancel();
+        f.run("mnuFileClear");
+        QCOMPARE(f.shown(), QStringList({"Notavo", "No file loaded", "No file loaded\n", "Ready"}));
+        f.t.messages.calls.clear();
         f.run("mnuFileNew");
         f.t.dialogs.queuePath(f.path("old.nv"));
         f.run("mnuFileSave");
