@@ -10,6 +10,7 @@
 // No peer figure beside these: the peer benchmark starts an editor and times it until it is
 // idle, with no way to run a search inside one and see when the match is painted; and the peers
 // search as the text is typed into a find bar, which is not the same work as Find Next.
+#include "BenchTiming.h"
 #include "app/frmMain.h"
 #include "editor/TextView.h"
 #include "fakes/TestPlatform.h"
@@ -18,54 +19,13 @@
 #include "text/TextBuffer.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
-#include <algorithm>
-#include <cstdio>
-#include <vector>
+
+using namespace bench;
 
 namespace {
-
-QElapsedTimer clock_;
-qint64 lastPaintEnd = -1;
-
-// Records when a paint event of any widget has been fully handled.
-class TimingApplication : public QApplication {
-public:
-    using QApplication::QApplication;
-    bool notify(QObject* receiver, QEvent* event) override {
-        const bool paint = event->type() == QEvent::Paint;
-        const bool result = QApplication::notify(receiver, event);
-        if (paint)
-            lastPaintEnd = clock_.nsecsElapsed();
-        return result;
-    }
-};
-
-// Handles events until a paint that ended after `since`; false after five seconds without one.
-bool waitForPaintAfter(qint64 since) {
-    QElapsedTimer guard;
-    guard.start();
-    while (lastPaintEnd <= since) {
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-        if (guard.elapsed() > 5000)
-            return false;
-    }
-    return true;
-}
-
-void settle() {
-    for (int i = 0; i < 20; ++i)
-        QApplication::processEvents();
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? -1 : values[values.size() / 2];
-}
 
 // Milliseconds from F3 at the start of the document until the outcome is painted.
 double findNextMs(frmMain& window, frmFind& find, const QString& wanted) {
@@ -104,12 +64,10 @@ double goToLineMs(frmMain& window, qsizetype line) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     TimingApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: bench_find FILE [RUNS]\n");
+    QString source;
+    int runs = 0;
+    if (!readArguments(argc, argv, "bench_find", source, runs))
         return 2;
-    }
-    const QString source = QString::fromLocal8Bit(argv[1]);
-    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
     clock_.start();
 
     TestPlatform t;
