@@ -627,35 +627,34 @@ void TextView::deleteSelection() {
 
 // Both leave the caret after the text put back, with nothing selected, as QPlainTextEdit does.
 void TextView::undo() {
-    if (readOnly || !history.canUndo())
-        return;
-    const TextEdit back = history.undo();
-    if (back.whole) {
-        putText(*back.whole, back.position);
-        ensureCursorVisible();
-        return;
-    }
-    applyEdit(back.position, back.removed.size(), back.inserted);
-    wordClicked = lineClicked = Range();
-    anchor = cursor = -1; // forces the update below
-    moveTo(back.position + back.inserted.size(), back.position + back.inserted.size());
-    ensureCursorVisible();
+    if (!readOnly && history.canUndo())
+        takeBack(history.undo());
 }
 
 void TextView::redo() {
-    if (readOnly || !history.canRedo())
-        return;
-    const TextEdit again = history.redo();
-    if (again.whole) {
-        putText(*again.whole, again.position);
+    if (!readOnly && history.canRedo())
+        takeBack(history.redo());
+}
+
+void TextView::takeBack(const TextEdit& edit) {
+    if (edit.whole) {
+        putText(*edit.whole, edit.position);
         ensureCursorVisible();
         return;
     }
-    applyEdit(again.position, again.removed.size(), again.inserted);
+    const qsizetype anchorBefore = anchor;
+    const qsizetype cursorBefore = cursor;
+    applyEdit(edit.position, edit.removed.size(), edit.inserted);
     wordClicked = lineClicked = Range();
-    anchor = cursor = -1;
-    moveTo(again.position + again.inserted.size(), again.position + again.inserted.size());
+    cursor = anchor = edit.position + edit.inserted.size();
+    preferredX = -1;
+    pageYKept = false;
     ensureCursorVisible();
+    restartBlink();
+    viewport()->update();
+    // A selection the step drops is told too, as when typing replaces it.
+    notifyAccessibleCursor(this, anchorBefore, cursorBefore, true);
+    Q_EMIT cursorPositionChanged();
 }
 
 void TextView::copy() {

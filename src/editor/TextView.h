@@ -171,6 +171,8 @@ private:
     // Moves the caret and the anchor to positions the box found itself (no rule applied).
     void moveTo(qsizetype anchorAt, qsizetype cursorAt);
     void applyEdit(qsizetype position, qsizetype length, const QString& replacement);
+    // Undoes or redoes one step of the history; the caret ends after what it put back.
+    void takeBack(const TextEdit& edit);
     // Widens [position, position + length) to whole code points within the text.
     void wholeCodePoints(qsizetype& position, qsizetype& length) const;
     void edit(qsizetype position, qsizetype length, const QString& replacement,
