@@ -16,11 +16,6 @@ QPrinter* QtPrinter::current() {
 
 QtPrinter::~QtPrinter() = default;
 
-void QtPrinter::printToPdf(const QString& path) {
-    current()->setOutputFormat(QPrinter::PdfFormat);
-    current()->setOutputFileName(path);
-}
-
 bool QtPrinter::printPage(QWidget& page, QString& failure) {
     // The window is recorded as drawing commands at screen resolution and replayed scaled to the
     // printer: text stays text at its true size, where rendering straight onto the printer

@@ -16,8 +16,6 @@ public:
     // Made at first use: creating a printer loads the print system (CUPS and its libraries),
     // which would otherwise cost every start a third of its time.
     QPrinter* current();
-    // Sends the following jobs to a PDF file instead of a print queue.
-    void printToPdf(const QString& path);
 
     bool printPage(QWidget& page, QString& failure) override;
 
