@@ -137,23 +137,27 @@ TextEdit EditHistory::redo() {
     return again;
 }
 
-std::vector<EditHistory::Run> EditHistory::takeIds(qsizetype position, qsizetype length) {
-    std::vector<Run> taken;
-    if (length <= 0)
-        return taken;
+std::vector<EditHistory::Run>::iterator EditHistory::splitAt(qsizetype position) {
     auto run = ids.begin();
     qsizetype start = 0; // where *run starts in the text
     while (run != ids.end() && start + run->length <= position) {
         start += run->length;
         ++run;
     }
-    // Split the run the removal starts in, so that it starts on a run.
     if (run != ids.end() && start < position) {
         const qsizetype head = position - start;
         const Run tail{run->length - head, run->id + head};
         run->length = head;
         run = ids.insert(std::next(run), tail);
     }
+    return run;
+}
+
+std::vector<EditHistory::Run> EditHistory::takeIds(qsizetype position, qsizetype length) {
+    std::vector<Run> taken;
+    if (length <= 0)
+        return taken;
+    auto run = splitAt(position);
     auto first = run;
     qsizetype left = length;
     while (run != ids.end() && left > 0) {
@@ -175,19 +179,7 @@ std::vector<EditHistory::Run> EditHistory::takeIds(qsizetype position, qsizetype
 void EditHistory::putIds(qsizetype position, const std::vector<Run>& runs) {
     if (runs.empty())
         return;
-    auto run = ids.begin();
-    qsizetype start = 0;
-    while (run != ids.end() && start + run->length <= position) {
-        start += run->length;
-        ++run;
-    }
-    if (run != ids.end() && start < position) {
-        const qsizetype head = position - start;
-        const Run tail{run->length - head, run->id + head};
-        run->length = head;
-        run = ids.insert(std::next(run), tail);
-    }
-    run = ids.insert(run, runs.begin(), runs.end());
+    auto run = ids.insert(splitAt(position), runs.begin(), runs.end());
     // Runs that continue one another in the store become one again, keeping the list short.
     auto merge = [this](std::vector<Run>::iterator at) {
         if (at == ids.begin() || at == ids.end())

@@ -66,6 +66,8 @@ private:
     TextEdit swapWhole(Step& step);
     bool joinInsertion(const TextEdit& edit, qint64 id);
     bool joinRemoval(const TextEdit& edit, const Run& run);
+    // The run that starts at position, the one it falls inside split in two.
+    std::vector<Run>::iterator splitAt(qsizetype position);
     std::vector<Run> takeIds(qsizetype position, qsizetype length);
     void putIds(qsizetype position, const std::vector<Run>& runs);
 
