@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <exception>
 #include <new>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -42,6 +43,14 @@ void WindowHold::release() {
         action->setEnabled(true);
     disabled.clear();
     heldBox.setHeld(false);
+}
+
+namespace {
+std::atomic<bool> threadsRefused{false};
+} // namespace
+
+void LongWork::refuseThreadsForTesting(bool refused) {
+    threadsRefused = refused;
 }
 
 bool LongWork::runOnWorker(WindowHold& hold, const QString& label, LongTask& task,
@@ -92,6 +101,9 @@ bool LongWork::runOnWorker(WindowHold& hold, const QString& label, LongTask& tas
         &loop,
         [&] {
             try {
+                if (threadsRefused)
+                    throw std::system_error(
+                        std::make_error_code(std::errc::resource_unavailable_try_again));
                 worker = std::thread([&] {
                     job();
                     finished = true;

@@ -78,6 +78,9 @@ namespace LongWork {
 // cancelled, by the button or by the program quitting, before the work committed.
 bool runOnWorker(WindowHold& hold, const QString& label, LongTask& task,
                  const std::function<void()>& job);
+// Makes every later start of a worker fail as if the system had no thread left, so that tests
+// reach the way the work is then done.
+void refuseThreadsForTesting(bool refused);
 } // namespace LongWork
 
 // Runs work(task) and hands back what it returned, or std::nullopt when it was cancelled before

@@ -1,5 +1,7 @@
 #include "text/CandidateScan.h"
 
+#include <atomic>
+
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
 #define NOTAVO_X86_VECTORS 1
@@ -152,9 +154,11 @@ __attribute__((target("avx2"))) qsizetype previousAvx2(const Unit* data, qsizety
     return previousSse2(data, from, s, c);
 }
 
+std::atomic<bool> sse2Forced{false};
+
 bool hasAvx2() {
     static const bool has = __builtin_cpu_supports("avx2");
-    return has;
+    return has && !sse2Forced.load(std::memory_order_relaxed);
 }
 
 template <typename Unit>
@@ -182,6 +186,14 @@ qsizetype previous(const Unit* data, qsizetype from, qsizetype to, const Candida
 #endif
 
 } // namespace
+
+void forceSse2Scan(bool forced) {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    sse2Forced = forced;
+#else
+    Q_UNUSED(forced);
+#endif
+}
 
 qsizetype nextCandidate(const uchar* data, qsizetype from, qsizetype to, const Candidates& c) {
     return next(data, from, to, c);

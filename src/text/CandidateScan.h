@@ -24,3 +24,6 @@ qsizetype nextCandidate(const char16_t* data, qsizetype from, qsizetype to, cons
 qsizetype previousCandidate(const uchar* data, qsizetype from, qsizetype to, const Candidates& c);
 qsizetype previousCandidate(const char16_t* data, qsizetype from, qsizetype to,
                             const Candidates& c);
+
+// Makes the scans use SSE2 even where the processor has AVX2, so that tests reach both paths.
+void forceSse2Scan(bool forced);

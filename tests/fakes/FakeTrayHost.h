@@ -18,6 +18,7 @@ public:
 
     bool isAvailable() const override { return true; }
     void doubleClick() { Q_EMIT doubleClicked(); }
+    void rightClick() { Q_EMIT rightClicked(); }
     void restartHost() { Q_EMIT recreated(); }
 
 protected:

@@ -1,3 +1,4 @@
+#include "text/CandidateScan.h"
 #include "text/TextBuffer.h"
 #include "text/TextSearch.h"
 
@@ -128,6 +129,17 @@ void compareSearches(const TextBuffer& buffer, QRandomGenerator& random) {
 class tst_TextSearch : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // Every case runs on the widest vector scan the processor has and again on SSE2, the one
+    // processors without AVX2 take.
+    void initTestCase_data() {
+        QTest::addColumn<bool>("sse2");
+        QTest::newRow("widest") << false;
+        QTest::newRow("sse2") << true;
+    }
+    void init() {
+        QFETCH_GLOBAL(bool, sse2);
+        forceSse2Scan(sse2);
+    }
     void matchesAReferenceThroughRandomEdits();
     void foldingAndLargeText();
     void replaceAllMatchesTheReference();

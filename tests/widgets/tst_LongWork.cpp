@@ -24,6 +24,7 @@ private Q_SLOTS:
     void cancelWhileDecodingKeepsTheDocument();
     void editsDuringASaveNeverReachTheSavedText();
     void convertRunsAsLongWork();
+    void noThreadAndQuittingMidTask();
 };
 
 namespace {
@@ -281,6 +282,31 @@ void tst_LongWork::convertRunsAsLongWork() {
     QCOMPARE(bytesOf(target), large);
     QCOMPARE(d.lastBox().text, u"Sucess! Converted 'large.nv' to 'large.txt'"_qs);
     QCOMPARE(QDir(d.dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+void tst_LongWork::noThreadAndQuittingMidTask() {
+    DocumentWindow d;
+    WindowHold hold(d.w, d.w.txtMain());
+    const LongTaskSize large{inlineBelow, 1};
+    const auto onWhichThread = [](LongTask&) { return std::this_thread::get_id(); };
+    // No thread to be had: the work is still done, here.
+    LongWork::refuseThreadsForTesting(true);
+    const auto here = runLongTask(hold, u"Working"_qs, large, onWhichThread);
+    LongWork::refuseThreadsForTesting(false);
+    QCOMPARE(here, std::optional(std::this_thread::get_id()));
+    QVERIFY(runLongTask(hold, u"Working"_qs, large, onWhichThread) != here);
+
+    // The program quits meanwhile: the work is told to stop, waited for, and its result dropped.
+    std::atomic<bool> stopped{false};
+    QTimer::singleShot(50, [] { QCoreApplication::exit(0); });
+    const auto result = runLongTask(hold, u"Working"_qs, large, [&stopped](LongTask& task) {
+        while (!task.cancelled())
+            std::this_thread::yield();
+        stopped = true;
+        return 1;
+    });
+    QVERIFY(stopped);
+    QCOMPARE(result, std::nullopt);
 }
 
 QTEST_MAIN(tst_LongWork)

@@ -49,6 +49,7 @@ class tst_appearance : public QObject {
 private Q_SLOTS:
     void cancelChangesNothing();
     void choicesApplyAtOnceAndComeBackAtTheNextStart();
+    void storedLookRestoredAtStart();
     void fontDialogAcceptedUntouched();
     void failedWriteIsReported();
 };
@@ -108,6 +109,20 @@ void tst_appearance::choicesApplyAtOnceAndComeBackAtTheNextStart() {
     QCOMPARE(sixBackgrounds(next), QList<QColor>(6, chosen));
     QCOMPARE(look(next), u"DejaVu Serif 8.25pt bold italic #00ff00"_qs);
     QVERIFY(t.messages.calls.isEmpty());
+}
+
+// Values written by an earlier run, read by a window whose dialog component knows nothing of
+// them: only the settings store can bring them back.
+void tst_appearance::storedLookRestoredAtStart() {
+    TestPlatform t;
+    t.store("data-col", {"gotcolour=1", "formcol=3368601", "framecol=3368601",
+                         "filelocation=3368601", "filename=3368601", "filenamestring=3368601",
+                         "autosavecheck=3368601", "gotfontcol=1", "textcol=65280"});
+    t.store("data-font", {"gotfont=1", "fontname=DejaVu Serif", "fontbold=True", "fontitalic=False",
+                          "fontsize=14.5"});
+    frmMain w(t.platform, t.settings);
+    QCOMPARE(sixBackgrounds(w), QList<QColor>(6, QColor(0x99, 0x66, 0x33)));
+    QCOMPARE(look(w), u"DejaVu Serif 14.5pt bold #00ff00"_qs);
 }
 
 // Qt's own font dialog, accepted as it opens, hands back the box's font: not the family's

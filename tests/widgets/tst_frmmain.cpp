@@ -1,3 +1,4 @@
+#include "app/ToolbarTable.h"
 #include "app/frmMain.h"
 #include "basics/ApplicationTitle.h"
 #include "editor/TextView.h"
@@ -137,6 +138,11 @@ void tst_frmMain::toolbarButtonsRunTheirMenuCommands() {
         QTest::mouseClick(w.tlBar()->widgetForAction(button), Qt::LeftButton);
     QCOMPARE(triggered, QStringList({"mnuFileSave", "mnuFileOpen", "mnuFileNew", "mnuFilePrint",
                                      "mnuHelpHelpTopics"}));
+    // Dispatch compares the key exactly: the help button's key is "Halp", and a near miss runs
+    // nothing.
+    QCOMPARE(toolbarCommandFor(u"Halp"_qs), u"mnuHelpHelpTopics"_qs);
+    for (const QString& key : {u"Help"_qs, u"save"_qs, u"NewFile "_qs, QString()})
+        QVERIFY2(toolbarCommandFor(key).isEmpty(), qPrintable(key));
 }
 
 void tst_frmMain::restoreFollowsGotFlagsAndSurvivesHandEdits() {

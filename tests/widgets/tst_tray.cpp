@@ -16,6 +16,7 @@ private Q_SLOTS:
     void minimizeRestoreAndTheTrayMenu();
     void recreatedAreaAddsAGreyIconWithACutTip();
     void onlyDoubleAndRightClicksAct();
+    void escapeLeavesTheTrayMenuDoingNothing();
 };
 
 namespace {
@@ -100,6 +101,25 @@ void tst_tray::onlyDoubleAndRightClicksAct() {
         host.activate(reason);
     QCOMPARE(doubles.size(), 1);
     QCOMPARE(rights.size(), 1);
+}
+
+void tst_tray::escapeLeavesTheTrayMenuDoingNothing() {
+    TestPlatform t;
+    frmMain w(t.platform, t.settings);
+    w.show();
+    minimize(w);
+    QStringList triggered;
+    for (QAction* item : w.mPopup()->actions())
+        connect(item, &QAction::triggered, this, [&triggered, item] { triggered << item->text(); });
+    QSignalSpy closed(&w, &frmMain::closed);
+    t.tray.rightClick();
+    QTRY_VERIFY(w.mPopup()->isVisible());
+    QTest::keyClick(w.mPopup(), Qt::Key_Escape);
+    QTRY_VERIFY(!w.mPopup()->isVisible());
+    QVERIFY(triggered.isEmpty());
+    QVERIFY(!w.isVisible()); // still in the tray
+    QCOMPARE(closed.size(), 0);
+    QVERIFY(t.messages.calls.isEmpty());
 }
 
 QTEST_MAIN(tst_tray)
