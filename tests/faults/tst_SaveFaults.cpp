@@ -122,6 +122,8 @@ private Q_SLOTS:
     void fileVanished();
     void killedSaves();
     void plantedLink();
+    void racedLink();
+    void foreignFileInSharedFolder();
     void notOrdinaryFiles();
     void attributesKept();
     void writtenInPlace();
@@ -364,6 +366,93 @@ void tst_SaveFaults::plantedLink() {
     attempt(d, Command::SaveAs, QFile::decodeName(link), QString());
     QCOMPARE(shownError(d), 0);
     QCOMPARE(bytesOf(victim), newBytes);
+}
+
+void tst_SaveFaults::racedLink() {
+    if (::geteuid() != 0)
+        QSKIP("needs root to plant a link as another user");
+    // Another user plants "doc.nv" -> victim in a shared sticky folder and removes it again, in a
+    // tight loop, while Save runs: no save may ever write through the link.
+    const QString shared = scratch.filePath(u"raced"_qs), victim = scratch.filePath(u"victim2"_qs);
+    QVERIFY(QDir().mkpath(shared));
+    QVERIFY(::chmod(QFile::encodeName(shared).constData(), 01777) == 0);
+    writeBytes(victim, oldBytes);
+    const QByteArray link = QFile::encodeName(shared + u"/doc.nv"_qs);
+    const QByteArray target = QFile::encodeName(victim);
+    const pid_t attacker = ::fork();
+    if (attacker == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(1);
+        for (unsigned round = 0;; ++round) {
+            ::symlink(target.constData(), link.constData());
+            ::usleep(20 + round % 60);
+            ::unlink(link.constData());
+            ::usleep(100 + round % 300);
+        }
+    }
+    QVERIFY(attacker > 0);
+    auto stop = qScopeGuard([&] {
+        ::kill(attacker, SIGKILL);
+        ::waitpid(attacker, nullptr, 0);
+    });
+    DocumentWindow d;
+    d.w.txtMain().setPlainText(newText);
+    d.w.document().setCurrentFile({.savePath = QFile::decodeName(link), .hasSavePath = true});
+    int saved = 0, refused = 0;
+    for (int round = 0; round < 1000; ++round) {
+        struct stat info {};
+        // Our own file from the last save goes, so that the race is run again.
+        if (::lstat(link.constData(), &info) == 0 && S_ISREG(info.st_mode))
+            QVERIFY(::unlink(link.constData()) == 0);
+        d.t.messages.calls.clear();
+        d.run("mnuFileSave");
+        const int error = shownError(d);
+        QVERIFY2(error == 0 || error == 70, QByteArray::number(error).constData());
+        if (error == 0) {
+            ++saved;
+            QVERIFY(::lstat(link.constData(), &info) == 0 && S_ISREG(info.st_mode));
+            QCOMPARE(bytesOf(QFile::decodeName(link)), newBytes);
+        } else {
+            ++refused;
+        }
+        QVERIFY2(bytesOf(victim) == oldBytes, "a save wrote through the planted link");
+    }
+    cases += saved + refused;
+    qInfo("raced link: %d saves written, %d refused, 0 through the link", saved, refused);
+}
+
+void tst_SaveFaults::foreignFileInSharedFolder() {
+    if (::geteuid() != 0)
+        QSKIP("needs root to make another user's file");
+    // Another user made "doc.nv" in advance, empty and writable by anyone, to receive our text.
+    const QString shared = scratch.filePath(u"sharedfiles"_qs), doc = shared + u"/doc.nv"_qs;
+    QVERIFY(QDir().mkpath(shared));
+    QVERIFY(::chmod(QFile::encodeName(shared).constData(), 01777) == 0);
+    const QString source = sourceFile();
+    for (const QString& name :
+         {u"Save"_qs, u"Save As"_qs, u"auto-save"_qs, u"Clear"_qs, u"Convert"_qs}) {
+        writeBytes(doc, {});
+        QVERIFY(::chmod(QFile::encodeName(doc).constData(), 0666) == 0);
+        QVERIFY(::chown(QFile::encodeName(doc).constData(), 65534, 65534) == 0);
+        DocumentWindow d;
+        if (name == u"Clear"_qs) {
+            d.w.txtMain().setPlainText(newText);
+            d.t.messages.answers << QMessageBox::Yes;
+            d.t.dialogs.queuePath(doc);
+            d.run("mnuFileClear");
+        } else {
+            const Command command = name == u"Save"_qs      ? Command::Save
+                                    : name == u"Save As"_qs ? Command::SaveAs
+                                    : name == u"Convert"_qs ? Command::Convert
+                                                            : Command::AutoSave;
+            attempt(d, command, doc, source);
+        }
+        ++cases;
+        QVERIFY2(shownError(d) == 70, qPrintable(name + u" did not refuse the file"_qs));
+        QVERIFY2(bytesOf(doc).isEmpty(), qPrintable(name + u" wrote into the file"_qs));
+        QCOMPARE(entriesOf(shared), QStringList({"doc.nv"}));
+        QVERIFY(QFile::remove(doc));
+    }
 }
 
 namespace {
