@@ -5,6 +5,7 @@
 #include "commands/DocumentFilters.h"
 #include "commands/DocumentSeams.h"
 #include "commands/ErrorReport.h"
+#include "commands/InterruptedSaves.h"
 #include "commands/WriteDocument.h"
 #include "document/Document.h"
 #include "document/DocumentFile.h"
@@ -114,6 +115,7 @@ void fileOpen(const DocumentSeams& seams, const QString& filter) {
         return;
     const QString path = seams.dlgFile.fileName;
     const QString name = seams.dlgFile.fileTitle;
+    offerInterruptedSave(seams.messageBox, &seams.window, path);
     // Keys typed while a large file opens are kept by the hold and applied once the new text is
     // in the box, to the new text.
     WindowHold hold(seams.window, seams.txtMain);

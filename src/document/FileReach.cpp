@@ -62,6 +62,16 @@ uid_t fileSystemUser() {
     return uid_t(::setfsuid(uid_t(-1)));
 }
 
+QByteArray pathOf(int folder, const QByteArray& name) {
+    char path[PATH_MAX];
+    const QByteArray link = "/proc/self/fd/" + QByteArray::number(folder);
+    const ssize_t n = ::readlink(link.constData(), path, sizeof path);
+    if (n <= 0)
+        return name;
+    const QByteArray folderPath(path, n);
+    return folderPath.endsWith('/') ? folderPath + name : folderPath + '/' + name;
+}
+
 bool foreignInSharedFolder(const ReachedFile& reached, const struct stat& file) {
     if (!reached.sharedFolder || !(S_ISREG(file.st_mode) || S_ISFIFO(file.st_mode)))
         return false;

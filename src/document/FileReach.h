@@ -32,5 +32,8 @@ int reachFile(const QByteArray& path, ReachedFile& reached);
 // in advance to receive what we write.
 bool foreignInSharedFolder(const ReachedFile& reached, const struct stat& file);
 
+// The path a name in a folder (a descriptor) has now, for messages and records.
+QByteArray pathOf(int folder, const QByteArray& name);
+
 // The user whose permissions file access uses (root's tests change it per thread).
 uid_t fileSystemUser();

@@ -2,6 +2,7 @@
 
 #include "document/FileErrors.h"
 #include "document/FileReach.h"
+#include "document/InterruptedSave.h"
 #include "document/PosixFile.h"
 #include "document/TemporaryFile.h"
 
@@ -66,14 +67,6 @@ int createBackup(int folder, const QByteArray& fileName, int& backupFolderFd, QB
     return fd;
 }
 
-// The path a backup is shown by.
-QString shownPath(int folder, const QByteArray& name) {
-    char path[4096];
-    const QByteArray link = "/proc/self/fd/" + QByteArray::number(folder);
-    const ssize_t n = ::readlink(link.constData(), path, sizeof path);
-    return QFile::decodeName(n > 0 ? QByteArray(path, n) + '/' + name : name);
-}
-
 } // namespace
 
 QString backupFolder() {
@@ -119,7 +112,12 @@ std::optional<Failure> replaceInPlace(const QString& path, const ReachedFile& ta
                            "could not be made beside it or in %2 (%3).")
                 .arg(path, backupFolder(), QString::fromLocal8Bit(std::strerror(error)))};
     }
+    const QString kept = QFile::decodeName(pathOf(backupFolderFd, backupName));
+    QString recordPath;
+    int intent = -1;
+    // Complete or undone, the record goes first: a record always has its backup.
     auto finish = [&](int error) {
+        dropIntent(intent, recordPath);
         ::close(backup);
         ::close(fd);
         ::unlinkat(backupFolderFd, backupName.constData(), 0);
@@ -129,7 +127,9 @@ std::optional<Failure> replaceInPlace(const QString& path, const ReachedFile& ta
     if (!copyBytes(fd, backup) || ::fsync(backup) != 0)
         return finish(errno);
     syncFolder(backupFolderFd);
-    // From here on the file changes; until its new bytes are synced the copy holds the old ones.
+    // From here on the file changes; until its new bytes are synced the copy holds the old ones,
+    // and the record says so should the program be cut off (InterruptedSave.h).
+    intent = recordIntent(target.folder, target.name, info, kept, recordPath);
     qint64 written = -1;
     if (::lseek(fd, 0, SEEK_SET) == 0 && (written = writeFrom(fd, source, progress)) >= 0 &&
         ::ftruncate(fd, written) == 0 && ::fsync(fd) == 0) {
@@ -140,7 +140,8 @@ std::optional<Failure> replaceInPlace(const QString& path, const ReachedFile& ta
     const int error = errno;
     if (copyBytes(backup, fd) && ::fsync(fd) == 0)
         return finish(error);
-    const QString kept = shownPath(backupFolderFd, backupName);
+    // The failure names the copy; a record kept could later offer it over a newer save.
+    dropIntent(intent, recordPath);
     ::close(backup);
     ::close(fd);
     ::close(backupFolderFd);

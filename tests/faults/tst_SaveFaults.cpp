@@ -1,6 +1,8 @@
 // Saves, auto-saves and Convert File through the main window's real commands, on the fake
 // dialogs, against broken disks and files that change under the program. Every case ends with
 // the old bytes intact or the new bytes complete, and a failure shown with its error number.
+#include "commands/InterruptedSaves.h"
+#include "document/InterruptedSave.h"
 #include "editor/TextView.h"
 #include "widgets/DocumentWindow.h"
 
@@ -121,6 +123,7 @@ private Q_SLOTS:
     void fileReplacedByLink();
     void fileVanished();
     void killedSaves();
+    void killedInPlaceSaves();
     void plantedLink();
     void racedLink();
     void foreignFileInSharedFolder();
@@ -349,6 +352,82 @@ void tst_SaveFaults::killedSaves() {
     }
     cases += kills;
     qInfo("%d kills, %d of them during a save, 0 bytes lost", kills, duringSave);
+}
+
+void tst_SaveFaults::killedInPlaceSaves() {
+    // A file with a second link is saved in place; a kill in the middle may leave a mix. The next
+    // start (or Open) finds it: Yes puts the old bytes back, No names where they are kept.
+    constexpr int megabytes = 2;
+    const QByteArray a = (QByteArray(79, 'a') + "\r\n").repeated((megabytes << 20) / 81);
+    const QByteArray b = QByteArray(a).replace('a', 'b');
+    const QString folder = scratch.filePath(u"killedinplace"_qs), doc = folder + u"/big.nv"_qs;
+    const QString state = scratch.filePath(u"killstate"_qs);
+    QVERIFY(QDir().mkpath(folder));
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state));
+    writeBytes(doc, a);
+    QVERIFY(::link(QFile::encodeName(doc).constData(),
+                   QFile::encodeName(folder + u"/other"_qs).constData()) == 0);
+    QRandomGenerator random(29);
+    int kills = 0, cutOff = 0;
+    // Until 30 kills have cut a save off (about one in three does).
+    for (; cutOff < 30 && kills < 300; ++kills) {
+        int out[2];
+        QVERIFY(::pipe2(out, O_CLOEXEC) == 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::dup2(out[1], STDOUT_FILENO);
+            ::execl(NOTAVO_REPLACE_LOOP, NOTAVO_REPLACE_LOOP, QFile::encodeName(doc).constData(),
+                    QByteArray::number(megabytes).constData(), "window", nullptr);
+            ::_exit(127);
+        }
+        QVERIFY(child > 0);
+        ::close(out[1]);
+        char mark = 0;
+        QVERIFY2(::read(out[0], &mark, 1) == 1, "the saving helper did not start");
+        ::usleep(useconds_t(random.bounded(0, 200000)));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        ::close(out[0]);
+        const QList<InterruptedSave> found = interruptedSaves();
+        QVERIFY(found.size() <= 1);
+        if (found.isEmpty()) {
+            const QByteArray now = bytesOf(doc);
+            QVERIFY2(now == a || now == b, "a mix of old and new bytes and no record of it");
+            continue;
+        }
+        ++cutOff;
+        const QByteArray old = bytesOf(found[0].backup);
+        QVERIFY(old == a || old == b);
+        DocumentWindow d;
+        const int way = cutOff % 3; // the next start with Yes or with No, or Open with Yes
+        d.t.messages.answers << (way == 1 ? QMessageBox::No : QMessageBox::Yes);
+        if (way == 2) {
+            d.t.dialogs.queuePath(doc);
+            d.run("mnuFileOpen");
+        } else {
+            offerInterruptedSaves(d.w.messageBox(), &d.w);
+        }
+        QCOMPARE(d.t.messages.calls.value(0).text,
+                 u"The last save of \"big.nv\" was interrupted. Put back its earlier content?"_qs);
+        QCOMPARE(d.t.messages.calls.value(0).title, u"Notavo"_qs);
+        QVERIFY(interruptedSaves().isEmpty());
+        if (way == 1) {
+            QCOMPARE(d.lastBox().text, u"The earlier content of \"big.nv\" is kept in \""_qs +
+                                           found[0].backup + u"\"."_qs);
+            QCOMPARE(bytesOf(found[0].backup), old);
+            QVERIFY(QFile::remove(found[0].backup));
+            writeBytes(doc, old); // as the user would, to go on
+        } else {
+            QCOMPARE(bytesOf(doc), old);
+            QVERIFY(!QFileInfo::exists(found[0].backup));
+            if (way == 2) // opened after it was put back
+                QCOMPARE(d.w.txtMain().toPlainText().size(), a.size() - a.size() / 81 - 1);
+        }
+        QCOMPARE(bytesOf(folder + u"/other"_qs), bytesOf(doc)); // still one file
+    }
+    cases += kills;
+    qInfo("%d kills of in-place saves, %d cut one off; every one put back or named", kills, cutOff);
+    QVERIFY(cutOff >= 30);
 }
 
 void tst_SaveFaults::plantedLink() {
