@@ -110,6 +110,37 @@ struct AsOrdinaryUser {
     }
 };
 
+// Runs the saving helper on doc and kills it delay µs after its first save began. Answers its
+// last mark ('s': killed during a save, 'd': between saves), 0 when it did not start or ended
+// on its own.
+char killSavingHelper(const QString& doc, int megabytes, int delay) {
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0)
+        return 0;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(out[1], STDOUT_FILENO);
+        ::execl(NOTAVO_REPLACE_LOOP, NOTAVO_REPLACE_LOOP, QFile::encodeName(doc).constData(),
+                QByteArray::number(megabytes).constData(), "window", nullptr);
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    char mark = 0;
+    if (child > 0 && ::read(out[0], &mark, 1) == 1) {
+        ::usleep(useconds_t(delay));
+        ::kill(child, SIGKILL);
+    }
+    int status = 0;
+    if (child > 0)
+        ::waitpid(child, &status, 0);
+    char marks[4096];
+    ssize_t n;
+    while ((n = ::read(out[0], marks, sizeof marks)) > 0)
+        mark = marks[n - 1];
+    ::close(out[0]);
+    return WIFSIGNALED(status) ? mark : 0;
+}
+
 } // namespace
 
 class tst_SaveFaults : public QObject {
@@ -320,30 +351,9 @@ void tst_SaveFaults::killedSaves() {
     QRandomGenerator random(11);
     int kills = 0, duringSave = 0;
     for (; kills < 60; ++kills) {
-        int out[2];
-        QVERIFY(::pipe2(out, O_CLOEXEC) == 0);
-        const pid_t child = ::fork();
-        if (child == 0) {
-            ::dup2(out[1], STDOUT_FILENO);
-            ::execl(NOTAVO_REPLACE_LOOP, NOTAVO_REPLACE_LOOP, QFile::encodeName(doc).constData(),
-                    QByteArray::number(megabytes).constData(), "window", nullptr);
-            ::_exit(127);
-        }
-        QVERIFY(child > 0);
-        ::close(out[1]);
         // From the first save on, at a random moment within the next few saves.
-        char mark = 0;
-        QVERIFY2(::read(out[0], &mark, 1) == 1, "the saving helper did not start");
-        ::usleep(useconds_t(random.bounded(0, 600000)));
-        ::kill(child, SIGKILL);
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        char marks[4096];
-        ssize_t n;
-        while ((n = ::read(out[0], marks, sizeof marks)) > 0)
-            mark = marks[n - 1];
-        ::close(out[0]);
-        QVERIFY2(WIFSIGNALED(status), "the saving helper stopped on its own");
+        const char mark = killSavingHelper(doc, megabytes, random.bounded(0, 600000));
+        QVERIFY2(mark, "the saving helper did not start, or stopped on its own");
         if (mark == 's')
             ++duringSave;
         const QByteArray now = bytesOf(doc);
@@ -371,23 +381,7 @@ void tst_SaveFaults::killedInPlaceSaves() {
     int kills = 0, cutOff = 0;
     // Until 30 kills have cut a save off (about one in three does).
     for (; cutOff < 30 && kills < 300; ++kills) {
-        int out[2];
-        QVERIFY(::pipe2(out, O_CLOEXEC) == 0);
-        const pid_t child = ::fork();
-        if (child == 0) {
-            ::dup2(out[1], STDOUT_FILENO);
-            ::execl(NOTAVO_REPLACE_LOOP, NOTAVO_REPLACE_LOOP, QFile::encodeName(doc).constData(),
-                    QByteArray::number(megabytes).constData(), "window", nullptr);
-            ::_exit(127);
-        }
-        QVERIFY(child > 0);
-        ::close(out[1]);
-        char mark = 0;
-        QVERIFY2(::read(out[0], &mark, 1) == 1, "the saving helper did not start");
-        ::usleep(useconds_t(random.bounded(0, 200000)));
-        ::kill(child, SIGKILL);
-        ::waitpid(child, nullptr, 0);
-        ::close(out[0]);
+        QVERIFY(killSavingHelper(doc, megabytes, random.bounded(0, 200000)));
         const QList<InterruptedSave> found = interruptedSaves();
         QVERIFY(found.size() <= 1);
         if (found.isEmpty()) {
