@@ -57,7 +57,8 @@ int createBackup(int folder, const QByteArray& fileName, int& backupFolderFd, QB
         return fd;
     ::close(backupFolderFd);
     const QString home = backupFolder();
-    if (!QDir().mkpath(home) || ::chmod(nativePath(home).constData(), 0700) != 0)
+    if (stateFolder(true).isEmpty() || !QDir().mkpath(home) ||
+        ::chmod(nativePath(home).constData(), 0700) != 0)
         return backupFolderFd = -1;
     backupFolderFd =
         ::open(nativePath(home).constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
@@ -70,10 +71,7 @@ int createBackup(int folder, const QByteArray& fileName, int& backupFolderFd, QB
 } // namespace
 
 QString backupFolder() {
-    QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    if (state.isEmpty() || QDir::isRelativePath(state))
-        state = QDir::homePath() + QLatin1String("/.local/state");
-    return state + QLatin1String("/notavo/backups");
+    return stateFolder(false) + QLatin1String("/backups");
 }
 
 std::optional<Failure> replaceInPlace(const QString& path, const ReachedFile& target,

@@ -46,11 +46,13 @@ bool parse(const QByteArray& text, InterruptedSave& save) {
 
 } // namespace
 
-QString stateFolder() {
+QString stateFolder(bool make) {
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
     if (state.isEmpty() || QDir::isRelativePath(state))
         state = QDir::homePath() + QLatin1String("/.local/state");
     const QString folder = state + QLatin1String("/notavo");
+    if (!make)
+        return folder;
     if (!QDir().mkpath(folder) || ::chmod(QFile::encodeName(folder).constData(), 0700) != 0)
         return {};
     return folder;
@@ -58,7 +60,7 @@ QString stateFolder() {
 
 int recordIntent(int folder, const QByteArray& name, const struct stat& file, const QString& backup,
                  QString& recordPath) {
-    const QString state = stateFolder();
+    const QString state = stateFolder(true);
     if (state.isEmpty())
         return -1;
     const int stateFd =
@@ -99,9 +101,7 @@ void dropIntent(int lock, const QString& recordPath) {
 
 QList<InterruptedSave> interruptedSaves() {
     QList<InterruptedSave> found;
-    const QString state = stateFolder();
-    if (state.isEmpty())
-        return found;
+    const QString state = stateFolder(false);
     const QStringList names = QDir(state).entryList({QFile::decodeName(prefix) + u'*'},
                                                     QDir::Files | QDir::Hidden, QDir::Name);
     for (const QString& name : names) {

@@ -20,8 +20,8 @@ struct InterruptedSave {
     QString backup; // the copy of its old bytes
 };
 
-// The state folder, made (0700) when missing; empty when it cannot be.
-QString stateFolder();
+// The state folder; with make, made (0700) when missing, and empty when it cannot be.
+QString stateFolder(bool make);
 
 // Records, synced, that the file (by its folder's descriptor and name, and its fstat) is about to
 // be written in place behind the backup; answers a descriptor that holds the record locked while

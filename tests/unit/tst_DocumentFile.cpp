@@ -17,6 +17,8 @@
 class tst_DocumentFile : public QObject {
     Q_OBJECT
 private slots:
+    // In-place writes record themselves in the state folder: a private one.
+    void initTestCase() { qputenv("XDG_STATE_HOME", QFile::encodeName(at(u"state"_qs))); }
     void readFailures();
     void replaceAndAppendFailures();
     void namesCountedInBytes();
@@ -129,10 +131,9 @@ void tst_DocumentFile::inPlaceBehindACopy() {
     // A file with a second link is written in place. While its new bytes go in, a copy of the
     // old ones is complete beside it, for a crash, and a record in the state folder says so; a
     // cancel puts them back; the copy and the record then go.
-    QTemporaryDir folder, state;
-    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
+    QTemporaryDir folder;
     const auto records = [&] {
-        return QDir(state.filePath(u"notavo"_qs)).entryList({u"interrupted-save-*"_qs});
+        return QDir(at(u"state/notavo"_qs)).entryList({u"interrupted-save-*"_qs});
     };
     const QString doc = folder.filePath(u"doc.nv"_qs), second = folder.filePath(u"second"_qs);
     put(doc, "old bytes");
