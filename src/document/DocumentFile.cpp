@@ -179,8 +179,9 @@ std::optional<Failure> readDocumentFile(const QString& path, QByteArray& bytes,
         error = EFBIG;
     if (!error)
         error = readAll(fd, info.st_size, bytes, progress);
-    // The stamp after the read: a writer that was busy meanwhile leaves another one.
-    if (!error && stamp && ::fstat(fd, &info) == 0)
+    // The stamp from before the read: a writer busy meanwhile leaves another, so a later save
+    // asks rather than overwrites what it wrote.
+    if (!error && stamp)
         *stamp = stampOf(info);
     ::close(fd);
     if (error)
