@@ -2,6 +2,7 @@
 #include "app/SettingsStore.h"
 #include "app/StartupStyle.h"
 #include "app/frmMain.h"
+#include "commands/InterruptedSaves.h"
 #include "firstrun/frmFirstTime.h"
 #include "platform/QtPlatform.h"
 
@@ -28,6 +29,8 @@ int main(int argc, char* argv[]) {
         if (qEnvironmentVariableIsSet("NOTAVO_BENCH_EXIT_AFTER_PAINT"))
             quitAfterFirstPaint(mainWindow.get());
         mainWindow->show();
+        // Before anything else is offered: a file a cut-off save left mixed.
+        offerInterruptedSaves(mainWindow->messageBox(), mainWindow.get());
     });
     QObject::connect(&firstRun, &frmFirstTime::closedWithoutStart, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);

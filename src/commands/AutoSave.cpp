@@ -4,10 +4,12 @@
 #include "commands/ErrorReport.h"
 #include "commands/WriteDocument.h"
 #include "document/Document.h"
+#include "document/FileErrors.h"
 #include "platform/MessageBox.h"
 #include "platform/ModalScope.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QMainWindow>
 #include <QTimer>
 
@@ -26,7 +28,13 @@ void AutoSave::tick() {
         return;
     if (seams.document.hasSavePath()) {
         const QString path = seams.document.savePath();
-        if (const auto failure = writeDocument(seams, path)) {
+        if (const auto failure = writeDocument(seams, path, true)) {
+            // The other program's text stays; the user saves over it deliberately or not at all.
+            if (failure->number == FileError::ChangedSince) {
+                seams.ShowStatus(QLatin1String("Not auto-saved: ") + QFileInfo(path).fileName() +
+                                 QLatin1String(" was changed by another program"));
+                return;
+            }
             if (failure->number == ErrorNumber::Cancelled) {
                 seams.ShowStatus(failure->description);
                 return;

@@ -5,6 +5,7 @@
 #include "commands/DocumentFilters.h"
 #include "commands/DocumentSeams.h"
 #include "commands/ErrorReport.h"
+#include "commands/InterruptedSaves.h"
 #include "commands/WriteDocument.h"
 #include "document/Document.h"
 #include "document/DocumentFile.h"
@@ -69,6 +70,7 @@ struct OpenedDocument {
     std::optional<Failure> failure;
     TextBuffer text;
     DocumentLayout layout;
+    FileStamp stamp;
 };
 
 // Reads and decodes the file; the task's units are twice the file's size, reading the first
@@ -76,10 +78,13 @@ struct OpenedDocument {
 OpenedDocument readDocument(const QString& path, qint64 size, LongTask& task) {
     OpenedDocument opened;
     QByteArray bytes;
-    opened.failure = readDocumentFile(path, bytes, [&task](qint64 done) {
-        task.setDone(done);
-        return !task.cancelled();
-    });
+    opened.failure = readDocumentFile(
+        path, bytes,
+        [&task](qint64 done) {
+            task.setDone(done);
+            return !task.cancelled();
+        },
+        &opened.stamp);
     if (opened.failure || task.cancelled())
         return opened;
     task.setDone(size);
@@ -110,9 +115,11 @@ void fileOpen(const DocumentSeams& seams, const QString& filter) {
         return;
     const QString path = seams.dlgFile.fileName;
     const QString name = seams.dlgFile.fileTitle;
+    offerInterruptedSave(seams.messageBox, &seams.window, path);
     // Keys typed while a large file opens are kept by the hold and applied once the new text is
     // in the box, to the new text.
     WindowHold hold(seams.window, seams.txtMain);
+    FileStamp stamp;
     try {
         // Read and decoded on a worker for a large file, so the window stays live and the user
         // can cancel; the document in hand is only replaced once the new one is complete.
@@ -131,6 +138,7 @@ void fileOpen(const DocumentSeams& seams, const QString& filter) {
             return;
         }
         seams.document.load(std::move(opened->text), std::move(opened->layout));
+        stamp = opened->stamp;
     } catch (const std::bad_alloc&) {
         hold.release();
         reportFailure(seams,
@@ -143,6 +151,7 @@ void fileOpen(const DocumentSeams& seams, const QString& filter) {
                                    .name = name,
                                    .location = path,
                                    .caption = documentCaption(name)});
+    seams.document.setFileStamp(stamp);
     startEditing(seams);
     seams.ShowStatus(QLatin1String("Opened file: ") + path);
 }
@@ -175,7 +184,19 @@ void fileSave(const DocumentSeams& seams) {
         return;
     }
     const QString path = seams.document.savePath();
-    if (const auto failure = writeDocument(seams, path)) {
+    auto failure = writeDocument(seams, path, true);
+    // Another program's change is replaced only when the user says so.
+    if (failure && failure->number == FileError::ChangedSince) {
+        const QString question = u'"' + QFileInfo(path).fileName() +
+                                 QLatin1String("\" was changed by another program. Replace it "
+                                               "with this text?");
+        if (seams.messageBox.show(&seams.window, question, QStringLiteral("Save"),
+                                  QMessageBox::Yes | QMessageBox::No,
+                                  QMessageBox::Warning) != QMessageBox::Yes)
+            return;
+        failure = writeDocument(seams, path);
+    }
+    if (failure) {
         reportFailure(seams, *failure);
         return;
     }

@@ -9,4 +9,7 @@ struct DocumentSeams;
 
 // Replaces the file at path with the document; a large one on a worker thread with progress in
 // the window. A cancelled save leaves the file as it was and answers ErrorNumber::Cancelled.
-[[nodiscard]] std::optional<Failure> writeDocument(const DocumentSeams& seams, const QString& path);
+// The document then remembers the stamp of the file written. With checkUnchanged, a file that
+// another program changed since the document's stamp is left alone: FileError::ChangedSince.
+[[nodiscard]] std::optional<Failure> writeDocument(const DocumentSeams& seams, const QString& path,
+                                                   bool checkUnchanged = false);

@@ -7,6 +7,8 @@ Document::Document(QObject* parent) : QObject(parent) {
 }
 
 void Document::setCurrentFile(const CurrentFile& change) {
+    if ((change.savePath && *change.savePath != path) || change.hasSavePath == false)
+        stamp = {};
     path = change.savePath.value_or(path);
     pathKept = change.hasSavePath.value_or(pathKept);
     shownName = change.name.value_or(shownName);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/DocumentFormat.h"
+#include "document/FileStamp.h"
 #include "text/TextBuffer.h"
 
 #include <QObject>
@@ -40,6 +41,10 @@ public:
     QString location() const { return shownLocation; }
     QString caption() const { return shownCaption; }
     const DocumentLayout& layout() const { return fileLayout; }
+    // The file at savePath() as this document last read or wrote it: a file with another stamp
+    // was changed by another program since. Forgotten when the save location changes or goes.
+    const FileStamp& fileStamp() const { return stamp; }
+    void setFileStamp(const FileStamp& read) { stamp = read; }
 
     // The text, read in place: valid until the next change.
     const TextBuffer& buffer() const { return text; }
@@ -69,6 +74,7 @@ private:
     DocumentLayout fileLayout = newDocumentLayout();
     QString path;
     bool pathKept = false;
+    FileStamp stamp;
     QString shownName = DocumentNames::NoFileLoaded;
     QString shownLocation = DocumentNames::NoFileLoaded;
     QString shownCaption = QStringLiteral("Notavo");

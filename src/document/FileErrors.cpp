@@ -34,7 +34,10 @@ int numberFor(int error, const QString& path, FileAction action) {
     case EACCES:
     case EPERM:
     case FileCause::PlantedLink:
+    case FileCause::ForeignFile:
         return FileError::PermissionDenied;
+    case FileCause::ChangedSince:
+        return FileError::ChangedSince;
     case ENOSPC:
     case EDQUOT:
         return FileError::DiskFull;
@@ -66,7 +69,13 @@ QString sentenceFor(int number, int error, const QString& path, FileAction actio
             return QStringLiteral("The file %1 is a link that another user put in a shared "
                                   "folder. It is not followed, and nothing was written.")
                 .arg(quoted);
+        if (error == FileCause::ForeignFile)
+            return QStringLiteral("The file %1 belongs to another user and lies in a shared "
+                                  "folder. It is not written into, and nothing was written.")
+                .arg(quoted);
         return QStringLiteral("Permission was denied: the file %1 cannot be %2.").arg(quoted, verb);
+    case FileError::ChangedSince:
+        return QStringLiteral("The file %1 was changed by another program.").arg(quoted);
     case FileError::DiskFull:
         return QStringLiteral("The disk is full: the file %1 cannot be written.").arg(quoted);
     case FileError::DeviceIo:

@@ -15,6 +15,8 @@ inline constexpr int DiskFull = 61;
 inline constexpr int PermissionDenied = 70;
 inline constexpr int PathFileAccess = 75;
 inline constexpr int PathNotFound = 76;
+// Not an error shown: the file was changed by someone else since it was read or written.
+inline constexpr int ChangedSince = 32756;
 } // namespace FileError
 
 // The largest file that opens. Opening needs about 3.5 bytes of memory per byte of a document
@@ -32,6 +34,10 @@ inline constexpr int Socket = -2;
 inline constexpr int Device = -3;
 // A link that another user put in a shared sticky folder such as /tmp: not followed.
 inline constexpr int PlantedLink = -4;
+// Another user's file in a shared sticky folder: perhaps made in advance to receive our text.
+inline constexpr int ForeignFile = -5;
+// Changed by someone else since it was read or written (FileError::ChangedSince).
+inline constexpr int ChangedSince = -6;
 } // namespace FileCause
 
 // The cause for something that is not an ordinary file (a folder is EISDIR); 0 for a file.

@@ -1,6 +1,8 @@
 #include "document/InPlaceWrite.h"
 
 #include "document/FileErrors.h"
+#include "document/FileReach.h"
+#include "document/InterruptedSave.h"
 #include "document/PosixFile.h"
 #include "document/TemporaryFile.h"
 
@@ -43,79 +45,107 @@ bool copyBytes(int from, int to) {
 }
 
 // A private file for the old bytes: beside the target, or in the state folder when the
-// target's folder may not be written.
-int createBackup(const QByteArray& folder, const QByteArray& fileName, QByteArray& name) {
+// target's folder may not be written. backupFolder is left holding the folder it is in, and name
+// its name there.
+int createBackup(int folder, const QByteArray& fileName, int& backupFolderFd, QByteArray& name) {
     static const QByteArray suffix = QByteArrayLiteral(".notavo-backup-XXXXXX");
-    name = namedAfter(folder, ".", fileName, suffix);
-    int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    backupFolderFd = ::fcntl(folder, F_DUPFD_CLOEXEC, 0);
+    if (backupFolderFd < 0)
+        return -1;
+    int fd = createUnique(backupFolderFd, name, namedAfter(folder, ".", fileName, suffix), 0600);
     if (fd >= 0 || (errno != EACCES && errno != EPERM && errno != EROFS))
         return fd;
+    ::close(backupFolderFd);
     const QString home = backupFolder();
-    if (!QDir().mkpath(home) || ::chmod(nativePath(home).constData(), 0700) != 0)
+    if (stateFolder(true).isEmpty() || !QDir().mkpath(home) ||
+        ::chmod(nativePath(home).constData(), 0700) != 0)
+        return backupFolderFd = -1;
+    backupFolderFd =
+        ::open(nativePath(home).constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (backupFolderFd < 0)
         return -1;
-    name = namedAfter(nativePath(home), {}, fileName, suffix);
-    fd = ::mkostemp(name.data(), O_CLOEXEC);
+    fd = createUnique(backupFolderFd, name, namedAfter(backupFolderFd, {}, fileName, suffix), 0600);
     return fd;
 }
 
 } // namespace
 
 QString backupFolder() {
-    QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    if (state.isEmpty() || QDir::isRelativePath(state))
-        state = QDir::homePath() + QLatin1String("/.local/state");
-    return state + QLatin1String("/notavo/backups");
+    return stateFolder(false) + QLatin1String("/backups");
 }
 
-std::optional<Failure> replaceInPlace(const QString& path, const QByteArray& target,
-                                      const QByteArray& folder, const QByteArray& fileName,
-                                      const ByteSource& source, const ByteProgress& progress) {
+std::optional<Failure> replaceInPlace(const QString& path, const ReachedFile& target,
+                                      const ByteSource& source, const ByteProgress& progress,
+                                      WriteStamps* stamps) {
     auto failure = [&](int error) {
         return fileFailure(error, saveSource, path, FileAction::Write);
     };
-    const int fd =
-        ::open(target.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    // The file checked is the file written: every check is made on this descriptor.
+    const int fd = ::openat(target.folder, target.name.constData(),
+                            O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return failure(errno);
     struct stat info {};
-    const int cause = ::fstat(fd, &info) != 0 ? errno : notAFileCause(info.st_mode);
+    int cause = ::fstat(fd, &info) != 0 ? errno : notAFileCause(info.st_mode);
+    if (!cause && foreignInSharedFolder(target, info))
+        cause = FileCause::ForeignFile;
+    if (!cause && stamps && stamps->unchangedSince.isValid() &&
+        stampOf(info) != stamps->unchangedSince)
+        cause = FileCause::ChangedSince;
     if (cause) {
         ::close(fd);
         return failure(cause);
     }
     QByteArray backupName;
-    const int backup = createBackup(folder, fileName, backupName);
+    int backupFolderFd = -1;
+    const int backup = createBackup(target.folder, target.name, backupFolderFd, backupName);
     if (backup < 0) {
         const int error = errno;
         ::close(fd);
+        if (backupFolderFd >= 0)
+            ::close(backupFolderFd);
         return Failure{
             fileFailure(error, saveSource, path, FileAction::Write).number, saveSource,
             QStringLiteral("The file \"%1\" was not changed: a copy of its old content "
                            "could not be made beside it or in %2 (%3).")
                 .arg(path, backupFolder(), QString::fromLocal8Bit(std::strerror(error)))};
     }
+    const QString kept = QFile::decodeName(pathOf(backupFolderFd, backupName));
+    QString recordPath;
+    int intent = -1;
+    // Complete or undone, the record goes first: a record always has its backup.
     auto finish = [&](int error) {
+        dropIntent(intent, recordPath);
         ::close(backup);
         ::close(fd);
-        ::unlink(backupName.constData());
+        ::unlinkat(backupFolderFd, backupName.constData(), 0);
+        ::close(backupFolderFd);
         return error ? std::optional<Failure>(failure(error)) : std::nullopt;
     };
     if (!copyBytes(fd, backup) || ::fsync(backup) != 0)
         return finish(errno);
-    syncFolder(backupName.left(backupName.lastIndexOf('/')));
-    // From here on the file changes; until its new bytes are synced the copy holds the old ones.
+    syncFolder(backupFolderFd);
+    // From here on the file changes; until its new bytes are synced the copy holds the old ones,
+    // and the record says so should the program be cut off (InterruptedSave.h).
+    intent = recordIntent(target.folder, target.name, info, kept, recordPath);
     qint64 written = -1;
     if (::lseek(fd, 0, SEEK_SET) == 0 && (written = writeFrom(fd, source, progress)) >= 0 &&
-        ::ftruncate(fd, written) == 0 && ::fsync(fd) == 0)
+        ::ftruncate(fd, written) == 0 && ::fsync(fd) == 0) {
+        if (stamps && ::fstat(fd, &info) == 0)
+            stamps->written = stampOf(info);
         return finish(0);
+    }
     const int error = errno;
     if (copyBytes(backup, fd) && ::fsync(fd) == 0)
         return finish(error);
+    // The failure names the copy; a record kept could later offer it over a newer save.
+    dropIntent(intent, recordPath);
     ::close(backup);
     ::close(fd);
-    Failure kept = failure(error);
-    kept.description += QStringLiteral(" Its old content could not be put back: it is kept in "
-                                       "\"%1\".")
-                            .arg(QFile::decodeName(backupName));
-    return kept;
+    ::close(backupFolderFd);
+    Failure keptFailure = failure(error);
+    keptFailure.description += QStringLiteral(" Its old content could not be put back: it is "
+                                              "kept in \"%1\".")
+                                   .arg(kept);
+    return keptFailure;
 }

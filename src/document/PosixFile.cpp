@@ -1,9 +1,13 @@
 #include "document/PosixFile.h"
 
+#include "basics/HugePages.h"
+#include "document/FileErrors.h"
+
 #include <QFile>
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <new>
 #include <unistd.h>
 
 QByteArray nativePath(const QString& path) {
@@ -53,10 +57,46 @@ qint64 writeFrom(int fd, const ByteSource& source, const ByteProgress& progress)
     return -1;
 }
 
-void syncFolder(const QByteArray& folder) {
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+void syncFolder(int folder) {
+    const int fd = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return;
     ::fsync(fd);
     ::close(fd);
+}
+
+int readAll(int fd, qint64 sizeHint, QByteArray& bytes, const ByteProgress& progress) {
+    QByteArray data;
+    try {
+        // Files under /proc say 0 and have more: the buffer grows as they are read.
+        data.resize(qsizetype(sizeHint) + 1);
+        adviseHugePages(data.data(), size_t(data.size()));
+        qsizetype used = 0;
+        while (true) {
+            if (used == data.size()) {
+                if (used > maxDocumentBytes)
+                    return EFBIG;
+                data.resize(std::min<qsizetype>(used * 2 + 4096, maxDocumentBytes + 1));
+            }
+            const ssize_t n =
+                ::read(fd, data.data() + used, size_t(std::min(data.size() - used, progressChunk)));
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                return errno;
+            }
+            if (n == 0)
+                break;
+            used += n;
+            if (progress && !progress(used))
+                return ECANCELED;
+        }
+        if (used > maxDocumentBytes)
+            return EFBIG;
+        data.truncate(used);
+    } catch (const std::bad_alloc&) {
+        return ENOMEM;
+    }
+    bytes = std::move(data);
+    return 0;
 }

@@ -21,6 +21,10 @@ bool writeAll(int fd, const char* data, qsizetype size, const ByteProgress& prog
 // progress said stop).
 qint64 writeFrom(int fd, const ByteSource& source, const ByteProgress& progress);
 
-// Makes a rename or a new name in the folder last through a crash. A file system that cannot
-// sync folders is no failure.
-void syncFolder(const QByteArray& folder);
+// Makes a rename or a new name in the folder (a descriptor, O_PATH will do) last through a
+// crash. A file system that cannot sync folders is no failure.
+void syncFolder(int folder);
+
+// Reads the whole open file into bytes, reporting progress between chunks; answers 0 or an
+// errno (EFBIG past maxDocumentBytes, ECANCELED when progress said stop).
+int readAll(int fd, qint64 sizeHint, QByteArray& bytes, const ByteProgress& progress);

@@ -1,5 +1,6 @@
 #include "document/TemporaryFile.h"
 
+#include "document/FileReach.h"
 #include "document/PosixFile.h"
 
 #include <QList>
@@ -17,6 +18,13 @@ namespace {
 
 constexpr int cannotLink = -101;
 
+QByteArray randomName(const QByteArray& pattern) {
+    QByteArray name = pattern;
+    for (qsizetype i = name.size() - 6; i < name.size(); ++i)
+        name[i] = "abcdefghijklmnopqrstuvwxyz0123456789"[QRandomGenerator::global()->bounded(36)];
+    return name;
+}
+
 // The attribute names of a path (fd < 0) or an open file, without the NUL separators. A file
 // system without attributes has none.
 bool listAttributes(const QByteArray& path, int fd, QList<QByteArray>& names) {
@@ -24,12 +32,12 @@ bool listAttributes(const QByteArray& path, int fd, QList<QByteArray>& names) {
     QByteArray list;
     for (int attempt = 0; attempt < 4; ++attempt) {
         ssize_t size =
-            fd >= 0 ? ::flistxattr(fd, nullptr, 0) : ::llistxattr(path.constData(), nullptr, 0);
+            fd >= 0 ? ::flistxattr(fd, nullptr, 0) : ::listxattr(path.constData(), nullptr, 0);
         if (size < 0)
             return errno == ENOTSUP;
         list.resize(size);
         size = fd >= 0 ? ::flistxattr(fd, list.data(), size_t(list.size()))
-                       : ::llistxattr(path.constData(), list.data(), size_t(list.size()));
+                       : ::listxattr(path.constData(), list.data(), size_t(list.size()));
         if (size >= 0) {
             list.truncate(size);
             for (const QByteArray& name : list.split('\0'))
@@ -46,13 +54,13 @@ bool listAttributes(const QByteArray& path, int fd, QList<QByteArray>& names) {
 bool readAttribute(const QByteArray& path, int fd, const QByteArray& name, QByteArray& value) {
     for (int attempt = 0; attempt < 4; ++attempt) {
         ssize_t size = fd >= 0 ? ::fgetxattr(fd, name.constData(), nullptr, 0)
-                               : ::lgetxattr(path.constData(), name.constData(), nullptr, 0);
+                               : ::getxattr(path.constData(), name.constData(), nullptr, 0);
         if (size < 0)
             return false;
         value.resize(size);
         size = fd >= 0 ? ::fgetxattr(fd, name.constData(), value.data(), size_t(value.size()))
-                       : ::lgetxattr(path.constData(), name.constData(), value.data(),
-                                     size_t(value.size()));
+                       : ::getxattr(path.constData(), name.constData(), value.data(),
+                                    size_t(value.size()));
         if (size >= 0) {
             value.truncate(size);
             return true;
@@ -65,8 +73,10 @@ bool readAttribute(const QByteArray& path, int fd, const QByteArray& name, QByte
 
 // Gives the temporary the old file's owner, group and extended attributes (an ACL is the
 // attribute system.posix_acl_access), and takes away any it got that the old file has not (an
-// ACL inherited from the folder), so that the rename changes none of them.
-bool keepAttributes(int fd, const struct stat& old, const QByteArray& oldPath) {
+// ACL inherited from the folder), so that the rename changes none of them. The old file is read
+// through its descriptor's /proc entry, which is that very file whatever its name now holds.
+bool keepAttributes(int fd, const struct stat& old, int oldFile) {
+    const QByteArray oldPath = "/proc/self/fd/" + QByteArray::number(oldFile);
     struct stat now {};
     if (::fstat(fd, &now) != 0)
         return false;
@@ -94,24 +104,24 @@ bool keepAttributes(int fd, const struct stat& old, const QByteArray& oldPath) {
 // One attempt, with an unnamed file (O_TMPFILE: a process killed while writing leaves nothing
 // behind) or a named one. cannotLink: the unnamed file could not be given a name (no /proc, say)
 // and the named way must be taken.
-int writeOnce(const QByteArray& folder, const QByteArray& pattern, const ByteSource& source,
-              mode_t mode, const struct stat* old, const QByteArray& oldPath, bool unnamed,
-              QByteArray& name, int& lock, const ByteProgress& progress) {
+int writeOnce(int folder, const QByteArray& pattern, const ByteSource& source, mode_t mode,
+              const struct stat* old, int oldFile, bool unnamed, QByteArray& name, int& lock,
+              const ByteProgress& progress) {
     name = pattern;
     lock = -1;
     int fd = -1;
     if (unnamed) {
-        fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+        fd = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
         if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL))
             return cannotLink;
     } else {
-        fd = ::mkostemp(name.data(), O_CLOEXEC);
+        fd = createUnique(folder, name, pattern, 0600);
     }
     if (fd < 0)
         return old && (errno == EACCES || errno == EPERM) ? cannotKeep : errno;
     ::flock(fd, LOCK_EX);
     int error = 0;
-    if (old && !keepAttributes(fd, *old, oldPath))
+    if (old && !keepAttributes(fd, *old, oldFile))
         error = cannotKeep;
     // The mode after the bytes: writing clears a set-user-ID bit.
     if (!error &&
@@ -122,12 +132,9 @@ int writeOnce(const QByteArray& folder, const QByteArray& pattern, const ByteSou
         error = EEXIST;
         const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
         for (int attempt = 0; attempt < 100; ++attempt) {
-            name = pattern;
-            for (qsizetype i = name.size() - 6; i < name.size(); ++i)
-                name[i] =
-                    "abcdefghijklmnopqrstuvwxyz0123456789"[QRandomGenerator::global()->bounded(36)];
-            if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(),
-                         AT_SYMLINK_FOLLOW) == 0) {
+            name = randomName(pattern);
+            if (::linkat(AT_FDCWD, self.constData(), folder, name.constData(), AT_SYMLINK_FOLLOW) ==
+                0) {
                 linked = true;
                 error = 0;
                 break;
@@ -144,7 +151,7 @@ int writeOnce(const QByteArray& folder, const QByteArray& pattern, const ByteSou
     if (::close(fd) != 0 && !error)
         error = errno;
     if (error && (!unnamed || linked))
-        ::unlink(name.constData());
+        ::unlinkat(folder, name.constData(), 0);
     if (error && lock >= 0) {
         ::close(lock);
         lock = -1;
@@ -170,9 +177,9 @@ bool isTemporaryName(const char* name) {
 
 } // namespace
 
-QByteArray namedAfter(const QByteArray& folder, const QByteArray& prefix,
-                      const QByteArray& fileName, const QByteArray& suffix) {
-    long limit = ::pathconf(folder.constData(), _PC_NAME_MAX);
+QByteArray namedAfter(int folder, const QByteArray& prefix, const QByteArray& fileName,
+                      const QByteArray& suffix) {
+    long limit = ::fpathconf(folder, _PC_NAME_MAX);
     if (limit <= 0)
         limit = 255;
     qsizetype room = std::max<qsizetype>(0, qsizetype(limit) - prefix.size() - suffix.size());
@@ -182,23 +189,38 @@ QByteArray namedAfter(const QByteArray& folder, const QByteArray& prefix,
             --room;
         stem.truncate(room);
     }
-    return folder + '/' + prefix + stem + suffix;
+    return prefix + stem + suffix;
 }
 
-int writeTemporary(const QByteArray& folder, const QByteArray& pattern, const ByteSource& source,
-                   mode_t mode, const struct stat* old, const QByteArray& oldPath, QByteArray& name,
-                   int& lock, const ByteProgress& progress) {
+int createUnique(int folder, QByteArray& name, const QByteArray& pattern, mode_t mode) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = randomName(pattern);
+        const int fd = ::openat(folder, name.constData(),
+                                O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+int writeTemporary(int folder, const QByteArray& pattern, const ByteSource& source, mode_t mode,
+                   const struct stat* old, int oldFile, QByteArray& name, int& lock,
+                   const ByteProgress& progress) {
     const int error =
-        writeOnce(folder, pattern, source, mode, old, oldPath, true, name, lock, progress);
+        writeOnce(folder, pattern, source, mode, old, oldFile, true, name, lock, progress);
     if (error != cannotLink)
         return error;
-    return writeOnce(folder, pattern, source, mode, old, oldPath, false, name, lock, progress);
+    return writeOnce(folder, pattern, source, mode, old, oldFile, false, name, lock, progress);
 }
 
-void removeLeftovers(const QByteArray& folder) {
-    DIR* dir = ::opendir(folder.constData());
-    if (!dir)
+void removeLeftovers(int folder) {
+    const int listed = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = listed < 0 ? nullptr : ::fdopendir(listed);
+    if (!dir) {
+        if (listed >= 0)
+            ::close(listed);
         return;
+    }
     const int dirFd = ::dirfd(dir);
     // A writer locks its file at once, so only an empty file can be a writer's that is not locked
     // yet; those are left for a minute.
@@ -208,7 +230,7 @@ void removeLeftovers(const QByteArray& folder) {
             continue;
         struct stat info {};
         if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
-            !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() || info.st_nlink != 1 ||
+            !S_ISREG(info.st_mode) || info.st_uid != fileSystemUser() || info.st_nlink != 1 ||
             (info.st_size == 0 && info.st_mtime > staleBefore))
             continue;
         const int fd =

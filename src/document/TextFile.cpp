@@ -3,7 +3,8 @@
 #include "document/FileErrors.h"
 
 std::optional<Failure> writeTextFile(const QString& path, const TextParts& text,
-                                     const DocumentLayout& layout, const ByteProgress& progress) {
+                                     const DocumentLayout& layout, const ByteProgress& progress,
+                                     WriteStamps* stamps) {
     // A few megabytes: the disk writes each piece while the next is encoded.
     constexpr qsizetype piece = qsizetype(4) << 20;
     qint64 encoded = 0;
@@ -20,7 +21,7 @@ std::optional<Failure> writeTextFile(const QString& path, const TextParts& text,
             });
             return done && fits;
         },
-        progress);
+        progress, stamps);
     if (auto tooLarge = refuseUnopenable(encoded, QStringLiteral("Save file"), path))
         return tooLarge;
     return failure;

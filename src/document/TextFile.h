@@ -9,7 +9,8 @@
 
 // Replaces the file at path with the text in the layout's encoding, encoded a few megabytes at a
 // time as it is written; progress is told the bytes written and can stop it. Nothing is written
-// that would be too large to open again (number 7).
+// that would be too large to open again (number 7). stamps as replaceFile takes them.
 [[nodiscard]] std::optional<Failure> writeTextFile(const QString& path, const TextParts& text,
                                                    const DocumentLayout& layout,
-                                                   const ByteProgress& progress);
+                                                   const ByteProgress& progress,
+                                                   WriteStamps* stamps = nullptr);

@@ -1,6 +1,8 @@
 // Saves, auto-saves and Convert File through the main window's real commands, on the fake
 // dialogs, against broken disks and files that change under the program. Every case ends with
 // the old bytes intact or the new bytes complete, and a failure shown with its error number.
+#include "commands/InterruptedSaves.h"
+#include "document/InterruptedSave.h"
 #include "editor/TextView.h"
 #include "widgets/DocumentWindow.h"
 
@@ -108,6 +110,37 @@ struct AsOrdinaryUser {
     }
 };
 
+// Runs the saving helper on doc and kills it delay µs after its first save began. Answers its
+// last mark ('s': killed during a save, 'd': between saves), 0 when it did not start or ended
+// on its own.
+char killSavingHelper(const QString& doc, int megabytes, int delay) {
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0)
+        return 0;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(out[1], STDOUT_FILENO);
+        ::execl(NOTAVO_REPLACE_LOOP, NOTAVO_REPLACE_LOOP, QFile::encodeName(doc).constData(),
+                QByteArray::number(megabytes).constData(), "window", nullptr);
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    char mark = 0;
+    if (child > 0 && ::read(out[0], &mark, 1) == 1) {
+        ::usleep(useconds_t(delay));
+        ::kill(child, SIGKILL);
+    }
+    int status = 0;
+    if (child > 0)
+        ::waitpid(child, &status, 0);
+    char marks[4096];
+    ssize_t n;
+    while ((n = ::read(out[0], marks, sizeof marks)) > 0)
+        mark = marks[n - 1];
+    ::close(out[0]);
+    return WIFSIGNALED(status) ? mark : 0;
+}
+
 } // namespace
 
 class tst_SaveFaults : public QObject {
@@ -121,7 +154,10 @@ private Q_SLOTS:
     void fileReplacedByLink();
     void fileVanished();
     void killedSaves();
+    void killedInPlaceSaves();
     void plantedLink();
+    void racedLink();
+    void foreignFileInSharedFolder();
     void notOrdinaryFiles();
     void attributesKept();
     void writtenInPlace();
@@ -241,8 +277,9 @@ void tst_SaveFaults::fileReplacedByLink() {
     const QString source = sourceFile();
     for (const Command command : commands) {
         const QByteArray name = commandNames[int(command)];
-        // Replaced by a link to another file, whose target then gets the new bytes, or by a link
-        // to itself, where nothing can be written. Either way the link stays.
+        // Replaced by a link to another file, whose target then gets the new bytes (Save asks
+        // first, auto-save leaves another program's file alone), or by a link to itself, where
+        // nothing can be written. Either way the link stays.
         for (const bool loop : {false, true}) {
             DocumentWindow d;
             writeBytes(doc, oldBytes);
@@ -251,12 +288,14 @@ void tst_SaveFaults::fileReplacedByLink() {
             if (!loop)
                 writeBytes(target, "target's own bytes\r\n");
             QVERIFY(QFile::link(loop ? u"doc.nv"_qs : u"target.nv"_qs, doc));
+            d.t.messages.answers << QMessageBox::Yes;
             attempt(d, command, doc, source, true);
             ++cases;
             QVERIFY2(shownError(d) == (loop ? 75 : 0),
                      (name + " showed error " + QByteArray::number(shownError(d))).constData());
             QVERIFY2(QFileInfo(doc).isSymLink(), (name + " replaced the link").constData());
-            QVERIFY2(loop || bytesOf(target) == newBytes,
+            const bool kept = command == Command::AutoSave;
+            QVERIFY2(loop || bytesOf(target) == (kept ? "target's own bytes\r\n" : newBytes),
                      (name + " did not write the link's target").constData());
             QCOMPARE(entriesOf(folder),
                      loop ? QStringList({"doc.nv"}) : QStringList({"doc.nv", "target.nv"}));
@@ -312,30 +351,9 @@ void tst_SaveFaults::killedSaves() {
     QRandomGenerator random(11);
     int kills = 0, duringSave = 0;
     for (; kills < 60; ++kills) {
-        int out[2];
-        QVERIFY(::pipe2(out, O_CLOEXEC) == 0);
-        const pid_t child = ::fork();
-        if (child == 0) {
-            ::dup2(out[1], STDOUT_FILENO);
-            ::execl(NOTAVO_REPLACE_LOOP, NOTAVO_REPLACE_LOOP, QFile::encodeName(doc).constData(),
-                    QByteArray::number(megabytes).constData(), "window", nullptr);
-            ::_exit(127);
-        }
-        QVERIFY(child > 0);
-        ::close(out[1]);
         // From the first save on, at a random moment within the next few saves.
-        char mark = 0;
-        QVERIFY2(::read(out[0], &mark, 1) == 1, "the saving helper did not start");
-        ::usleep(useconds_t(random.bounded(0, 600000)));
-        ::kill(child, SIGKILL);
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        char marks[4096];
-        ssize_t n;
-        while ((n = ::read(out[0], marks, sizeof marks)) > 0)
-            mark = marks[n - 1];
-        ::close(out[0]);
-        QVERIFY2(WIFSIGNALED(status), "the saving helper stopped on its own");
+        const char mark = killSavingHelper(doc, megabytes, random.bounded(0, 600000));
+        QVERIFY2(mark, "the saving helper did not start, or stopped on its own");
         if (mark == 's')
             ++duringSave;
         const QByteArray now = bytesOf(doc);
@@ -344,6 +362,66 @@ void tst_SaveFaults::killedSaves() {
     }
     cases += kills;
     qInfo("%d kills, %d of them during a save, 0 bytes lost", kills, duringSave);
+}
+
+void tst_SaveFaults::killedInPlaceSaves() {
+    // A file with a second link is saved in place; a kill in the middle may leave a mix. The next
+    // start (or Open) finds it: Yes puts the old bytes back, No names where they are kept.
+    constexpr int megabytes = 2;
+    const QByteArray a = (QByteArray(79, 'a') + "\r\n").repeated((megabytes << 20) / 81);
+    const QByteArray b = QByteArray(a).replace('a', 'b');
+    const QString folder = scratch.filePath(u"killedinplace"_qs), doc = folder + u"/big.nv"_qs;
+    const QString state = scratch.filePath(u"killstate"_qs);
+    QVERIFY(QDir().mkpath(folder));
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state));
+    writeBytes(doc, a);
+    QVERIFY(::link(QFile::encodeName(doc).constData(),
+                   QFile::encodeName(folder + u"/other"_qs).constData()) == 0);
+    QRandomGenerator random(29);
+    int kills = 0, cutOff = 0;
+    // Until 30 kills have cut a save off (about one in three does).
+    for (; cutOff < 30 && kills < 300; ++kills) {
+        QVERIFY(killSavingHelper(doc, megabytes, random.bounded(0, 200000)));
+        const QList<InterruptedSave> found = interruptedSaves();
+        QVERIFY(found.size() <= 1);
+        if (found.isEmpty()) {
+            const QByteArray now = bytesOf(doc);
+            QVERIFY2(now == a || now == b, "a mix of old and new bytes and no record of it");
+            continue;
+        }
+        ++cutOff;
+        const QByteArray old = bytesOf(found[0].backup);
+        QVERIFY(old == a || old == b);
+        DocumentWindow d;
+        const int way = cutOff % 3; // the next start with Yes or with No, or Open with Yes
+        d.t.messages.answers << (way == 1 ? QMessageBox::No : QMessageBox::Yes);
+        if (way == 2) {
+            d.t.dialogs.queuePath(doc);
+            d.run("mnuFileOpen");
+        } else {
+            offerInterruptedSaves(d.w.messageBox(), &d.w);
+        }
+        QCOMPARE(d.t.messages.calls.value(0).text,
+                 u"The last save of \"big.nv\" was interrupted. Put back its earlier content?"_qs);
+        QCOMPARE(d.t.messages.calls.value(0).title, u"Notavo"_qs);
+        QVERIFY(interruptedSaves().isEmpty());
+        if (way == 1) {
+            QCOMPARE(d.lastBox().text, u"The earlier content of \"big.nv\" is kept in \""_qs +
+                                           found[0].backup + u"\"."_qs);
+            QCOMPARE(bytesOf(found[0].backup), old);
+            QVERIFY(QFile::remove(found[0].backup));
+            writeBytes(doc, old); // as the user would, to go on
+        } else {
+            QCOMPARE(bytesOf(doc), old);
+            QVERIFY(!QFileInfo::exists(found[0].backup));
+            if (way == 2) // opened after it was put back
+                QCOMPARE(d.w.txtMain().toPlainText().size(), a.size() - a.size() / 81 - 1);
+        }
+        QCOMPARE(bytesOf(folder + u"/other"_qs), bytesOf(doc)); // still one file
+    }
+    cases += kills;
+    qInfo("%d kills of in-place saves, %d cut one off; every one put back or named", kills, cutOff);
+    QVERIFY(cutOff >= 30);
 }
 
 void tst_SaveFaults::plantedLink() {
@@ -364,6 +442,93 @@ void tst_SaveFaults::plantedLink() {
     attempt(d, Command::SaveAs, QFile::decodeName(link), QString());
     QCOMPARE(shownError(d), 0);
     QCOMPARE(bytesOf(victim), newBytes);
+}
+
+void tst_SaveFaults::racedLink() {
+    if (::geteuid() != 0)
+        QSKIP("needs root to plant a link as another user");
+    // Another user plants "doc.nv" -> victim in a shared sticky folder and removes it again, in a
+    // tight loop, while Save runs: no save may ever write through the link.
+    const QString shared = scratch.filePath(u"raced"_qs), victim = scratch.filePath(u"victim2"_qs);
+    QVERIFY(QDir().mkpath(shared));
+    QVERIFY(::chmod(QFile::encodeName(shared).constData(), 01777) == 0);
+    writeBytes(victim, oldBytes);
+    const QByteArray link = QFile::encodeName(shared + u"/doc.nv"_qs);
+    const QByteArray target = QFile::encodeName(victim);
+    const pid_t attacker = ::fork();
+    if (attacker == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(1);
+        for (unsigned round = 0;; ++round) {
+            ::symlink(target.constData(), link.constData());
+            ::usleep(20 + round % 60);
+            ::unlink(link.constData());
+            ::usleep(100 + round % 300);
+        }
+    }
+    QVERIFY(attacker > 0);
+    auto stop = qScopeGuard([&] {
+        ::kill(attacker, SIGKILL);
+        ::waitpid(attacker, nullptr, 0);
+    });
+    DocumentWindow d;
+    d.w.txtMain().setPlainText(newText);
+    d.w.document().setCurrentFile({.savePath = QFile::decodeName(link), .hasSavePath = true});
+    int saved = 0, refused = 0;
+    for (int round = 0; round < 1000; ++round) {
+        struct stat info {};
+        // Our own file from the last save goes, so that the race is run again.
+        if (::lstat(link.constData(), &info) == 0 && S_ISREG(info.st_mode))
+            QVERIFY(::unlink(link.constData()) == 0);
+        d.t.messages.calls.clear();
+        d.run("mnuFileSave");
+        const int error = shownError(d);
+        QVERIFY2(error == 0 || error == 70, QByteArray::number(error).constData());
+        if (error == 0) {
+            ++saved;
+            QVERIFY(::lstat(link.constData(), &info) == 0 && S_ISREG(info.st_mode));
+            QCOMPARE(bytesOf(QFile::decodeName(link)), newBytes);
+        } else {
+            ++refused;
+        }
+        QVERIFY2(bytesOf(victim) == oldBytes, "a save wrote through the planted link");
+    }
+    cases += saved + refused;
+    qInfo("raced link: %d saves written, %d refused, 0 through the link", saved, refused);
+}
+
+void tst_SaveFaults::foreignFileInSharedFolder() {
+    if (::geteuid() != 0)
+        QSKIP("needs root to make another user's file");
+    // Another user made "doc.nv" in advance, empty and writable by anyone, to receive our text.
+    const QString shared = scratch.filePath(u"sharedfiles"_qs), doc = shared + u"/doc.nv"_qs;
+    QVERIFY(QDir().mkpath(shared));
+    QVERIFY(::chmod(QFile::encodeName(shared).constData(), 01777) == 0);
+    const QString source = sourceFile();
+    for (const QString& name :
+         {u"Save"_qs, u"Save As"_qs, u"auto-save"_qs, u"Clear"_qs, u"Convert"_qs}) {
+        writeBytes(doc, {});
+        QVERIFY(::chmod(QFile::encodeName(doc).constData(), 0666) == 0);
+        QVERIFY(::chown(QFile::encodeName(doc).constData(), 65534, 65534) == 0);
+        DocumentWindow d;
+        if (name == u"Clear"_qs) {
+            d.w.txtMain().setPlainText(newText);
+            d.t.messages.answers << QMessageBox::Yes;
+            d.t.dialogs.queuePath(doc);
+            d.run("mnuFileClear");
+        } else {
+            const Command command = name == u"Save"_qs      ? Command::Save
+                                    : name == u"Save As"_qs ? Command::SaveAs
+                                    : name == u"Convert"_qs ? Command::Convert
+                                                            : Command::AutoSave;
+            attempt(d, command, doc, source);
+        }
+        ++cases;
+        QVERIFY2(shownError(d) == 70, qPrintable(name + u" did not refuse the file"_qs));
+        QVERIFY2(bytesOf(doc).isEmpty(), qPrintable(name + u" wrote into the file"_qs));
+        QCOMPARE(entriesOf(shared), QStringList({"doc.nv"}));
+        QVERIFY(QFile::remove(doc));
+    }
 }
 
 namespace {

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -16,10 +17,13 @@
 class tst_DocumentFile : public QObject {
     Q_OBJECT
 private slots:
+    // In-place writes record themselves in the state folder: a private one.
+    void initTestCase() { qputenv("XDG_STATE_HOME", QFile::encodeName(at(u"state"_qs))); }
     void readFailures();
     void replaceAndAppendFailures();
     void namesCountedInBytes();
     void inPlaceBehindACopy();
+    void linksFollowedOneByOne();
     void leftoversOfKilledSaves();
 
 private:
@@ -125,8 +129,12 @@ void tst_DocumentFile::namesCountedInBytes() {
 
 void tst_DocumentFile::inPlaceBehindACopy() {
     // A file with a second link is written in place. While its new bytes go in, a copy of the
-    // old ones is complete beside it, for a crash; a cancel puts them back; the copy then goes.
+    // old ones is complete beside it, for a crash, and a record in the state folder says so; a
+    // cancel puts them back; the copy and the record then go.
     QTemporaryDir folder;
+    const auto records = [&] {
+        return QDir(at(u"state/notavo"_qs)).entryList({u"interrupted-save-*"_qs});
+    };
     const QString doc = folder.filePath(u"doc.nv"_qs), second = folder.filePath(u"second"_qs);
     put(doc, "old bytes");
     QVERIFY(::link(QFile::encodeName(doc).constData(), QFile::encodeName(second).constData()) == 0);
@@ -137,14 +145,39 @@ void tst_DocumentFile::inPlaceBehindACopy() {
         QByteArray copy;
         const auto failure = replaceFile(doc, "new", [&](qint64) {
             const QStringList names = entries();
-            copy = names.size() == 3 ? contentOf(folder.filePath(names[0])) : QByteArray();
+            copy = names.size() == 3 && records().size() == 1 ? contentOf(folder.filePath(names[0]))
+                                                              : QByteArray();
             return !cancel;
         });
         QCOMPARE(copy, QByteArray("old bytes"));
         QCOMPARE(failure.has_value(), cancel);
         QCOMPARE(contentOf(second), cancel ? QByteArray("old bytes") : QByteArray("new"));
         QCOMPARE(entries(), QStringList({"doc.nv", "second"}));
+        QVERIFY(records().isEmpty());
     }
+}
+
+void tst_DocumentFile::linksFollowedOneByOne() {
+    // Links on the way, relative (with "..") or absolute, to a file or a folder, are followed
+    // name by name: the file they lead to gets the bytes and every link stays a link. A link to
+    // nothing makes its target.
+    QTemporaryDir folder;
+    const auto path = [&](const char* name) { return folder.filePath(QLatin1String(name)); };
+    QVERIFY(QDir(folder.path()).mkdir(u"sub"_qs));
+    put(path("sub/real.nv"), "old");
+    QVERIFY(QFile::link(u"sub/../sub/real.nv"_qs, path("relative")));
+    QVERIFY(QFile::link(path("sub"), path("folder")));
+    QVERIFY(QFile::link(u"relative"_qs, path("chain")));
+    QVERIFY(QFile::link(u"sub/made.nv"_qs, path("dangling")));
+    for (const char* name : {"relative", "folder/real.nv", "chain"}) {
+        QVERIFY(!replaceFile(path(name), name));
+        QCOMPARE(contentOf(path("sub/real.nv")), QByteArray(name));
+    }
+    QVERIFY(!replaceFile(path("dangling"), "made"));
+    QCOMPARE(contentOf(path("sub/made.nv")), QByteArray("made"));
+    for (const char* name : {"relative", "folder", "chain", "dangling"})
+        QVERIFY(QFileInfo(path(name)).isSymLink());
+    QCOMPARE(numberOf(replaceFile(path("sub/real.nv/x"), "x")), FileError::PathNotFound);
 }
 
 void tst_DocumentFile::leftoversOfKilledSaves() {

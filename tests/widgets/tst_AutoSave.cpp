@@ -51,7 +51,7 @@ private Q_SLOTS:
         f.run("mnuFileSave");
         QCOMPARE(f.t.messages.calls.size(), 1);
         f.w.hide();
-        writeBytes(path, "x");
+        QVERIFY(QFile::remove(path)); // gone: written anew
         timer->setInterval(20);
         QTRY_COMPARE(bytesOf(path), QByteArray("line\r\n"));
         QTest::qWait(100);
@@ -86,6 +86,41 @@ private Q_SLOTS:
         f.w.autosavetimerTick();
         f.w.autosavetimerTick();
         QCOMPARE(f.t.messages.calls.size(), 2);
+    }
+
+    void anotherProgramsChangeIsKept() {
+        // Two windows on one file, as two running copies of the program: the second's
+        // auto-save leaves the first's save alone and says so, without a box.
+        DocumentWindow first, second;
+        const QString path = first.path("shared.nv");
+        const QString notSaved = u"Not auto-saved: shared.nv was changed by another program"_qs;
+        writeBytes(path, "start\r\n");
+        for (DocumentWindow* f : {&first, &second}) {
+            f->t.dialogs.queuePath(path);
+            f->run("mnuFileOpen");
+            f->w.autosavecheck()->setChecked(true);
+        }
+        first.w.txtMain().setPlainText(u"first"_qs);
+        first.run("mnuFileSave");
+        second.w.txtMain().setPlainText(u"second"_qs);
+        second.w.autosavetimerTick();
+        QCOMPARE(bytesOf(path), QByteArray("first\r\n"));
+        QCOMPARE(second.w.statusText(), notSaved);
+        // The first goes on saving over its own file, until another program appends to it.
+        first.w.txtMain().setPlainText(u"more"_qs);
+        first.w.autosavetimerTick();
+        QCOMPARE(bytesOf(path), QByteArray("more\r\n"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::Append) && file.write("added\r\n") == 7);
+        file.close();
+        first.w.autosavetimerTick();
+        QCOMPARE(bytesOf(path), QByteArray("more\r\nadded\r\n"));
+        QCOMPARE(first.w.statusText(), notSaved);
+        // A file deleted meanwhile holds nothing to lose: written anew.
+        QVERIFY(QFile::remove(path));
+        second.w.autosavetimerTick();
+        QCOMPARE(bytesOf(path), QByteArray("second\r\n"));
+        QVERIFY(first.t.messages.calls.isEmpty() && second.t.messages.calls.isEmpty());
     }
 };
 

@@ -99,6 +99,38 @@ private Q_SLOTS:
         QCOMPARE(f.w.txtMain().toPlainText(), u"keep"_qs);
     }
 
+    void saveAsksBeforeReplacingAnotherProgramsChange() {
+        DocumentWindow f;
+        const QString path = f.path("a.nv");
+        writeBytes(path, "theirs\r\n");
+        f.t.dialogs.queuePath(path);
+        f.run("mnuFileOpen");
+        f.w.txtMain().setPlainText(u"mine"_qs);
+        writeBytes(path, "theirs, changed\r\n");
+        // No and Escape (the fake's Ok) write nothing; Yes replaces.
+        f.t.messages.answers << QMessageBox::No;
+        f.run("mnuFileSave");
+        f.run("mnuFileSave");
+        QCOMPARE(f.t.messages.calls.size(), 2);
+        QCOMPARE(f.lastBox(),
+                 (Box{u"\"a.nv\" was changed by another program. Replace it with "
+                      "this text?"_qs,
+                      u"Save"_qs, QMessageBox::Yes | QMessageBox::No, QMessageBox::Warning}));
+        QCOMPARE(bytesOf(path), QByteArray("theirs, changed\r\n"));
+        f.t.messages.answers << QMessageBox::Yes;
+        f.run("mnuFileSave");
+        QCOMPARE(bytesOf(path), QByteArray("mine\r\n"));
+        QCOMPARE(f.w.statusText(), u"Auto-Saved file to "_qs + path);
+        // Its own save is no other program's change; a file picked in the dialog is not asked
+        // about.
+        f.run("mnuFileSave");
+        writeBytes(path, "theirs again\r\n");
+        f.t.dialogs.queuePath(path);
+        f.run("mnuFileSaveas");
+        QCOMPARE(bytesOf(path), QByteArray("mine\r\n"));
+        QCOMPARE(f.t.messages.calls.size(), 3);
+    }
+
     void saveAsMovesTheLocationAndSaveCustomAddsNoExtension() {
         DocumentWindow f;
         f.run("mnuFileNew");
