@@ -208,12 +208,21 @@ void frmMain::buildMenus() {
         }
         }
     }
-    // F10 opens the first menu, as on every desktop.
+    // F10 opens the first menu with its first entry active, as Alt and its letter do, so Return
+    // runs that entry and the arrows move on from it.
     auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
-    connect(menuKey, &QShortcut::activated, this,
-            [this] { menuBar()->setActiveAction(menuBar()->actions().constFirst()); });
+    connect(menuKey, &QShortcut::activated, this, [this] {
+        QAction* first = menuBar()->actions().constFirst();
+        menuBar()->setActiveAction(first);
+        if (QMenu* menu = first->menu(); menu && menu->isVisible())
+            for (QAction* entry : menu->actions())
+                if (!entry->isSeparator() && entry->isEnabled()) {
+                    menu->setActiveAction(entry);
+                    break;
+                }
+    });
 
-    const char* popCaptions[] = {"Open", "New File", "Close", "About Notavo"};
+    const char* popCaptions[] = {"&Open", "&New File", "&Close", "&About Notavo"};
     for (int index = 0; index < 4; ++index) {
         QAction* item = popupMenu->addAction(QLatin1String(popCaptions[index]));
         item->setObjectName(QStringLiteral("mPop"));
