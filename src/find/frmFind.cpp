@@ -1,5 +1,7 @@
 #include "find/frmFind.h"
 
+#include "find/OutcomeLabel.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QGridLayout>
@@ -52,6 +54,11 @@ frmFind::frmFind(QWidget* owner, const Commands& commands) : QDialog(owner) {
     QPushButton* replaceAll =
         commandButton(QStringLiteral("Replace &All"), "cmdReplaceAll", commands.replaceAll, this);
     replacing = {replaceCaption, replaceField, replace, replaceAll};
+    auto* close = new QPushButton(QStringLiteral("&Close"), this);
+    close->setObjectName(QStringLiteral("cmdClose"));
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    outcome = new OutcomeLabel(QAccessible::StatusBar, this);
+    outcome->setObjectName(QStringLiteral("lblOutcome"));
 
     auto* options = new QHBoxLayout;
     options->addWidget(matchCase);
@@ -67,6 +74,8 @@ frmFind::frmFind(QWidget* owner, const Commands& commands) : QDialog(owner) {
     grid->addLayout(options, 2, 0, 1, 2);
     grid->addWidget(replace, 2, 2);
     grid->addWidget(replaceAll, 3, 2);
+    grid->addWidget(outcome, 3, 0, 2, 2, Qt::AlignTop);
+    grid->addWidget(close, 4, 2);
     grid->setColumnMinimumWidth(1, 220);
     grid->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -107,6 +116,14 @@ void frmFind::keepClearOf(const QRect& area) {
         move(frame.left(), below);
     else if (above >= screen.top())
         move(frame.left(), above);
+}
+
+void frmFind::showOutcome(const QString& text) {
+    outcome->showOutcome(text);
+}
+
+QString frmFind::outcomeText() const {
+    return outcome->text();
 }
 
 QString frmFind::wanted() const {
