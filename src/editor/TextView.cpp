@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDrag>
 #include <QDropEvent>
 #include <QInputMethodEvent>
 #include <QMenu>
@@ -627,12 +628,18 @@ void TextView::deleteSelection() {
 
 // Both leave the caret after the text put back, with nothing selected, as QPlainTextEdit does.
 void TextView::undo() {
-    if (!readOnly && history.canUndo())
+    if (readOnly || !history.canUndo())
+        return;
+    takeBack(history.undo());
+    while (history.goesOn()) // the rest of a step made of two edits (a moved text)
         takeBack(history.undo());
 }
 
 void TextView::redo() {
-    if (!readOnly && history.canRedo())
+    if (readOnly || !history.canRedo())
+        return;
+    takeBack(history.redo());
+    while (history.goesOn())
         takeBack(history.redo());
 }
 
@@ -780,6 +787,9 @@ void TextView::drawStretch(QPainter& painter, const Stretch& stretch, qsizetype 
     if (showCaret && cursor >= start && (cursor < end || lineEnds) && text.lineOf(cursor) == line)
         stretch.layout->drawCursor(
             &painter, origin, int(cursor - start + (preedit.isEmpty() ? 0 : preedit.size())), 1);
+    // Where dragged text would go.
+    if (dropMarker >= start && (dropMarker < end || lineEnds) && text.lineOf(dropMarker) == line)
+        stretch.layout->drawCursor(&painter, origin, int(dropMarker - start), 1);
 }
 
 void TextView::paintEvent(QPaintEvent* event) {
@@ -899,25 +909,68 @@ void TextView::contextMenuEvent(QContextMenuEvent* event) {
     menu.exec(event->globalPos());
 }
 
+bool TextView::acceptsDrop(const QMimeData* data) const {
+    return !readOnly && !held && isEnabled() && data && data->hasText() && !data->text().isEmpty();
+}
+
 void TextView::dragEnterEvent(QDragEnterEvent* event) {
-    if (!readOnly && !held && event->mimeData()->hasText())
+    if (acceptsDrop(event->mimeData()))
         event->acceptProposedAction();
 }
 
+// The caret and the selection stay; a second caret shows where the text would go.
 void TextView::dragMoveEvent(QDragMoveEvent* event) {
-    if (!readOnly && !held && event->mimeData()->hasText()) {
-        setCursorPosition(positionAt(event->position().toPoint()));
-        event->acceptProposedAction();
+    if (!acceptsDrop(event->mimeData())) {
+        event->ignore();
+        return;
     }
+    dropMarker = positionAt(event->position().toPoint());
+    viewport()->update();
+    event->acceptProposedAction();
 }
 
+void TextView::dragLeaveEvent(QDragLeaveEvent*) {
+    dropMarker = -1;
+    viewport()->update();
+}
+
+// As in QPlainTextEdit: text dragged from this box and moved leaves its place, in the same
+// undo step as it arrives; anything else dropped is inserted there, the selection kept.
 void TextView::dropEvent(QDropEvent* event) {
-    if (readOnly || held || !event->mimeData()->hasText())
+    dropMarker = -1;
+    viewport()->update();
+    if (!acceptsDrop(event->mimeData()))
         return;
-    setCursorPosition(positionAt(event->position().toPoint()));
-    replaceSelection(normalizeLineBreaks(event->mimeData()->text()), EditHistory::Kind::Paste);
+    qsizetype at = positionAt(event->position().toPoint());
+    const QString dropped = normalizeLineBreaks(event->mimeData()->text());
+    const bool moved = event->dropAction() == Qt::MoveAction && event->source() == this;
+    if (moved && hasSelection()) {
+        const qsizetype from = selectionStart();
+        const qsizetype to = selectionEnd();
+        deleteSelection();
+        at = at <= from ? at : at < to ? from : at - (to - from);
+        edit(at, 0, dropped, EditHistory::Kind::Paste);
+        history.joinLastTwo();
+    } else {
+        edit(at, 0, dropped, EditHistory::Kind::Paste);
+    }
     event->acceptProposedAction();
     setFocus();
+}
+
+// Carries the selection away; moved elsewhere (to another program), it leaves the box.
+void TextView::dragSelection() {
+    auto* data = new QMimeData;
+    data->setText(text.mid(selectionStart(), selectionEnd() - selectionStart()));
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    const bool editable = !readOnly && !held;
+    const Qt::DropAction done =
+        drag->exec(editable ? Qt::CopyAction | Qt::MoveAction : Qt::CopyAction,
+                   editable ? Qt::MoveAction : Qt::CopyAction);
+    if (done == Qt::MoveAction && drag->target() != this && drag->target() != viewport() &&
+        !readOnly && !held)
+        deleteSelection();
 }
 
 void TextView::inputMethodEvent(QInputMethodEvent* event) {

@@ -11,6 +11,7 @@
 #include <optional>
 
 class Document;
+class QMimeData;
 class QTextLayout;
 
 // A plain-text editing box that stays fast on documents of hundreds of megabytes: the text lives
@@ -125,6 +126,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -207,6 +209,8 @@ private:
     bool toWordEnd(qsizetype& position) const;
     void extendByWords(qsizetype position, qreal x);
     void dragTo(const QPoint& point);
+    void dragSelection();
+    bool acceptsDrop(const QMimeData* data) const;
     void extendByLines(qsizetype position);
     void autoScroll();
 
@@ -232,7 +236,9 @@ private:
         qsizetype end() const { return std::max(anchor, cursor); }
     };
     bool mousePressed = false;
-    bool pressedInSelection = false; // may become a drag of the selection, as in QPlainTextEdit
+    qsizetype dropMarker = -1; // where a drag over the box would drop its text, or -1
+    bool pressedInSelection = false;
+    bool releaseAfterDrag = false; // may become a drag of the selection, as in QPlainTextEdit
     QPoint pressPoint;
     QPoint mousePoint; // the last seen, for the auto-scroll timer
     Range wordClicked; // the word of a double click, while dragging or Shift+clicking from it
