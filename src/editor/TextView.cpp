@@ -628,19 +628,31 @@ void TextView::deleteSelection() {
 
 // Both leave the caret after the text put back, with nothing selected, as QPlainTextEdit does.
 void TextView::undo() {
-    if (readOnly || !history.canUndo())
-        return;
-    takeBack(history.undo());
-    while (history.goesOn()) // the rest of a step made of two edits (a moved text)
-        takeBack(history.undo());
+    if (!readOnly && history.canUndo())
+        takeBackStep(true);
 }
 
 void TextView::redo() {
-    if (readOnly || !history.canRedo())
-        return;
-    takeBack(history.redo());
-    while (history.goesOn())
-        takeBack(history.redo());
+    if (!readOnly && history.canRedo())
+        takeBackStep(false);
+}
+
+// A step of two edits (a moved text) leaves the caret at the end of all it changed, as the
+// document behind QPlainTextEdit does.
+void TextView::takeBackStep(bool undoing) {
+    takeBack(undoing ? history.undo() : history.redo());
+    qsizetype furthest = cursor;
+    while (history.goesOn()) {
+        const TextEdit edit = undoing ? history.undo() : history.redo();
+        if (furthest >= edit.position)
+            furthest += edit.inserted.size() - edit.removed.size();
+        takeBack(edit);
+        furthest = std::max(furthest, cursor);
+    }
+    if (furthest != cursor) {
+        moveTo(furthest, furthest);
+        ensureCursorVisible();
+    }
 }
 
 void TextView::takeBack(const TextEdit& edit) {

@@ -174,6 +174,7 @@ private:
     void moveTo(qsizetype anchorAt, qsizetype cursorAt);
     void applyEdit(qsizetype position, qsizetype length, const QString& replacement);
     // Undoes or redoes one step of the history; the caret ends after what it put back.
+    void takeBackStep(bool undoing);
     void takeBack(const TextEdit& edit);
     // Widens [position, position + length) to whole code points within the text.
     void wholeCodePoints(qsizetype& position, qsizetype& length) const;
