@@ -316,6 +316,8 @@ void frmMain::setBackground(QWidget* control, const QColor& colour) {
     QPalette palette = control->palette();
     palette.setColor(QPalette::Window, colour);
     control->setPalette(palette);
+    // A check box would fill with its button colour: every control fills with this one.
+    control->setBackgroundRole(QPalette::Window);
     control->setAutoFillBackground(true);
 }
 
