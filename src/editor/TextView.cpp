@@ -904,20 +904,29 @@ void TextView::changeEvent(QEvent* event) {
 
 void TextView::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
-    auto add = [&](const QString& label, void (TextView::*slot)(), bool enabled) {
-        QAction* action = menu.addAction(label, this, slot);
+    // Each entry shows its key after a tab, as QPlainTextEdit's do (where the desktop wants it).
+    const bool showKeys =
+        !QCoreApplication::testAttribute(Qt::AA_DontShowShortcutsInContextMenus) &&
+        QGuiApplication::styleHints()->showShortcutsInContextMenus();
+    auto add = [&](const QString& label, QKeySequence::StandardKey key, void (TextView::*slot)(),
+                   bool enabled) {
+        const QString keys = QKeySequence(key).toString(QKeySequence::NativeText);
+        QAction* action =
+            menu.addAction(showKeys && !keys.isEmpty() ? label + u'\t' + keys : label, this, slot);
         action->setEnabled(enabled);
     };
     const bool editable = !readOnly && isEnabled();
-    add(tr("&Undo"), &TextView::undo, editable && canUndo());
-    add(tr("&Redo"), &TextView::redo, editable && canRedo());
+    add(tr("&Undo"), QKeySequence::Undo, &TextView::undo, editable && canUndo());
+    add(tr("&Redo"), QKeySequence::Redo, &TextView::redo, editable && canRedo());
     menu.addSeparator();
-    add(tr("Cu&t"), &TextView::cut, editable && hasSelection());
-    add(tr("&Copy"), &TextView::copy, hasSelection());
-    add(tr("&Paste"), &TextView::paste, editable && !QApplication::clipboard()->text().isEmpty());
-    add(tr("Delete"), &TextView::deleteSelection, editable && hasSelection());
+    add(tr("Cu&t"), QKeySequence::Cut, &TextView::cut, editable && hasSelection());
+    add(tr("&Copy"), QKeySequence::Copy, &TextView::copy, hasSelection());
+    add(tr("&Paste"), QKeySequence::Paste, &TextView::paste,
+        editable && !QApplication::clipboard()->text().isEmpty());
+    add(tr("Delete"), QKeySequence::UnknownKey, &TextView::deleteSelection,
+        editable && hasSelection());
     menu.addSeparator();
-    add(tr("Select All"), &TextView::selectAll, !text.isEmpty());
+    add(tr("Select All"), QKeySequence::SelectAll, &TextView::selectAll, !text.isEmpty());
     menu.exec(event->globalPos());
 }
 
