@@ -26,6 +26,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -369,7 +370,29 @@ void frmMain::showEvent(QShowEvent* event) {
     if (!centred) {
         centred = true;
         if (const QScreen* display = screen())
-            move(display->availableGeometry().center() - rect().center());
+            placeOn(display->availableGeometry());
     }
     QMainWindow::showEvent(event);
+}
+
+// Centred at its designed size where that fits; on a screen too small for it (or a large scale
+// factor) it takes the whole available area instead, title bar to status bar on the screen, and
+// can be resized within it.
+void frmMain::placeOn(const QRect& available) {
+    QMargins frame(geometry().left() - frameGeometry().left(),
+                   geometry().top() - frameGeometry().top(),
+                   frameGeometry().right() - geometry().right(),
+                   frameGeometry().bottom() - geometry().bottom());
+    // Before the window manager has framed it, a title bar's height is the best guess.
+    if (frame.isNull())
+        frame.setTop(style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this));
+    const QSize room = available.size().shrunkBy(frame);
+    if (width() <= room.width() && height() <= room.height()) {
+        move(available.center() - rect().center());
+        return;
+    }
+    setMinimumSize(minimumSizeHint().boundedTo(room).boundedTo(QSize(320, 240)));
+    setMaximumSize(room);
+    resize(room);
+    move(available.topLeft());
 }

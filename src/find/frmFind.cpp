@@ -95,8 +95,17 @@ void frmFind::showFor(bool replacingToo, const QString& selection) {
         const QRect owner = parentWidget()->frameGeometry();
         const QRect screen = parentWidget()->screen()->availableGeometry();
         const int below = owner.bottom() + 8;
-        move(owner.right() - width(),
-             below + height() + 32 <= screen.bottom() ? below : owner.bottom() - height() - 160);
+        QPoint at(owner.right() - width(), below + height() + 32 <= screen.bottom()
+                                               ? below
+                                               : owner.bottom() - height() - 160);
+        // Never past an edge of the screen, however small it is; framed as the main window is
+        // until it has a frame of its own.
+        QSize outer = frameGeometry().size();
+        if (outer == size())
+            outer += parentWidget()->frameGeometry().size() - parentWidget()->size();
+        at.setX(std::max(screen.left(), std::min(at.x(), screen.right() + 1 - outer.width())));
+        at.setY(std::max(screen.top(), std::min(at.y(), screen.bottom() + 1 - outer.height())));
+        move(at);
     }
     show();
     raise();
