@@ -1,17 +1,24 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Notavo needs to build, run and test, when any is missing.
+# With --run, only those that configuring, building and running it need (scripts/run.sh).
 set -euo pipefail
 
 packages=(
     cmake ninja-build g++ gcc pkg-config libx11-dev
     libxcb1-dev qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins libgl-dev
+    # Wayland sessions without XWayland
+    qt6-wayland
     # the icons are rendered from their SVG source in the build
     qt6-svg-dev
     fonts-dejavu-core
-    # tests: Qt's platform accessibility switched on as by a screen reader
+    # tests (configured with the program): Qt's platform accessibility switched on
     qt6-base-private-dev
-    # tests: a real X server driven as a person would, PDFs read back, a private D-Bus
-    xvfb xauth xdotool x11-utils imagemagick dbus poppler-utils
+    # run.sh without a display: a virtual X server and a screenshot
+    xvfb xauth x11-utils imagemagick
+)
+[[ ${1:-} == --run ]] || packages+=(
+    # tests: an X server driven as a person would, PDFs read back, a private D-Bus, Wayland
+    xdotool dbus poppler-utils weston
     # ACLs and extended attributes that saves must keep
     acl attr
     # desktop integration and its validators

@@ -3,8 +3,9 @@
 # virtual X server and saves a screenshot, so it can still be seen working.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/deps.sh
-bash scripts/build.sh build
+bash scripts/deps.sh --run
+# Only the program, with the options scripts/test.sh uses, so that it reuses this build.
+NOTAVO_TARGET=notavo bash scripts/build.sh build $(bash scripts/test.sh --options)
 binary=$PWD/build/notavo
 
 if [[ -n ${DISPLAY:-} || -n ${WAYLAND_DISPLAY:-} ]]; then

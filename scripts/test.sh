@@ -5,26 +5,34 @@
 # (long work, search, save faults, the editing box) a third time under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+# The package test installs the .deb system-wide, so it runs where we are root (CI is).
+package_test=OFF
+[[ $(id -u) -eq 0 ]] && package_test=ON
+options=(-DNOTAVO_WERROR=ON -DNOTAVO_PACKAGE_TEST=$package_test)
+# --options: the build's options, which scripts/run.sh builds with too.
+if [[ ${1:-} == --options ]]; then
+    echo "${options[@]}"
+    exit 0
+fi
 bash scripts/deps.sh
 
 run_suite() {
     local dir=$1
     shift
-    bash scripts/build.sh "$dir" -DNOTAVO_WERROR=ON "$@"
+    bash scripts/build.sh "$dir" "$@"
     (cd "$dir" && ctest --output-on-failure --timeout 300 -j"$(nproc)")
 }
 
-# The package test installs the .deb system-wide, so it runs where we are root (CI is).
-package_test=OFF
-[[ $(id -u) -eq 0 ]] && package_test=ON
-run_suite build -DNOTAVO_PACKAGE_TEST=$package_test
+run_suite build "${options[@]}"
 if [[ -n ${CI:-} ]]; then
     bash scripts/fuzz.sh --seconds 30
 fi
 if [[ -n ${CI:-} || -n ${NOTAVO_SANITIZE:-} ]]; then
     export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-    run_suite build-asan -DNOTAVO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DNOTAVO_PACKAGE_TEST=OFF
+    run_suite build-asan -DNOTAVO_WERROR=ON -DNOTAVO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug \
+        -DNOTAVO_PACKAGE_TEST=OFF
 fi
 if [[ -n ${CI:-} || -n ${NOTAVO_TSAN:-} ]]; then
     # Qt is not built with ThreadSanitizer: its own threads (the image thread pool) synchronise

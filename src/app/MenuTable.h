@@ -4,7 +4,8 @@
 
 // The main window's menus in order. A Menu opens a submenu on the menu bar, an Item (or a
 // Separator) belongs to the last Menu before it, a Command stands on the menu bar by itself, and
-// a Hidden menu never shows on the bar (the tray's pop-up).
+// a Hidden menu never shows on the bar (the tray's pop-up). An Item's caption marks its access
+// letter with "&" (shown underlined, unique within its menu); a Menu's is its first letter.
 struct MenuEntry {
     enum Kind { Menu, Item, Separator, Command, Hidden };
     Kind kind;

@@ -26,6 +26,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -208,12 +209,21 @@ void frmMain::buildMenus() {
         }
         }
     }
-    // F10 opens the first menu, as on every desktop.
+    // F10 opens the first menu with its first entry active, as Alt and its letter do, so Return
+    // runs that entry and the arrows move on from it.
     auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
-    connect(menuKey, &QShortcut::activated, this,
-            [this] { menuBar()->setActiveAction(menuBar()->actions().constFirst()); });
+    connect(menuKey, &QShortcut::activated, this, [this] {
+        QAction* first = menuBar()->actions().constFirst();
+        menuBar()->setActiveAction(first);
+        if (QMenu* menu = first->menu(); menu && menu->isVisible())
+            for (QAction* entry : menu->actions())
+                if (!entry->isSeparator() && entry->isEnabled()) {
+                    menu->setActiveAction(entry);
+                    break;
+                }
+    });
 
-    const char* popCaptions[] = {"Open", "New File", "Close", "About Notavo"};
+    const char* popCaptions[] = {"&Open", "&New File", "&Close", "&About Notavo"};
     for (int index = 0; index < 4; ++index) {
         QAction* item = popupMenu->addAction(QLatin1String(popCaptions[index]));
         item->setObjectName(QStringLiteral("mPop"));
@@ -307,6 +317,8 @@ void frmMain::setBackground(QWidget* control, const QColor& colour) {
     QPalette palette = control->palette();
     palette.setColor(QPalette::Window, colour);
     control->setPalette(palette);
+    // A check box would fill with its button colour: every control fills with this one.
+    control->setBackgroundRole(QPalette::Window);
     control->setAutoFillBackground(true);
 }
 
@@ -358,7 +370,29 @@ void frmMain::showEvent(QShowEvent* event) {
     if (!centred) {
         centred = true;
         if (const QScreen* display = screen())
-            move(display->availableGeometry().center() - rect().center());
+            placeOn(display->availableGeometry());
     }
     QMainWindow::showEvent(event);
+}
+
+// Centred at its designed size where that fits; on a screen too small for it (or a large scale
+// factor) it takes the whole available area instead, title bar to status bar on the screen, and
+// can be resized within it.
+void frmMain::placeOn(const QRect& available) {
+    QMargins frame(geometry().left() - frameGeometry().left(),
+                   geometry().top() - frameGeometry().top(),
+                   frameGeometry().right() - geometry().right(),
+                   frameGeometry().bottom() - geometry().bottom());
+    // Before the window manager has framed it, a title bar's height is the best guess.
+    if (frame.isNull())
+        frame.setTop(style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this));
+    const QSize room = available.size().shrunkBy(frame);
+    if (width() <= room.width() && height() <= room.height()) {
+        move(available.center() - rect().center());
+        return;
+    }
+    setMinimumSize(minimumSizeHint().boundedTo(room).boundedTo(QSize(320, 240)));
+    setMaximumSize(room);
+    resize(room);
+    move(available.topLeft());
 }

@@ -82,6 +82,7 @@ private:
     void buildToolbar();
     void load();
     void showCurrentFile(const CurrentFile& change);
+    void placeOn(const QRect& available);
 
     Platform& seams;
     SettingsStore& store;

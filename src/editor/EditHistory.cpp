@@ -106,6 +106,11 @@ TextEdit EditHistory::swapWhole(Step& step) {
     return {step.edit.position, QString(), QString(), step.edit.whole};
 }
 
+void EditHistory::joinLastTwo() {
+    if (undoSteps.size() >= 2)
+        undoSteps.back().withPrevious = true;
+}
+
 TextEdit EditHistory::undo() {
     Step step = std::move(undoSteps.back());
     undoSteps.pop_back();

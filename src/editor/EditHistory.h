@@ -39,6 +39,10 @@ public:
     // million edits. The carets are where undo and redo leave it.
     void recordWhole(const TextBuffer& before, qsizetype caretBefore, const TextBuffer& after,
                      qsizetype caretAfter);
+    // The last two edits recorded are one step (text moved: taken out, put in elsewhere).
+    void joinLastTwo();
+    // After undo() or redo(): the same step holds another edit, to undo or redo as well.
+    bool goesOn() const { return !redoSteps.empty() && redoSteps.back().withPrevious; }
     bool canUndo() const { return !undoSteps.empty(); }
     bool canRedo() const { return !redoSteps.empty(); }
     // The change that takes the last step back, or does the last step taken back again; the
@@ -57,6 +61,7 @@ private:
         std::vector<Run> removedIds;
         qint64 insertedId = 0;
         bool compound = false;
+        bool withPrevious = false; // undone and redone together with the step before
         // A whole-text step: the text and caret of the other side, and its characters' numbers.
         std::shared_ptr<const TextBuffer> other{};
         qsizetype otherCaret = 0;

@@ -8,10 +8,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QDropEvent>
 #include <QInputMethodEvent>
 #include <QMenu>
-#include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleHints>
@@ -628,12 +626,30 @@ void TextView::deleteSelection() {
 // Both leave the caret after the text put back, with nothing selected, as QPlainTextEdit does.
 void TextView::undo() {
     if (!readOnly && history.canUndo())
-        takeBack(history.undo());
+        takeBackStep(true);
 }
 
 void TextView::redo() {
     if (!readOnly && history.canRedo())
-        takeBack(history.redo());
+        takeBackStep(false);
+}
+
+// A step of two edits (a moved text) leaves the caret at the end of all it changed, as the
+// document behind QPlainTextEdit does.
+void TextView::takeBackStep(bool undoing) {
+    takeBack(undoing ? history.undo() : history.redo());
+    qsizetype furthest = cursor;
+    while (history.goesOn()) {
+        const TextEdit edit = undoing ? history.undo() : history.redo();
+        if (furthest >= edit.position)
+            furthest += edit.inserted.size() - edit.removed.size();
+        takeBack(edit);
+        furthest = std::max(furthest, cursor);
+    }
+    if (furthest != cursor) {
+        moveTo(furthest, furthest);
+        ensureCursorVisible();
+    }
 }
 
 void TextView::takeBack(const TextEdit& edit) {
@@ -780,6 +796,9 @@ void TextView::drawStretch(QPainter& painter, const Stretch& stretch, qsizetype 
     if (showCaret && cursor >= start && (cursor < end || lineEnds) && text.lineOf(cursor) == line)
         stretch.layout->drawCursor(
             &painter, origin, int(cursor - start + (preedit.isEmpty() ? 0 : preedit.size())), 1);
+    // Where dragged text would go.
+    if (dropMarker >= start && (dropMarker < end || lineEnds) && text.lineOf(dropMarker) == line)
+        stretch.layout->drawCursor(&painter, origin, int(dropMarker - start), 1);
 }
 
 void TextView::paintEvent(QPaintEvent* event) {
@@ -882,42 +901,30 @@ void TextView::changeEvent(QEvent* event) {
 
 void TextView::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
-    auto add = [&](const QString& label, void (TextView::*slot)(), bool enabled) {
-        QAction* action = menu.addAction(label, this, slot);
+    // Each entry shows its key after a tab, as QPlainTextEdit's do (where the desktop wants it).
+    const bool showKeys =
+        !QCoreApplication::testAttribute(Qt::AA_DontShowShortcutsInContextMenus) &&
+        QGuiApplication::styleHints()->showShortcutsInContextMenus();
+    auto add = [&](const QString& label, QKeySequence::StandardKey key, void (TextView::*slot)(),
+                   bool enabled) {
+        const QString keys = QKeySequence(key).toString(QKeySequence::NativeText);
+        QAction* action =
+            menu.addAction(showKeys && !keys.isEmpty() ? label + u'\t' + keys : label, this, slot);
         action->setEnabled(enabled);
     };
     const bool editable = !readOnly && isEnabled();
-    add(tr("&Undo"), &TextView::undo, editable && canUndo());
-    add(tr("&Redo"), &TextView::redo, editable && canRedo());
+    add(tr("&Undo"), QKeySequence::Undo, &TextView::undo, editable && canUndo());
+    add(tr("&Redo"), QKeySequence::Redo, &TextView::redo, editable && canRedo());
     menu.addSeparator();
-    add(tr("Cu&t"), &TextView::cut, editable && hasSelection());
-    add(tr("&Copy"), &TextView::copy, hasSelection());
-    add(tr("&Paste"), &TextView::paste, editable && !QApplication::clipboard()->text().isEmpty());
-    add(tr("Delete"), &TextView::deleteSelection, editable && hasSelection());
+    add(tr("Cu&t"), QKeySequence::Cut, &TextView::cut, editable && hasSelection());
+    add(tr("&Copy"), QKeySequence::Copy, &TextView::copy, hasSelection());
+    add(tr("&Paste"), QKeySequence::Paste, &TextView::paste,
+        editable && !QApplication::clipboard()->text().isEmpty());
+    add(tr("Delete"), QKeySequence::UnknownKey, &TextView::deleteSelection,
+        editable && hasSelection());
     menu.addSeparator();
-    add(tr("Select All"), &TextView::selectAll, !text.isEmpty());
+    add(tr("Select All"), QKeySequence::SelectAll, &TextView::selectAll, !text.isEmpty());
     menu.exec(event->globalPos());
-}
-
-void TextView::dragEnterEvent(QDragEnterEvent* event) {
-    if (!readOnly && !held && event->mimeData()->hasText())
-        event->acceptProposedAction();
-}
-
-void TextView::dragMoveEvent(QDragMoveEvent* event) {
-    if (!readOnly && !held && event->mimeData()->hasText()) {
-        setCursorPosition(positionAt(event->position().toPoint()));
-        event->acceptProposedAction();
-    }
-}
-
-void TextView::dropEvent(QDropEvent* event) {
-    if (readOnly || held || !event->mimeData()->hasText())
-        return;
-    setCursorPosition(positionAt(event->position().toPoint()));
-    replaceSelection(normalizeLineBreaks(event->mimeData()->text()), EditHistory::Kind::Paste);
-    event->acceptProposedAction();
-    setFocus();
 }
 
 void TextView::inputMethodEvent(QInputMethodEvent* event) {

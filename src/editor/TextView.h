@@ -11,6 +11,7 @@
 #include <optional>
 
 class Document;
+class QMimeData;
 class QTextLayout;
 
 // A plain-text editing box that stays fast on documents of hundreds of megabytes: the text lives
@@ -125,6 +126,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -172,6 +174,7 @@ private:
     void moveTo(qsizetype anchorAt, qsizetype cursorAt);
     void applyEdit(qsizetype position, qsizetype length, const QString& replacement);
     // Undoes or redoes one step of the history; the caret ends after what it put back.
+    void takeBackStep(bool undoing);
     void takeBack(const TextEdit& edit);
     // Widens [position, position + length) to whole code points within the text.
     void wholeCodePoints(qsizetype& position, qsizetype& length) const;
@@ -207,6 +210,8 @@ private:
     bool toWordEnd(qsizetype& position) const;
     void extendByWords(qsizetype position, qreal x);
     void dragTo(const QPoint& point);
+    void dragSelection();
+    bool acceptsDrop(const QMimeData* data) const;
     void extendByLines(qsizetype position);
     void autoScroll();
 
@@ -232,7 +237,9 @@ private:
         qsizetype end() const { return std::max(anchor, cursor); }
     };
     bool mousePressed = false;
-    bool pressedInSelection = false; // may become a drag of the selection, as in QPlainTextEdit
+    qsizetype dropMarker = -1; // where a drag over the box would drop its text, or -1
+    bool pressedInSelection = false;
+    bool releaseAfterDrag = false; // may become a drag of the selection, as in QPlainTextEdit
     QPoint pressPoint;
     QPoint mousePoint; // the last seen, for the auto-scroll timer
     Range wordClicked; // the word of a double click, while dragging or Shift+clicking from it

@@ -217,10 +217,20 @@ public:
 private:
     QString around(int offset, QAccessible::TextBoundaryType type, int step, int* start,
                    int* end) const {
-        const Unit unit = inText(offset) ? unitAround(offset, type, step) : noUnit;
+        if (!inText(offset)) {
+            *start = *end = -1;
+            return QString();
+        }
+        Unit unit = unitAround(offset, type, step);
+        // Nothing before the first unit or after the last: an empty range at the start or the
+        // end of the text, as QPlainTextEdit answers, never offsets a reader cannot use.
+        if (unit == noUnit) {
+            const qsizetype at = step < 0 ? 0 : step > 0 ? buffer().size() : offset;
+            unit = {at, at};
+        }
         *start = int(unit.first);
         *end = int(unit.second);
-        return unit == noUnit ? QString() : buffer().mid(unit.first, unit.second - unit.first);
+        return buffer().mid(unit.first, unit.second - unit.first);
     }
 
     Unit unitAround(qsizetype offset, QAccessible::TextBoundaryType type, int step) const {

@@ -4,7 +4,10 @@
 
 #include "text/TextBoundaries.h"
 
+#include <QAction>
 #include <QKeyEvent>
+
+#include <algorithm>
 
 namespace {
 
@@ -98,11 +101,23 @@ bool TextView::isEditingShortcut(QKeyEvent* event, bool readOnly) {
     return isTyped(event) || event->key() == Qt::Key_Tab;
 }
 
+// Whether an enabled command of the window (a menu entry) answers to the key.
+static bool isWindowShortcut(const QWidget* box, const QKeyEvent* event) {
+    const QKeySequence pressed(event->keyCombination());
+    const QList<QAction*> commands = box->window()->actions();
+    return std::any_of(commands.begin(), commands.end(), [&](const QAction* command) {
+        const QList<QKeySequence> keys = command->shortcuts();
+        return command->isEnabled() && keys.contains(pressed);
+    });
+}
+
 bool TextView::event(QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride) {
-        // The box's own keys (Ctrl+X, Ctrl+Z...) win over menu shortcuts while it has focus.
+        // The box's own keys (Ctrl+X, Ctrl+Z...) win over shortcuts while it has focus, except
+        // the keys a menu shows for an enabled entry: those are what the user was promised (the
+        // desktop's bindings give Ctrl+E, Save Custom's key, to the end of the line).
         auto* key = static_cast<QKeyEvent*>(event);
-        if (isEnabled() && isEditingShortcut(key, readOnly)) {
+        if (isEnabled() && isEditingShortcut(key, readOnly) && !isWindowShortcut(this, key)) {
             key->accept();
             return true;
         }

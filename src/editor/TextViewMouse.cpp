@@ -1,7 +1,7 @@
 // The editing box's mouse, as QPlainTextEdit's: a click places the caret, Shift+click and
 // dragging extend the selection, a double click selects a word and a third click the line
 // (dragging or Shift+clicking after either extends by words or lines), and while the button is
-// held past an edge a timer keeps scrolling and extending.
+// held past an edge a timer keeps scrolling and extending. Dragging the selection carries it.
 #include "editor/TextView.h"
 
 #include "text/TextBoundaries.h"
@@ -98,7 +98,7 @@ void TextView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
     pressPoint = point;
-    pressedInSelection = false;
+    pressedInSelection = releaseAfterDrag = false;
     mousePressed = true;
     if (tripleClick.isActive() &&
         (point - doubleClickPoint).manhattanLength() < QApplication::startDragDistance()) {
@@ -146,12 +146,14 @@ void TextView::mouseMoveEvent(QMouseEvent* event) {
     if (pressedInSelection) {
         if ((point - pressPoint).manhattanLength() <= QApplication::startDragDistance())
             return;
-        // QPlainTextEdit would begin dragging the selected text away; the box selects from the
-        // press instead.
+        // The selected text is dragged away, as in QPlainTextEdit.
         pressedInSelection = false;
-        const qsizetype from = positionAt(pressPoint);
-        wordClicked = lineClicked = Range();
-        moveTo(from, from);
+        mousePressed = false;
+        dragSelection();
+        // The release that ended the drag comes afterwards and puts the caret where it was let
+        // go, as in QPlainTextEdit.
+        releaseAfterDrag = true;
+        return;
     }
     dragTo(point);
     if (viewport()->rect().contains(point))
@@ -189,8 +191,8 @@ void TextView::mouseReleaseEvent(QMouseEvent* event) {
     mousePoint = point;
     if (event->button() != Qt::LeftButton)
         return;
-    if (pressedInSelection) {
-        pressedInSelection = false;
+    if (pressedInSelection || releaseAfterDrag) {
+        pressedInSelection = releaseAfterDrag = false;
         mousePressed = false;
         const qsizetype at = positionAt(point);
         moveTo(at, at);

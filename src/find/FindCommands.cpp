@@ -94,9 +94,12 @@ private:
 
     void showFind(bool replacing) { findWindow().showFor(replacing, selectedLine()); }
 
+    // In the status bar, and in the find window where the keyboard (and a screen reader) is.
     void report(const QString& message) {
         shown = message;
         window.ShowStatus(message);
+        if (dialog)
+            dialog->showOutcome(message);
     }
 
     void findAgain(Direction direction) {
@@ -138,8 +141,11 @@ private:
             report(direction == Direction::Forward
                        ? QStringLiteral("Reached the end; continued from the start")
                        : QStringLiteral("Reached the start; continued from the end"));
-        else if (window.statusText() == shown)
-            window.setStatusText(QStringLiteral("Ready")); // an old "Not found" would mislead
+        else {
+            if (window.statusText() == shown)
+                window.setStatusText(QStringLiteral("Ready")); // an old "Not found" would mislead
+            dialog->showOutcome(QString());
+        }
     }
 
     // Replaces the selection when it is a match, then finds the next one.
@@ -201,6 +207,7 @@ private:
         TextView& box = window.txtMain();
         const TextBuffer& text = box.buffer();
         frmGoToLine ask(&window, text.lineCount(), text.lineOf(box.selectionEnd()));
+        connect(&ask, &frmGoToLine::refused, &window, &frmMain::ShowStatus);
         {
             const ModalScope modal; // auto-save waits, as for any dialog
             if (ask.exec() != QDialog::Accepted)

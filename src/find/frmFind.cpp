@@ -1,5 +1,7 @@
 #include "find/frmFind.h"
 
+#include "find/OutcomeLabel.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QGridLayout>
@@ -52,6 +54,11 @@ frmFind::frmFind(QWidget* owner, const Commands& commands) : QDialog(owner) {
     QPushButton* replaceAll =
         commandButton(QStringLiteral("Replace &All"), "cmdReplaceAll", commands.replaceAll, this);
     replacing = {replaceCaption, replaceField, replace, replaceAll};
+    auto* close = new QPushButton(QStringLiteral("&Close"), this);
+    close->setObjectName(QStringLiteral("cmdClose"));
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    outcome = new OutcomeLabel(QAccessible::StatusBar, this);
+    outcome->setObjectName(QStringLiteral("lblOutcome"));
 
     auto* options = new QHBoxLayout;
     options->addWidget(matchCase);
@@ -67,6 +74,8 @@ frmFind::frmFind(QWidget* owner, const Commands& commands) : QDialog(owner) {
     grid->addLayout(options, 2, 0, 1, 2);
     grid->addWidget(replace, 2, 2);
     grid->addWidget(replaceAll, 3, 2);
+    grid->addWidget(outcome, 3, 0, 2, 2, Qt::AlignTop);
+    grid->addWidget(close, 4, 2);
     grid->setColumnMinimumWidth(1, 220);
     grid->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -86,8 +95,17 @@ void frmFind::showFor(bool replacingToo, const QString& selection) {
         const QRect owner = parentWidget()->frameGeometry();
         const QRect screen = parentWidget()->screen()->availableGeometry();
         const int below = owner.bottom() + 8;
-        move(owner.right() - width(),
-             below + height() + 32 <= screen.bottom() ? below : owner.bottom() - height() - 160);
+        QPoint at(owner.right() - width(), below + height() + 32 <= screen.bottom()
+                                               ? below
+                                               : owner.bottom() - height() - 160);
+        // Never past an edge of the screen, however small it is; framed as the main window is
+        // until it has a frame of its own.
+        QSize outer = frameGeometry().size();
+        if (outer == size())
+            outer += parentWidget()->frameGeometry().size() - parentWidget()->size();
+        at.setX(std::max(screen.left(), std::min(at.x(), screen.right() + 1 - outer.width())));
+        at.setY(std::max(screen.top(), std::min(at.y(), screen.bottom() + 1 - outer.height())));
+        move(at);
     }
     show();
     raise();
@@ -107,6 +125,14 @@ void frmFind::keepClearOf(const QRect& area) {
         move(frame.left(), below);
     else if (above >= screen.top())
         move(frame.left(), above);
+}
+
+void frmFind::showOutcome(const QString& text) {
+    outcome->showOutcome(text);
+}
+
+QString frmFind::outcomeText() const {
+    return outcome->text();
 }
 
 QString frmFind::wanted() const {

@@ -1,6 +1,7 @@
 #include "find/frmGoToLine.h"
 
 #include "find/GroupedNumber.h"
+#include "find/OutcomeLabel.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -19,9 +20,10 @@ frmGoToLine::frmGoToLine(QWidget* owner, qsizetype lineCount, qsizetype currentL
     field->setObjectName(QStringLiteral("txtLine"));
     field->selectAll();
     caption->setBuddy(field);
-    problem = new QLabel(this);
+    // The whole title shows, whatever the window manager's font: the field is at least as wide.
+    field->setMinimumWidth(fontMetrics().horizontalAdvance(windowTitle()) * 3 / 2 + 80);
+    problem = new OutcomeLabel(QAccessible::AlertMessage, this);
     problem->setObjectName(QStringLiteral("lblProblem"));
-    problem->hide();
     QPalette red = problem->palette();
     red.setColor(QPalette::WindowText, QColor(0xB0, 0, 0));
     problem->setPalette(red);
@@ -45,13 +47,18 @@ void frmGoToLine::accept() {
     bool fits = false;
     const qulonglong number = typed.toULongLong(&fits);
     if (!digitsOnly || (fits && number == 0)) {
-        problem->setText(
-            QStringLiteral("Type a line number from 1 to %1.").arg(groupedNumber(lines)));
-        problem->show();
+        const QString why =
+            QStringLiteral("Type a line number from 1 to %1.").arg(groupedNumber(lines));
+        problem->showOutcome(why);
+        Q_EMIT refused(why);
         field->setFocus();
         field->selectAll();
         return;
     }
     chosen = fits && number <= qulonglong(lines) ? qsizetype(number) - 1 : lines - 1;
     QDialog::accept();
+}
+
+QLabel* frmGoToLine::lblProblem() const {
+    return problem;
 }

@@ -4,6 +4,7 @@
 
 class QLabel;
 class QLineEdit;
+class OutcomeLabel;
 
 // Asks for a line to go to, from 1 to the last; a number past the end means the last line.
 // What is not a line number is refused in the dialog with a word why, never passed over.
@@ -17,11 +18,15 @@ public:
     void accept() override;
 
     QLineEdit* txtLine() const { return field; }
-    QLabel* lblProblem() const { return problem; }
+    QLabel* lblProblem() const;
+
+Q_SIGNALS:
+    // A refusal, also shown (and told to a screen reader) in the dialog.
+    void refused(const QString& why);
 
 private:
     qsizetype lines;
     qsizetype chosen = 0;
     QLineEdit* field = nullptr;
-    QLabel* problem = nullptr;
+    OutcomeLabel* problem = nullptr;
 };

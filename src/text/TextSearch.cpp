@@ -2,6 +2,7 @@
 
 #include "text/CandidateScan.h"
 #include "text/TextBuffer.h"
+#include "text/WordCharacter.h"
 
 #include <QAnyStringView>
 #include <QTextBoundaryFinder>
@@ -226,9 +227,9 @@ struct TextSearch::Pattern {
             return false;
         if (!options.wholeWord)
             return true;
-        if (position > 0 && QChar::isLetterOrNumber(codePointBefore(text, position)))
+        if (position > 0 && isWordCharacter(codePointBefore(text, position)))
             return false;
-        return end >= text.size() || !QChar::isLetterOrNumber(codePointFrom(text, end));
+        return end >= text.size() || !isWordCharacter(codePointFrom(text, end));
     }
 };
 

@@ -1,6 +1,7 @@
 #include "text/CandidateScan.h"
 #include "text/TextBuffer.h"
 #include "text/TextSearch.h"
+#include "text/WordCharacter.h"
 
 #include <QRandomGenerator>
 #include <QTextBoundaryFinder>
@@ -29,7 +30,7 @@ QString randomText(QRandomGenerator& random, int count) {
 }
 
 // Finding with QString::indexOf, keeping only the matches that start and end on grapheme
-// boundaries and, for whole words, have no letter or digit beside them.
+// boundaries and, for whole words, have no word character beside them.
 struct Reference {
     QString text;
     QString wanted;
@@ -51,9 +52,8 @@ struct Reference {
                                 .mid(std::max<qsizetype>(0, i - 2), std::min<qsizetype>(i, 2))
                                 .toUcs4();
         const auto after = QStringView(text).mid(end, 2).toUcs4();
-        return !options.wholeWord ||
-               ((before.isEmpty() || !QChar::isLetterOrNumber(before.last())) &&
-                (after.isEmpty() || !QChar::isLetterOrNumber(after.first())));
+        return !options.wholeWord || ((before.isEmpty() || !isWordCharacter(before.last())) &&
+                                      (after.isEmpty() || !isWordCharacter(after.first())));
     }
     Qt::CaseSensitivity cs() const {
         return options.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
@@ -194,6 +194,11 @@ void tst_TextSearch::foldingAndLargeText() {
              large.size() - 5);
     const TextSearch word(u"zebra"_qs, {false, true}); // "xzebrax" holds no word "zebra"
     QCOMPARE(word.find(large, 0, Direction::Forward, false).position, large.size() - 5);
+    // The words of a double click: "_" joins, punctuation parts.
+    QCOMPARE(TextSearch(u"foo"_qs, {false, true})
+                 .find(TextBuffer(u"foo_bar foo.bar"_qs), 0, Direction::Forward, false)
+                 .position,
+             8);
     // The progress callback can stop a long search.
     const auto stopped =
         TextSearch(u"absent"_qs, {}).find(large, 0, Direction::Forward, true, [](qsizetype) {

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QRandomGenerator>
 #include <QScrollBar>
@@ -22,11 +23,9 @@
 //   screen line: the box keeps one screen line to a line of the document, so that a line of a
 //   100 MB document is found without laying anything out. Texts hold none, and Shift+Return
 //   (U+2028 in QPlainTextEdit, a line break in the box) is never pressed.
-// - Keys end what a double or triple click began: a Shift+click after them extends from the
-//   caret, where QPlainTextEdit still extends by the words or lines of that old click. Such a
-//   Shift+click is never made.
-// - A drag that starts inside the selection carries the selected text away in QPlainTextEdit
-//   (drag and drop); the box selects from the press instead. Drags start outside the selection.
+// - Keys (and drops) end what a double or triple click began: a Shift+click after them extends
+//   from the caret, where QPlainTextEdit still extends by the words or lines of that old click.
+//   Such a Shift+click is never made.
 // - QPlainTextEdit makes a line as high as the tallest font drawing it (a joiner in an emoji
 //   sequence takes a taller one), the box every line as high as its own font: the lines of a
 //   100 MB document are found without laying them out. Once a text has had a taller line, the
@@ -35,10 +34,10 @@
 // - A right-to-left line wider than the box: QPlainTextEdit lays it out from the right edge of
 //   the box, so that its start lies to the left of the box, out of reach of the scroll bar; the
 //   box starts it at the left edge like every line. A text's run ends when such a line appears.
-// - Undoing a paste made at the very start of the text, with nothing selected, leaves the caret
-//   where the paste was; QPlainTextEdit moves it to the start of the next line (the paste set
-//   the first line's character format, and undoing that counts as an edit of the whole line).
-//   Such a paste is never made.
+// - Undoing a paste (or a drop) made at the very start of the text, with nothing selected,
+//   leaves the caret where the paste was; QPlainTextEdit moves it to the start of the next line
+//   (the paste set the first line's character format, and undoing that counts as an edit of the
+//   whole line). Such a paste or drop is never made.
 // - Return on an empty line: QPlainTextEdit first resets the line's format, an undo step of its
 //   own that Ctrl+Z then takes back with nothing to see. The box makes no such step; there the
 //   test gives QPlainTextEdit its line break through QTextCursor::insertBlock, which skips it.
@@ -97,7 +96,8 @@ enum class Action {
     Drag,
     ClickPastLineEnd,
     ClickBelowText,
-    ClickAboveText
+    ClickAboveText,
+    DropText, // text dragged from another program and dropped
 };
 
 struct Step {
@@ -111,12 +111,16 @@ struct Step {
 inline QString describe(const Step& step) {
     static const QStringList actions =
         u"|click at|Shift+click at|double-click at|third click|drag from|click past the line end "
-        "of|click below the text, from|click above the text, over"_qs.split(u'|');
+        "of|click below the text, from|click above the text, over|drop text from another program,"_qs
+            .split(u'|');
     if (step.action == Action::Key)
         return step.key.key() == Qt::Key_unknown ? u"type "_qs + escaped(step.text)
                                                  : QKeySequence(step.key).toString();
-    return u"%1 %2"_qs.arg(actions[int(step.action)]).arg(step.where) +
-           (step.action == Action::Drag ? u" to %1"_qs.arg(step.to) : QString());
+    return (step.key.keyboardModifiers() ? u"Ctrl+"_qs : QString()) +
+           u"%1 %2"_qs.arg(actions[int(step.action)]).arg(step.where) +
+           (step.action == Action::Drag || step.action == Action::DropText
+                ? u" to %1"_qs.arg(step.to)
+                : QString());
 }
 
 // A kind of step: how often it comes (against the other kinds), its variants (one taken at
@@ -141,34 +145,39 @@ inline QList<Step> typing(const QString& spaced, QChar separator = u'|') {
     return out;
 }
 
-// Everything a user does to the text; latinOnly types only what Windows-1252 holds.
-inline QList<StepKind> editingSteps(bool latinOnly = false) {
+// Everything a user does to the text; latinOnly types only what Windows-1252 holds, drops adds
+// text dropped from another program.
+inline QList<StepKind> editingSteps(bool latinOnly = false, bool drops = false) {
     const QString latin = u"a|b|Z| |1|.|-|'|\u00e9"_qs;
     const QString other = u"\u0301|\U0001F600|\u4f60|\u05e9|\u0645|\U00020000|\U0001F1E9|\u200C"_qs;
     const QList<Qt::KeyboardModifiers> any = {Qt::NoModifier, Qt::ShiftModifier,
                                               Qt::ControlModifier,
                                               Qt::ControlModifier | Qt::ShiftModifier};
-    return {{15, typing(latin)},
-            {7, typing(latinOnly ? latin : other)},
-            {3, {{Action::Key, Qt::Key_Return, u"\r"_qs}}},
-            {1, {{Action::Key, Qt::Key_Tab, u"\t"_qs}}},
-            {24, keys({Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down}), any},
-            {6, keys({Qt::Key_Home, Qt::Key_End}), any},
-            {4, keys({Qt::Key_PageUp, Qt::Key_PageDown}), {Qt::NoModifier, Qt::ShiftModifier}},
-            {8, keys({Qt::Key_Backspace})},
-            {6, keys({Qt::Key_Delete})},
-            {2, keys({Qt::Key_Backspace, Qt::Key_Delete}), {Qt::ControlModifier}},
-            {4, keys({binding(QKeySequence::Undo)})},
-            {2, keys({binding(QKeySequence::Redo)})},
-            {2, keys({binding(QKeySequence::Cut), binding(QKeySequence::Copy),
-                      binding(QKeySequence::Paste), binding(QKeySequence::Paste),
-                      binding(QKeySequence::SelectAll)})},
-            {5, QList<Step>(7, {Action::Click})
-                    << Step{Action::ClickPastLineEnd} << Step{Action::ClickBelowText}
-                    << Step{Action::ClickAboveText}},
-            {3, {{Action::ShiftClick}}},
-            {4, {{Action::DoubleClick}}},
-            {4, {{Action::Drag}}}};
+    QList<StepKind> kinds = {
+        {15, typing(latin)},
+        {7, typing(latinOnly ? latin : other)},
+        {3, {{Action::Key, Qt::Key_Return, u"\r"_qs}}},
+        {1, {{Action::Key, Qt::Key_Tab, u"\t"_qs}}},
+        {24, keys({Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down}), any},
+        {6, keys({Qt::Key_Home, Qt::Key_End}), any},
+        {4, keys({Qt::Key_PageUp, Qt::Key_PageDown}), {Qt::NoModifier, Qt::ShiftModifier}},
+        {8, keys({Qt::Key_Backspace})},
+        {6, keys({Qt::Key_Delete})},
+        {2, keys({Qt::Key_Backspace, Qt::Key_Delete}), {Qt::ControlModifier}},
+        {4, keys({binding(QKeySequence::Undo)})},
+        {2, keys({binding(QKeySequence::Redo)})},
+        {2, keys({binding(QKeySequence::Cut), binding(QKeySequence::Copy),
+                  binding(QKeySequence::Paste), binding(QKeySequence::Paste),
+                  binding(QKeySequence::SelectAll)})},
+        {5, QList<Step>(7, {Action::Click})
+                << Step{Action::ClickPastLineEnd} << Step{Action::ClickBelowText}
+                << Step{Action::ClickAboveText}},
+        {3, {{Action::ShiftClick}}},
+        {4, {{Action::DoubleClick}}},
+        {4, {{Action::Drag}}}};
+    if (drops)
+        kinds.append({4, {{Action::DropText}}, {Qt::NoModifier, Qt::ControlModifier}});
+    return kinds;
 }
 
 // Random texts and steps. latinOnly keeps the texts to characters Windows-1252 holds.
@@ -273,6 +282,8 @@ public:
             box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
             box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
             box->resize(900, 260);
+            // Apart, so that a drag over one never lands in the other.
+            box->move(0, box == &ours ? 0 : 320);
             box->show();
         }
         theirs.setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -372,6 +383,8 @@ public:
             if (doubleClick)
                 both(*doubleClick, {QEvent::MouseButtonPress, QEvent::MouseButtonRelease});
             return doubleClick.has_value();
+        case Action::DropText:
+            return dropText(step);
         case Action::Drag: {
             const auto from = pointsFor(where);
             const auto until = pointsFor(qsizetype(step.to % positions));
@@ -428,6 +441,35 @@ private:
                 QApplication::sendEvent(box, &event);
             }
             clipboards[i] = QApplication::clipboard()->text();
+        }
+        return true;
+    }
+
+    // Text dragged from another program over the box and dropped there: moved or, with Ctrl,
+    // copied, which makes no difference to the box. (Dragging a box's own selection needs the
+    // platform's drag loop, which the offscreen platform does not run.)
+    bool dropText(const Step& step) {
+        static const QStringList dropped = {u"dropped"_qs, u"two words"_qs, u"one\ntwo"_qs,
+                                            u"\u05e9\u05dc\u05d5\u05dd"_qs};
+        const qsizetype where = qsizetype(step.to % quint32(ours.buffer().size() + 1));
+        const auto at = where > 0 ? pointsFor(where) : std::nullopt;
+        if (!at || ours.positionAt(at->at(0)) == 0) // as a paste there: see above
+            return false;
+        if (clickMode != ClickMode::None)
+            clickMode = ClickMode::Stale;
+        QMimeData data;
+        data.setText(dropped[int(step.where % quint32(dropped.size()))]);
+        const Qt::KeyboardModifiers held = step.key.keyboardModifiers();
+        const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+        for (int i : {0, 1}) {
+            QWidget* viewport = i == 0 ? ours.viewport() : theirs.viewport();
+            const QPoint point = at->at(i);
+            QDragEnterEvent enter(point, actions, &data, Qt::LeftButton, held);
+            QApplication::sendEvent(viewport, &enter);
+            QDragMoveEvent move(point, actions, &data, Qt::LeftButton, held);
+            QApplication::sendEvent(viewport, &move);
+            QDropEvent drop(point, actions, &data, Qt::NoButton, held);
+            QApplication::sendEvent(viewport, &drop);
         }
         return true;
     }

@@ -5,6 +5,7 @@
 #include "text/TextBuffer.h"
 #include "widgets/DocumentWindow.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
@@ -13,6 +14,9 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 
 namespace {
 
@@ -69,12 +73,26 @@ QStringList goToLine(DocumentWindow& d, const QStringList& answers) {
     return problems;
 }
 
+// What a screen reader hears of the find windows' outcome lines: role, then text.
+QStringList heard;
+void listen(QAccessibleEvent* event) {
+    QAccessibleInterface* told = event->accessibleInterface();
+    if (event->type() == QAccessible::NameChanged && told && told->object() &&
+        told->object()->objectName().startsWith(u"lbl"_qs))
+        heard << QString::number(told->role(), 16) + u' ' + told->text(QAccessible::Name);
+}
+
 } // namespace
 
 // Find, Find Next, Find Previous, Replace and Go To Line through the real main window.
 class tst_FindCommands : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase() {
+        // As when a screen reader runs: the platform's accessibility is on.
+        QAccessible::installUpdateHandler(listen);
+        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
+    }
     void entriesFollowTheDocumentAndTheHold();
     void findSelectsWrapsAndReports();
     void escapeReturnsToTheTextWithTheMatch();
@@ -159,14 +177,25 @@ void tst_FindCommands::findSelectsWrapsAndReports() {
     QCOMPARE(d.w.statusText(), u"Reached the start; continued from the end"_qs);
 
     find->txtFind()->setText(u"Hannah"_qs);
+    heard.clear();
     button(d, "cmdNext")->click();
+    QTest::keyClick(find->txtFind(), Qt::Key_Return);
     QCOMPARE(d.w.statusText(), u"Not found: Hannah"_qs);
     QCOMPARE(d.w.txtMain().selectionStart(), 0); // the selection stays
+    // The find window shows it too, and a screen reader hears it each time, as a status line.
+    QCOMPARE(find->outcomeText(), u"Not found: Hannah"_qs);
+    QCOMPARE(heard, QStringList(2, u"17 Not found: Hannah"_qs));
+    find->txtFind()->setText(u"anna"_qs);
+    button(d, "cmdNext")->click();
+    QCOMPARE(find->outcomeText(), QString()); // found: nothing to tell
+    find->findChild<QPushButton*>(u"cmdClose"_qs)->click();
+    QVERIFY(!find->isVisible());
+    QTRY_VERIFY(d.w.txtMain().hasFocus());
 
     // A selection over two lines is not taken as the text to find.
     d.w.txtMain().setSelection(2, 18);
     d.run("mnuEditFind");
-    QCOMPARE(find->wanted(), u"Hannah"_qs);
+    QCOMPARE(find->wanted(), u"anna"_qs);
 }
 
 void tst_FindCommands::escapeReturnsToTheTextWithTheMatch() {
@@ -227,8 +256,12 @@ void tst_FindCommands::goToLineRefusesWhatIsNoLineNumber() {
         text += u"entry\n"_qs;
     startDocument(d, text);
     const QString refused = u"Type a line number from 1 to 501."_qs;
+    heard.clear();
     QCOMPARE(goToLine(d, {u"twelve"_qs, u"0"_qs, u"-3"_qs, u" 300 "_qs}),
              QStringList({refused, refused, refused, QString()}));
+    // Each refusal is an alert a screen reader hears, and shows in the status bar too.
+    QCOMPARE(heard, QStringList(3, u"8 "_qs + refused));
+    QCOMPARE(d.w.statusText(), refused);
     QCOMPARE(d.w.txtMain().selectionStart(), 299 * 6);
     QCOMPARE(d.w.txtMain().selectionEnd(), 299 * 6);
     QTRY_VERIFY(d.w.txtMain().hasFocus());
@@ -255,11 +288,6 @@ void tst_FindCommands::everyMenuOpensFromTheKeyboard() {
         QTest::keyClick(d.w.menuBar(), Qt::Key_Escape);
         QTRY_VERIFY(!QApplication::activePopupWidget());
     }
-    QTest::keyClick(edit, Qt::Key_F10);
-    QVERIFY(QApplication::activePopupWidget());
-    QCOMPARE(QApplication::activePopupWidget()->objectName(), u"mnuFile"_qs);
-    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
-    QTest::keyClick(d.w.menuBar(), Qt::Key_Escape);
     // Convert File stands on the bar by itself: Alt+C starts it.
     d.t.dialogs.queueCancel();
     QTRY_VERIFY(!QApplication::activePopupWidget());

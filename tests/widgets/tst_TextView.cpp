@@ -5,6 +5,7 @@
 
 #include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTextBoundaryFinder>
 #include <QVBoxLayout>
 
@@ -41,6 +42,7 @@ private Q_SLOTS:
     void scrollRangesFollowTheText();
     void longLinesCrossSegmentEdges();
     void longLineEdits();
+    void contextMenuAsQPlainTextEdit();
 
 private:
     void keys(std::initializer_list<QKeyCombination> combinations) {
@@ -321,6 +323,29 @@ void tst_TextView::longLineEdits() {
         }
     }
     QCOMPARE(view->toPlainText(), u"above\n"_qs + line + u"\nbelow"_qs);
+}
+
+// The same entries, keys shown, as QPlainTextEdit's standard menu.
+void tst_TextView::contextMenuAsQPlainTextEdit() {
+    show(u"some text"_qs);
+    QPlainTextEdit theirs(u"some text"_qs);
+    std::unique_ptr<QMenu> standard(theirs.createStandardContextMenu());
+    QStringList expected;
+    for (const QAction* entry : standard->actions())
+        expected << entry->text();
+    QStringList shown;
+    QTimer::singleShot(0, view, [&shown] {
+        QWidget* menu = QApplication::activePopupWidget();
+        for (const QAction* entry : menu ? menu->actions() : QList<QAction*>())
+            shown << entry->text();
+        if (menu)
+            menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                            view->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(view->viewport(), &event);
+    QCOMPARE(shown, expected);
+    QVERIFY(shown.first().contains(u'\t'));
 }
 
 QTEST_MAIN(tst_TextView)

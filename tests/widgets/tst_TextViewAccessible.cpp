@@ -29,7 +29,8 @@ namespace {
 // 5. textBeforeOffset and textAfterOffset answer the unit at the offset again, or an empty one,
 //    wherever the unit before or after ends at a space or a line end (and before the first
 //    unit, or after the last), so a reader walking the text stalls. We skip to the nearest unit
-//    holding text; where QPlainTextEdit's answer does move on, ours is the same.
+//    holding text, or with none an empty range at the start or the end of the text; where
+//    QPlainTextEdit's answer does move on, ours is the same.
 // 6. At an offset inside a grapheme cluster QPlainTextEdit answers part of the cluster as a
 //    character, half an emoji even. We answer the whole cluster.
 // 7. Its line ends before the line break; AT-SPI's line (ours) runs to the start of the next.
@@ -332,9 +333,11 @@ private:
                     type == QAccessible::CharBoundary && // 6
                     !(boundary(offset) && boundary(qt.first) && boundary(qt.second));
                 // Where QPlainTextEdit's answer is no use, ours has to be a unit beside this
-                // one, holding text (but the last line may be empty), or none.
+                // one, holding text (but the last line may be empty), or with none an empty
+                // range at the start or the end: never -1.
+                const int edge = step < 0 ? 0 : int(text.size());
                 const bool beside =
-                    mine == Unit{-1, -1} ||
+                    mine == Unit{edge, edge} ||
                     ((mine.first < mine.second || mine.first == text.size()) &&
                      (step < 0 ? mine.second <= at.first : mine.first >= at.second));
                 QString wrong;

@@ -120,7 +120,7 @@ void tst_TextViewDifferential::sameAsQPlainTextEdit() {
     constexpr int stepsPerText = 120;
     for (int done = 0; done < total; done += stepsPerText) {
         const QString text = generate.text(13, true);
-        const std::vector<Step> steps = generate.steps(stepsPerText, editingSteps());
+        const std::vector<Step> steps = generate.steps(stepsPerText, editingSteps(false, true));
         const Failure failure = run(boxes, text, steps);
         if (failure.step >= 0)
             QFAIL(qPrintable(u"seed %1: the box and QPlainTextEdit differ after\n"_qs.arg(seed) +

@@ -93,6 +93,15 @@ void tst_appearance::choicesApplyAtOnceAndComeBackAtTheNextStart() {
         for (const char* name : {"mnuBackgroundCol", "mnuFont", "mnuFontColour"})
             w.action(QLatin1String(name))->trigger();
         QCOMPARE(sixBackgrounds(w), QList<QColor>(6, chosen));
+        // As painted: the check box's corners show the panel's colour, not a patch of grey.
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QImage panel = w.frame()->grab().toImage();
+        const QRect box = w.autosavecheck()->geometry();
+        for (const QPoint corner :
+             {box.topLeft(), box.topRight(), box.bottomLeft(), box.bottomRight(),
+              box.center() + QPoint(0, box.height() / 2 - 1)})
+            QCOMPARE(panel.pixelColor(corner), chosen);
         QCOMPARE(w.fileDirText()->palette().color(QPalette::Base), QColor(Qt::white));
         QCOMPARE(w.txtMain().palette().color(QPalette::Base), editBase);
         QVERIFY(w.tlBar()->palette().color(QPalette::Window) != chosen);

@@ -37,7 +37,7 @@ QList<QColor> backgrounds(frmMain& w) {
 QString shown(const QAction* a) {
     if (a->isSeparator())
         return u"-"_qs;
-    QString text = a->text();
+    QString text = QString(a->text()).remove(u'&'); // the access letter is only underlined
     if (!a->shortcut().isEmpty())
         text += u' ' + a->shortcut().toString();
     if (a->font().bold())
