@@ -10,12 +10,17 @@
 #include "fakes/FakeTrayHost.h"
 #include "platform/Platform.h"
 
+#include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
 
 // A platform of fakes and a settings store in a fresh temporary folder, for one test.
 struct TestPlatform {
     QTemporaryDir configDir;
+    // The windows' recovery journals go here, never to the user's state folder: a folder of
+    // their own unless a test that runs one window after another shares one.
+    QTemporaryDir stateDir;
+    static inline QString sharedState;
     SettingsStore settings{configDir.path()};
     FakeCommonDialog dialogs;
     FakeMessageBox messages;
@@ -27,6 +32,8 @@ struct TestPlatform {
     Platform platform;
 
     TestPlatform() {
+        qputenv("XDG_STATE_HOME",
+                QFile::encodeName(sharedState.isEmpty() ? stateDir.path() : sharedState));
         platform.dlgFile = &dialogs;
         platform.messageBox = &messages;
         platform.fileTypes = &fileTypes;
