@@ -1,11 +1,15 @@
 #include "app/FirstPaintProbe.h"
 #include "app/SettingsStore.h"
 #include "app/StartupStyle.h"
+#include "app/TerminationSignals.h"
 #include "app/frmMain.h"
+#include "commands/DocumentCommands.h"
+#include "document/RecoveryJournal.h"
 #include "firstrun/frmFirstTime.h"
 #include "platform/QtPlatform.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <memory>
 
 int main(int argc, char* argv[]) {
@@ -25,9 +29,16 @@ int main(int argc, char* argv[]) {
         mainWindow = std::make_unique<frmMain>(platform.platform(), settings);
         QObject::connect(mainWindow.get(), &frmMain::closed, &app, &QCoreApplication::quit,
                          Qt::QueuedConnection);
+        // Killed politely: what was typed in the last moment reaches the journal first.
+        beforeTermination([&] {
+            mainWindow->recoveryJournal().flush();
+            mainWindow->recoveryJournal().waitForWorker();
+        });
         if (qEnvironmentVariableIsSet("NOTAVO_BENCH_EXIT_AFTER_PAINT"))
             quitAfterFirstPaint(mainWindow.get());
         mainWindow->show();
+        // Once the window is up: the text a run that did not close normally left behind.
+        QTimer::singleShot(0, mainWindow.get(), [&] { offerDocumentRecovery(*mainWindow); });
     });
     QObject::connect(&firstRun, &frmFirstTime::closedWithoutStart, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
