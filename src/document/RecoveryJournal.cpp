@@ -34,20 +34,20 @@ bool writeAll(int fd, QByteArrayView bytes) {
 }
 
 QByteArray readAll(int fd) {
-    QByteArray bytes;
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
-        return bytes;
-    bytes.reserve(qsizetype(info.st_size));
-    char chunk[1 << 16];
-    for (;;) {
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        return {};
+    QByteArray bytes(qsizetype(info.st_size), Qt::Uninitialized);
+    qsizetype got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             break;
-        bytes.append(chunk, n);
+        got += n;
     }
+    bytes.truncate(got);
     return bytes;
 }
 

@@ -46,6 +46,7 @@ private slots:
         states << second;
         J::appendRemove(bytes, 0, 2); // never committed
 
+        QCOMPARE(J::crc32(0, "123456789"), 0xCBF43926u); // the common CRC-32, as zlib's
         const J::Recovered whole = J::read(bytes);
         QVERIFY(whole.hasText);
         QCOMPARE(whole.text.toString(), second);
