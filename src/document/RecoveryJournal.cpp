@@ -13,6 +13,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
+#include <new>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
@@ -116,9 +117,18 @@ private:
             }
             if (batch.op == Batch::Stop)
                 return;
-            const int error = apply(batch);
-            if (batch.op == Batch::Append || batch.op == Batch::Rewrite)
-                done(batch.id, error);
+            int error = ENOMEM;
+            try {
+                error = apply(batch);
+            } catch (const std::bad_alloc&) {
+                // Reported as a failed write; the next batch starts the journal afresh.
+            }
+            try {
+                if (batch.op == Batch::Append || batch.op == Batch::Rewrite)
+                    done(batch.id, error);
+            } catch (const std::bad_alloc&) {
+                // Unreported: the window learns of it at a later batch.
+            }
             {
                 std::lock_guard lock(mutex);
                 busy = false;
@@ -229,7 +239,14 @@ RecoveryJournal::RecoveryJournal(Document& document, const QString& folder, QObj
     connect(&doc, &Document::written, this, &RecoveryJournal::restart);
     connect(&doc, &Document::currentFileChanged, this, &RecoveryJournal::fileChanged);
 
-    const int dir = openFolder(folder.isEmpty() ? stateFolder() : folder);
+    folderPath = folder.isEmpty() ? stateFolder() : folder;
+}
+
+bool RecoveryJournal::open() {
+    // Made at the first need, so that a run that edits nothing leaves nothing behind.
+    if (std::exchange(opened, true))
+        return worker != nullptr;
+    const int dir = openFolder(folderPath);
     QByteArray name;
     int lock = -1;
     for (int attempt = 0; dir >= 0 && attempt < 16 && lock < 0; ++attempt) {
@@ -242,25 +259,29 @@ RecoveryJournal::RecoveryJournal(Document& document, const QString& folder, QObj
             ::close(lock);
         if (dir >= 0)
             ::close(dir);
-        QTimer::singleShot(0, this, [this] {
-            Q_EMIT failed(QStringLiteral("Recovery journal unavailable: ") + stateFolder());
-        });
-        return;
+        Q_EMIT failed(QStringLiteral("Recovery journal unavailable: ") + folderPath);
+        return false;
     }
     folderFd = dir;
     lockFd = lock;
     lockName = name + ".lock";
-    worker = std::make_unique<JournalWorker>(dir, name, [this](quint64 batch, int error) {
-        QMetaObject::invokeMethod(
-            this, [this, batch, error] { report(batch, error); }, Qt::QueuedConnection);
-    });
+    try {
+        worker = std::make_unique<JournalWorker>(dir, name, [this](quint64 batch, int error) {
+            QMetaObject::invokeMethod(
+                this, [this, batch, error] { report(batch, error); }, Qt::QueuedConnection);
+        });
+    } catch (const std::exception&) {
+        // No thread or no memory for one (an address-space limit): the program goes on without.
+        ::unlinkat(folderFd, lockName.constData(), 0);
+    }
+    return worker != nullptr;
 }
 
 RecoveryJournal::~RecoveryJournal() {
     // Not a deliberate close: what is pending is written, and the journal stays for the next
     // start (a session ending, SIGTERM).
+    flush();
     if (worker) {
-        flush();
         worker.reset();
         // Nothing to offer: no leftover for the next start to clean up.
         if (!started)
@@ -273,6 +294,19 @@ RecoveryJournal::~RecoveryJournal() {
 }
 
 void RecoveryJournal::edited(qsizetype position, qsizetype removed, QStringView inserted) {
+    try {
+        log(position, removed, inserted);
+    } catch (const std::bad_alloc&) {
+        // Out of memory for the log: the whole text is written at the next sync instead.
+        pending.clear();
+        insertText.clear();
+        insertAt = -1;
+        baseDue = true;
+    }
+    changed();
+}
+
+void RecoveryJournal::log(qsizetype position, qsizetype removed, QStringView inserted) {
     if (!started) {
         baseDue = true;
     } else if (!baseDue) {
@@ -286,7 +320,6 @@ void RecoveryJournal::edited(qsizetype position, qsizetype removed, QStringView 
         }
         insertText.append(inserted);
     }
-    changed();
 }
 
 void RecoveryJournal::replaced() {
@@ -325,9 +358,19 @@ void RecoveryJournal::takePendingInsert() {
 }
 
 void RecoveryJournal::flush() {
+    try {
+        handOver();
+    } catch (const std::bad_alloc&) {
+        // Out of memory: nothing here may allocate; the next change tries again, whole.
+        started = false;
+        baseDue = true;
+    }
+}
+
+void RecoveryJournal::handOver() {
     timer.stop();
-    if (!worker ||
-        (!baseDue && (!started || (pending.isEmpty() && insertText.isEmpty() && !fileDue))))
+    if ((!baseDue && (!started || (pending.isEmpty() && insertText.isEmpty() && !fileDue))) ||
+        !open())
         return;
     JournalWorker::Batch batch;
     batch.id = ++batches;
@@ -376,11 +419,15 @@ void RecoveryJournal::report(quint64 batch, int error) {
     // Written again whole, once there is room.
     started = false;
     baseDue = true;
-    QTimer::singleShot(5000, this, &RecoveryJournal::changed);
-    if (!warned) {
-        warned = true;
-        Q_EMIT failed(QStringLiteral("Recovery journal not written: ") +
-                      QString::fromLocal8Bit(std::strerror(error)));
+    try {
+        QTimer::singleShot(5000, this, &RecoveryJournal::changed);
+        if (!warned) {
+            warned = true;
+            Q_EMIT failed(QStringLiteral("Recovery journal not written: ") +
+                          QString::fromLocal8Bit(std::strerror(error)));
+        }
+    } catch (const std::bad_alloc&) {
+        // No memory to say so: the next change tries again.
     }
 }
 
@@ -390,7 +437,7 @@ FileState RecoveryJournal::fileState() const {
 }
 
 std::optional<OrphanJournal> RecoveryJournal::takeOrphan() {
-    if (folderFd < 0)
+    if (!open())
         return std::nullopt;
     // Every unheld lock in the folder, newest journal first.
     std::vector<OrphanJournal> found;

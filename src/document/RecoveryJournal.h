@@ -67,6 +67,9 @@ Q_SIGNALS:
 
 private:
     void edited(qsizetype position, qsizetype removed, QStringView inserted);
+    void log(qsizetype position, qsizetype removed, QStringView inserted);
+    void handOver();
+    bool open();
     void replaced();
     void restart();
     void fileChanged();
@@ -86,6 +89,8 @@ private:
     bool fileDue = false;
     bool warned = false;
     quint64 batches = 0;
+    QString folderPath;
+    bool opened = false;
     int folderFd = -1;
     int lockFd = -1;
     QByteArray lockName;

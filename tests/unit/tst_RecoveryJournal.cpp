@@ -87,10 +87,10 @@ private slots:
         const QString folder = state.filePath(u"deep/notavo"_qs);
         Document doc;
         auto journal = std::make_unique<RecoveryJournal>(doc, folder);
-        QCOMPARE(modeOf(folder), mode_t(0700));
         doc.edit(0, 0, u"Phone: 555"_qs);
         journal->flush();
         journal->waitForWorker();
+        QCOMPARE(modeOf(folder), mode_t(0700));
         const QStringList files = QDir(folder).entryList(QDir::Files);
         QCOMPARE(files.size(), 2); // the lock and the journal
         for (const QString& name : files)
