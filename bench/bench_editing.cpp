@@ -6,10 +6,12 @@
 // measure of the disk itself, writing the same number of bytes to a new file in the same folder
 // and syncing it.
 //
-//   bench_editing FILE [RUNS]      prints one key=value line of medians over RUNS (default 5)
+//   bench_editing FILE [RUNS] [no-journal]   prints one key=value line of medians over RUNS
+//                                            (default 5), the journal off with no-journal
 #include "BenchTiming.h"
 #include "app/frmMain.h"
 #include "document/DocumentFile.h"
+#include "document/RecoveryJournal.h"
 #include "editor/TextView.h"
 #include "fakes/TestPlatform.h"
 #include "text/TextBuffer.h"
@@ -114,6 +116,9 @@ int main(int argc, char** argv) {
     for (int run = 0; run < runs; ++run) {
         TestPlatform t;
         frmMain window(t.platform, t.settings);
+        // The figures without the recovery journal, to set beside those with it.
+        if (argc > 3 && std::strcmp(argv[3], "no-journal") == 0)
+            window.recoveryJournal().discard();
         window.resize(900, 700);
         window.show();
         settle();

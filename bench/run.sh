@@ -41,7 +41,8 @@ BENCH=$BUILD/bench/bench_editing
 FIND=$BUILD/bench/bench_find
 LINES=$BUILD/bench/bench_lines
 REPLACE=$BUILD/bench/bench_replace
-for f in "$NOTAVO" "$BENCH" "$FIND" "$LINES" "$REPLACE" "$BUILD/bench/bench_documents"; do
+JOURNAL=$BUILD/bench/bench_journal
+for f in "$NOTAVO" "$BENCH" "$FIND" "$LINES" "$REPLACE" "$JOURNAL" "$BUILD/bench/bench_documents"; do
     [ -x "$f" ] || { echo "missing $f: build with -DCMAKE_BUILD_TYPE=Release first" >&2; exit 1; }
 done
 WORK=$(mktemp -d /tmp/notavo-bench.XXXXXX)
@@ -144,6 +145,15 @@ for mb in 1 10 100; do
     row "$mb MB: save / raw write+sync" "$ratio" x "$ratiotarget"
     [ "$(get round_trip)" = exact ] || echo "| $mb MB: ROUND TRIP CHANGED BYTES | | | MISS | | |"
     [ "$(get keys)" = typed ] || echo "| $mb MB: TIMED KEYS DID NOT TYPE | | | MISS | | |"
+    # The same keys with the recovery journal off: the journal may add at most 0.1 ms.
+    with=$line
+    line=$(QT_QPA_PLATFORM=offscreen "$BENCH" "$(doc $mb)" "$RUNS" no-journal) || echo "bench_editing (no journal) failed for $mb MB" >&2
+    for at in start middle end; do
+        off=$(get key_${at}_ms)
+        on=$(echo "$with" | tr ' ' '\n' | sed -n "s/^key_${at}_ms=//p")
+        row "$mb MB: key, $at, journal off" "$off" ms 16
+        row "$mb MB: key, $at, journal cost" "$(awk -v a="$on" -v b="$off" 'BEGIN { d = a - b; printf "%.2f", d < 0 ? 0 : d }')" ms 0.1
+    done
     # The peer benchmark only times start and open; see bench_find.cpp for why no peer column.
     line=$(QT_QPA_PLATFORM=offscreen "$FIND" "$(doc $mb)" "$RUNS" 2>/dev/null) || { echo "bench_find failed for $mb MB" >&2; continue; }
     row "$mb MB: Find Next, match near the end" "$(get find_next_ms)" ms 100
@@ -166,6 +176,14 @@ row "100 MB empty lines: open" "$(get first_ms)" ms 1000
 row "100 MB empty lines: resident memory" "$(get rss_mb)" MB 300
 row "100 MB empty lines: peak while opening" "$(get peak_mb)" MB -
 row "100 MB empty lines: key to repaint" "$slowest" ms 16
+line=$("$JOURNAL" 100 2>/dev/null) || echo "bench_journal failed" >&2
+get() { echo "$line" | tr ' ' '\n' | sed -n "s/^$1=//p"; }
+row "journal: bytes per typed character" "$(get bytes_per_typed_char)" B -
+row "journal: slowest hand-over (window)" "$(get handover_slowest_ms)" ms 16
+row "journal: 100 MB copy on the worker" "$(get base_copy_ms)" ms -
+row "journal: recover 100 MB, 10,000 edits" "$(get recover_after_10000_edits_ms)" ms 1000
+row "journal: Save to journal restarted" "$(get save_to_restart_ms)" ms -
+[ "$(get recovered)" = exact ] || echo "| journal: RECOVERED TEXT WRONG | | | MISS | | |"
 row "100 MB empty lines: save incl. sync" "$(get save_ms)" ms -
 line=$(QT_QPA_PLATFORM=offscreen "$REPLACE" "$WORK/replace.txt" "$RUNS" 2>/dev/null) || echo "bench_replace failed" >&2
 row "100 MB: Replace All, 1M matches" "$(get replace_ms)" ms 1000
@@ -209,3 +227,4 @@ echo "Peer figures: open = exec with the file to window mapped and idle; memory 
 echo "start-up = exec to window mapped (ours: to the window painted)."
 [ -s "$WORK/peers.md" ] && { echo; cat "$WORK/peers.md"; }
 exit 0
+

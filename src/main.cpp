@@ -1,12 +1,16 @@
 #include "app/FirstPaintProbe.h"
 #include "app/SettingsStore.h"
 #include "app/StartupStyle.h"
+#include "app/TerminationSignals.h"
 #include "app/frmMain.h"
 #include "commands/InterruptedSaves.h"
+#include "commands/DocumentCommands.h"
+#include "document/RecoveryJournal.h"
 #include "firstrun/frmFirstTime.h"
 #include "platform/QtPlatform.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <memory>
 
 int main(int argc, char* argv[]) {
@@ -26,11 +30,18 @@ int main(int argc, char* argv[]) {
         mainWindow = std::make_unique<frmMain>(platform.platform(), settings);
         QObject::connect(mainWindow.get(), &frmMain::closed, &app, &QCoreApplication::quit,
                          Qt::QueuedConnection);
+        // Killed politely: what was typed in the last moment reaches the journal first.
+        beforeTermination([&] {
+            mainWindow->recoveryJournal().flush();
+            mainWindow->recoveryJournal().waitForWorker();
+        });
         if (qEnvironmentVariableIsSet("NOTAVO_BENCH_EXIT_AFTER_PAINT"))
             quitAfterFirstPaint(mainWindow.get());
         mainWindow->show();
         // Before anything else is offered: a file a cut-off save left mixed.
         offerInterruptedSaves(mainWindow->messageBox(), mainWindow.get());
+        // Once the window is up: the text a run that did not close normally left behind.
+        QTimer::singleShot(0, mainWindow.get(), [&] { offerDocumentRecovery(*mainWindow); });
     });
     QObject::connect(&firstRun, &frmFirstTime::closedWithoutStart, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);

@@ -8,6 +8,7 @@
 #include "basics/ApplicationTitle.h"
 #include "basics/Twips.h"
 #include "document/Document.h"
+#include "document/RecoveryJournal.h"
 #include "editor/TextView.h"
 #include "platform/ColourValue.h"
 #include "platform/CommonDialog.h"
@@ -19,6 +20,7 @@
 #include <QFontInfo>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -84,11 +86,21 @@ frmMain::frmMain(Platform& platform, SettingsStore& settings, QWidget* parent)
 
     connectCommands(*this);
     load();
+    // From here on the text is the user's: the box's designed words are not journaled.
+    journal = new RecoveryJournal(*doc, {}, this);
+    connect(journal, &RecoveryJournal::failed, this, &frmMain::ShowStatus);
+    // A deliberate close drops the journal; the end of the desktop session keeps it.
+    connect(this, &frmMain::closed, journal, [this] {
+        if (!qGuiApp->isSavingSession())
+            journal->discard();
+    });
     autosaveTimer->start();
     statusTimer->start();
 }
 
 frmMain::~frmMain() {
+    // It reads the document to the end.
+    delete std::exchange(journal, nullptr);
     // The box edits the document's text: it goes first.
     delete formArea;
 }

@@ -15,6 +15,7 @@ class QMenu;
 class QPlainTextEdit;
 class QTimer;
 class QToolBar;
+class RecoveryJournal;
 class SettingsStore;
 class TextView;
 struct CurrentFile;
@@ -43,6 +44,7 @@ public:
     QTimer* statusbarclear() const { return statusTimer; }
     QMenu* mPopup() const { return popupMenu; }
     QAction* action(const QString& name) const;
+    RecoveryJournal& recoveryJournal() { return *journal; }
 
     // The window's own background (the client area), apart from toolbar and status bar.
     QColor formBackground() const;
@@ -87,6 +89,7 @@ private:
     Platform& seams;
     SettingsStore& store;
     Document* doc = nullptr;
+    RecoveryJournal* journal = nullptr;
     TextView* edit = nullptr;
     QWidget* formArea = nullptr;
     QGroupBox* detailsFrame = nullptr;

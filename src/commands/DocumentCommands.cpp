@@ -6,16 +6,26 @@
 #include "commands/DocumentFilters.h"
 #include "commands/DocumentSeams.h"
 #include "commands/FileCommands.h"
+#include "commands/RecoveryOffer.h"
 
 #include <QAction>
 #include <QCheckBox>
 
-void connectDocumentCommands(frmMain& window) {
-    const DocumentSeams seams{
-        window.document(),   window.dlgFile(),
-        window.messageBox(), window,
-        window.txtMain(),    [&window](const QString& message) {
+namespace {
+DocumentSeams seamsOf(frmMain& window) {
+    return {window.document(),   window.dlgFile(),
+            window.messageBox(), window,
+            window.txtMain(),    [&window](const QString& message) {
                                   window.ShowStatus(message); }};
+}
+} // namespace
+
+void offerDocumentRecovery(frmMain& window) {
+    offerRecovery(seamsOf(window), window.recoveryJournal());
+}
+
+void connectDocumentCommands(frmMain& window) {
+    const DocumentSeams seams = seamsOf(window);
     const auto bind = [&](const char* name, auto command) {
         if (QAction* entry = window.action(QLatin1String(name)))
             QObject::connect(entry, &QAction::triggered, &window,

@@ -212,7 +212,10 @@ void fileClear(const DocumentSeams& seams) {
     const auto answer = seams.messageBox.show(
         &seams.window, QStringLiteral("Do you want to save first?"), QStringLiteral("Save"),
         QMessageBox::Yes | QMessageBox::No, QMessageBox::Question);
-    if (answer != QMessageBox::Yes) {
+    // Escape or the close box: the user chose neither, so nothing changes.
+    if (answer != QMessageBox::Yes && answer != QMessageBox::No)
+        return;
+    if (answer == QMessageBox::No) {
         document.clear();
         document.setCurrentFile(
             {.hasSavePath = false, .name = NoFileLoaded, .location = NoFileLoaded});

@@ -42,6 +42,8 @@ std::optional<Failure> writeDocument(const DocumentSeams& seams, const QString& 
         const auto outcome = runLongTask(
             hold, QLatin1String("Saving ") + path, {text.size(), text.size()},
             [&](LongTask& task) { return writeText(text, layout, path, stamps, task); });
+        if (outcome && !*outcome)
+            seams.document.markWritten();
         if (!outcome)
             return Failure{ErrorNumber::Cancelled, QStringLiteral("Save file"),
                            QLatin1String("Saving was cancelled; ") + path +

@@ -20,11 +20,19 @@ void Document::setCurrentFile(const CurrentFile& change) {
 void Document::load(TextBuffer opened, DocumentLayout openedLayout) {
     fileLayout = std::move(openedLayout);
     replace(std::move(opened));
+    Q_EMIT started();
 }
 
 void Document::clear() {
     fileLayout = newDocumentLayout();
     replace(TextBuffer());
+    Q_EMIT started();
+}
+
+void Document::edit(qsizetype position, qsizetype length, QStringView replacement) {
+    text.remove(position, length);
+    text.insert(position, replacement);
+    Q_EMIT textEdited(position, length, replacement);
 }
 
 void Document::setText(TextBuffer replacement) {

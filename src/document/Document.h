@@ -60,12 +60,24 @@ public:
     void clear();
     // Replaces the whole text as one edit would: the layout stays.
     void setText(TextBuffer replacement);
+    // Replaces length characters at position: the one way the view edits the text.
+    void edit(qsizetype position, qsizetype length, QStringView replacement);
+    // The text as it is now was written to the file the document saves to.
+    void markWritten() { Q_EMIT written(); }
 
 Q_SIGNALS:
     // What changed; the document's getters give the whole current file.
     void currentFileChanged(const CurrentFile& change);
     // The whole text was replaced; before (the text replaced) lives until the signal returns.
     void textReplaced(const TextBuffer& before);
+    // After textReplaced, when the text is a file's as read or a new document's (Open, New,
+    // Clear) rather than the user's own edit.
+    void started();
+    // Length characters at position were replaced by inserted, which lives until the signal
+    // returns.
+    void textEdited(qsizetype position, qsizetype length, QStringView inserted);
+    // Saved: the file holds the text as it is now.
+    void written();
 
 private:
     void replace(TextBuffer replacement);

@@ -605,8 +605,7 @@ void TextView::applyEdit(qsizetype position, qsizetype length, const QString& re
     const QString removed = accessibilityActive() && length <= largestAnnouncedText
                                 ? text.mid(position, length)
                                 : QString();
-    text.remove(position, length);
-    text.insert(position, replacement);
+    doc.edit(position, length, replacement);
     if (widestShown.start == -2) {
         // The widest line shown was edited: its width now, or the width of what replaced it.
         const qsizetype line = text.lineOf(position);

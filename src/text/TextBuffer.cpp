@@ -429,6 +429,10 @@ void TextBuffer::Builder::append(QStringView text) {
     put(reinterpret_cast<const char16_t*>(text.utf16()), text.size());
 }
 
+void TextBuffer::Builder::append(QLatin1StringView text) {
+    put(text.data(), text.size());
+}
+
 TextBuffer TextBuffer::Builder::take() {
     TextBuffer out;
     for (std::shared_ptr<Source>& source : done) {

@@ -124,6 +124,7 @@ public:
     explicit Builder(qsizetype chunk = qsizetype(1) << 24) : chunk(std::max<qsizetype>(1, chunk)) {}
     void append(const TextBuffer& from, qsizetype position, qsizetype length);
     void append(QStringView text);
+    void append(QLatin1StringView text);
     qsizetype size() const { return built; }
     // The text built; the builder is empty again.
     TextBuffer take();

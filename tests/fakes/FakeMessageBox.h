@@ -5,7 +5,8 @@
 #include <QList>
 #include <functional>
 
-// Scripted message boxes: answers queued by the test (Ok when none), every box recorded.
+// Scripted message boxes: answers queued by the test (Ok when none; MessageBox::Dismissed for
+// Escape or the close box), every box recorded.
 class FakeMessageBox : public MessageBox {
 public:
     struct Call {

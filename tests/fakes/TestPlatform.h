@@ -10,12 +10,17 @@
 #include "fakes/FakeTrayHost.h"
 #include "platform/Platform.h"
 
+#include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <utility>
 
 // A platform of fakes and a settings store in a fresh temporary folder, for one test.
 struct TestPlatform {
     QTemporaryDir configDir;
+    // A folder for the windows' recovery journals that several windows, one after another,
+    // share (a test of recovery, the helper a test kills); otherwise the process's own.
+    static inline QString sharedState;
     SettingsStore settings{configDir.path()};
     FakeCommonDialog dialogs;
     FakeMessageBox messages;
@@ -27,6 +32,14 @@ struct TestPlatform {
     Platform platform;
 
     TestPlatform() {
+        // The first window of a process never sees the user's journals, nor leaves its own
+        // there; a test that sets XDG_STATE_HOME itself after that keeps its choice.
+        static QTemporaryDir processState;
+        static bool isolated = false;
+        if (!sharedState.isEmpty())
+            qputenv("XDG_STATE_HOME", QFile::encodeName(sharedState));
+        else if (!std::exchange(isolated, true))
+            qputenv("XDG_STATE_HOME", QFile::encodeName(processState.path()));
         platform.dlgFile = &dialogs;
         platform.messageBox = &messages;
         platform.fileTypes = &fileTypes;

@@ -289,6 +289,15 @@ private Q_SLOTS:
         QVERIFY(f.lastBox().text.startsWith(u"Error ID: "_qs));
         QCOMPARE(f.w.txtMain().toPlainText(), u"unsaved"_qs); // not lost unsaved
 
+        // Escape or the close box: neither saved nor cleared, the box and the file as they were.
+        const QStringList before = f.shown();
+        f.t.messages.answers << MessageBox::Dismissed;
+        f.run("mnuFileClear");
+        QCOMPARE(f.w.txtMain().toPlainText(), u"unsaved"_qs);
+        QCOMPARE(f.shown(), before);
+        QVERIFY(f.w.document().hasSavePath());
+        QCOMPARE(f.w.document().savePath(), f.path("next.nv"));
+
         f.t.messages.answers << QMessageBox::No;
         f.run("mnuFileClear");
         QCOMPARE(f.w.txtMain().toPlainText(), QString());
