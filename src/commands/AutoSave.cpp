@@ -1,6 +1,7 @@
 #include "commands/AutoSave.h"
 
 #include "basics/Failure.h"
+#include "commands/EncodingCheck.h"
 #include "commands/ErrorReport.h"
 #include "commands/WriteDocument.h"
 #include "document/Document.h"
@@ -8,6 +9,7 @@
 #include "platform/ModalScope.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QMainWindow>
 #include <QTimer>
 
@@ -26,6 +28,8 @@ void AutoSave::tick() {
         return;
     if (seams.document.hasSavePath()) {
         const QString path = seams.document.savePath();
+        if (!documentEncodingHolds(seams, QFileInfo(path).fileName()))
+            return;
         if (const auto failure = writeDocument(seams, path)) {
             if (failure->number == ErrorNumber::Cancelled) {
                 seams.ShowStatus(failure->description);

@@ -1,0 +1,5 @@
+#include "document/EncodingDetection.h"
+
+TextEncoding guessLegacyEncoding(QByteArrayView) {
+    return systemAnsiCodePage();
+}
