@@ -7,6 +7,8 @@ packages=(
     libxcb1-dev qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins libgl-dev
     # the icons are rendered from their SVG source in the build
     qt6-svg-dev
+    # ICU's charset detector, for files in a legacy code page
+    libicu-dev
     fonts-dejavu-core
     # tests: Qt's platform accessibility switched on as by a screen reader
     qt6-base-private-dev

@@ -17,6 +17,7 @@ private slots:
     void localeCodePage_data();
     void localeCodePage();
     void legacySamples();
+    void detectionWhereTheLocaleGuessesWrong();
     void editedBreaksAndNewDocuments();
     void everyAlignment();
     void piecesInBothForms();
@@ -348,6 +349,49 @@ void tst_DocumentFormat::piecesInBothForms() {
             }
         }
     }
+}
+
+// A note of a few lines in another script's code page than the locale's reads as its text; a
+// short one in the locale's code page.
+void tst_DocumentFormat::detectionWhereTheLocaleGuessesWrong() {
+    struct Sample {
+        const char* encoding;
+        TextEncoding read;
+        QString text;
+    };
+    const Sample samples[] = {
+        {"windows-1251", TextEncoding::Windows1251,
+         u"Привет, мир! Это заметка о встрече в пятницу.\nПозвонить Ивану Петровичу по поводу "
+         u"ремонта квартиры, купить хлеб и молоко."_qs},
+        {"windows-1250", TextEncoding::Windows1250,
+         u"Příliš žluťoučký kůň úpěl ďábelské ódy.\nZítra ráno zavolat paní Novákové kvůli "
+         u"schůzce v kanceláři."_qs},
+        {"windows-1253", TextEncoding::Windows1253,
+         u"Καλημέρα κόσμε. Αύριο το πρωί πρέπει να τηλεφωνήσω στον γιατρό\nγια το ραντεβού "
+         u"της Τετάρτης."_qs},
+        {"Shift_JIS", TextEncoding::ShiftJis,
+         u"日本語のテキストです。明日の会議は午前十時から始まります。\n田中さんに電話して資料を"
+         u"送ってください。"_qs},
+        {"GB18030", TextEncoding::Gb18030,
+         u"这是一段中文文本。明天上午十点开会，\n请给王先生打电话并把资料发给他。"_qs},
+        {"windows-949", TextEncoding::Windows949,
+         u"한국어 텍스트입니다. 내일 오전 열 시에 회의가 있습니다.\n김 선생님께 전화해서 "
+         u"자료를 보내 주세요."_qs},
+    };
+    qputenv("LANG", "en_GB.UTF-8");
+    for (const Sample& sample : samples) {
+        const QByteArray bytes = QStringEncoder(sample.encoding)(sample.text + u'\n');
+        const DecodedDocument doc = decodeDocument(bytes);
+        QCOMPARE(doc.layout.encoding, sample.read);
+        QCOMPARE(doc.text, sample.text);
+        QCOMPARE(encodeDocument(doc.text, doc.layout), bytes);
+    }
+    // Too short to tell: the locale's code page.
+    QCOMPARE(decodeDocument(QStringEncoder("windows-1251")(u"Да\n"_qs)).layout.encoding,
+             TextEncoding::Windows1252);
+    qputenv("LANG", "ru_RU.UTF-8");
+    QCOMPARE(decodeDocument("Caf\xE9 cr\xE8me\n").layout.encoding, TextEncoding::Windows1251);
+    qunsetenv("LANG");
 }
 
 QTEST_APPLESS_MAIN(tst_DocumentFormat)
