@@ -41,6 +41,7 @@ struct EncodingInfo {
     TextEncoding encoding;
     const char* converterName; // as ICU (and so QStringDecoder) knows it
     const char* caption;       // as the user reads it
+    const char* menuCaption;   // with an access letter no other encoding's entry has
 };
 
 // In the order the user is offered them.

@@ -2,6 +2,8 @@
 #include "widgets/DocumentWindow.h"
 
 #include <QCheckBox>
+#include <QMenu>
+#include <QSet>
 #include <QStringEncoder>
 
 // The encodings users meet, through the real window: what opens, what typing and saving write.
@@ -174,6 +176,53 @@ private Q_SLOTS:
         f.t.dialogs.queuePath(target);
         f.run("mnuFileClear");
         QCOMPARE(bytesOf(target), encoded("windows-1251", u"Привет\r\nж\r\n"_qs));
+    }
+
+    // Open ends with Reopen With Encoding, which reads the same bytes again.
+    void reopenWithEncoding() {
+        const Locale german("de_DE.UTF-8");
+        DocumentWindow f;
+        QMenu* openMenu = f.w.findChild<QMenu*>(u"mnuOpen"_qs);
+        QMenu* encodings = f.w.findChild<QMenu*>(u"mnuReopenEncoding"_qs);
+        QVERIFY(openMenu && encodings);
+        const QList<QAction*> entries = openMenu->actions();
+        QCOMPARE(entries.size(), 4);
+        QCOMPARE(entries[0]->objectName(), u"mnuFileOpen"_qs);
+        QCOMPARE(entries[1]->objectName(), u"mnuOpenCustom"_qs);
+        QVERIFY(entries[2]->isSeparator());
+        QCOMPARE(entries[3], encodings->menuAction());
+        QVERIFY(!encodings->menuAction()->isEnabled());
+        // Every entry named, with an access letter of its own.
+        QSet<QChar> letters;
+        for (const QAction* entry : encodings->actions()) {
+            QVERIFY(entry->objectName().startsWith(u"mnuReopen_"_qs));
+            const qsizetype amp = entry->text().indexOf(u'&');
+            QVERIFY(amp >= 0);
+            letters.insert(entry->text().at(amp + 1).toLower());
+        }
+        QCOMPARE(letters.size(), encodings->actions().size());
+
+        const QString path = f.path("note.txt");
+        const QByteArray bytes = encoded("windows-1251", u"Привет, мир!\r\nПока\r\n"_qs);
+        writeBytes(path, bytes);
+        open(f, path);
+        QVERIFY(encodings->menuAction()->isEnabled());
+        // Too short for the detector: read in the locale's code page.
+        QCOMPARE(f.w.txtMain().toPlainText().left(6), u"Ïðèâåò"_qs);
+        f.w.action(u"mnuReopen_windows_1251"_qs)->trigger();
+        QCOMPARE(f.w.txtMain().toPlainText(), u"Привет, мир!\nПока"_qs);
+        QCOMPARE(bytesOf(path), bytes);
+        QVERIFY(f.t.messages.calls.isEmpty());
+        // Edited: asked first; No keeps the text.
+        typeAtEnd(f, u"!"_qs);
+        f.t.messages.answers << QMessageBox::No;
+        f.w.action(u"mnuReopen_UTF_8"_qs)->trigger();
+        QCOMPARE(f.t.messages.calls.size(), 1);
+        QVERIFY(f.w.txtMain().toPlainText().endsWith(u"Пока!"_qs));
+        f.run("mnuFileSave");
+        QCOMPARE(bytesOf(path), encoded("windows-1251", u"Привет, мир!\r\nПока!\r\n"_qs));
+        f.run("mnuFileNew");
+        QVERIFY(!encodings->menuAction()->isEnabled());
     }
 };
 
