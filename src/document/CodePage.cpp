@@ -1,8 +1,11 @@
 #include "document/CodePage.h"
 
+#include "basics/HugePages.h"
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <array>
+#include <cstring>
 #include <mutex>
 
 namespace {
@@ -97,6 +100,7 @@ void CodePage::decode(QByteArrayView bytes, QString& out) const {
     const qsizetype start = out.size();
     // Never more UTF-16 units than bytes, except for a rare long sequence's pair.
     out.resize(start + bytes.size());
+    adviseHugePages(out.data(), size_t(out.size()) * 2);
     char16_t* o = reinterpret_cast<char16_t*>(out.data()) + start;
     auto written = [&] { return o - reinterpret_cast<char16_t*>(out.data()); };
     while (p < end) {
@@ -146,34 +150,37 @@ qsizetype CodePage::slowDecode(const unsigned char* p, const unsigned char* end,
     return 1;
 }
 
-bool CodePage::encode(char32_t c, QByteArray& out) const {
+int CodePage::encode(char32_t c, char* out) const {
     if (c < 0x10000) {
         if (isByteMark(char16_t(c))) {
-            out.append(char(c & 0xFF));
-            return true;
+            *out = char(c & 0xFF);
+            return 1;
         }
         if (const quint32 code = bmpBytes[c]) {
-            if (code >> 24 == 2)
-                out.append(char((code >> 8) & 0xFF));
-            out.append(char(code & 0xFF));
-            return true;
+            if (code >> 24 == 2) {
+                out[0] = char((code >> 8) & 0xFF);
+                out[1] = char(code & 0xFF);
+                return 2;
+            }
+            *out = char(code & 0xFF);
+            return 1;
         }
         if (!longSequences)
-            return false;
+            return 0;
     }
     return slowEncode(c, out);
 }
 
-bool CodePage::slowEncode(char32_t c, QByteArray& out) const {
+int CodePage::slowEncode(char32_t c, char* out) const {
     QString text;
     appendCodePoint(text, c);
     QStringEncoder encoder(name.constData(), QStringConverter::Flag::Stateless);
     const QByteArray bytes = encoder(text);
     QStringDecoder decoder(name.constData(), QStringConverter::Flag::Stateless);
-    if (bytes.isEmpty() || QString(decoder(bytes)) != text)
-        return false;
-    out.append(bytes);
-    return true;
+    if (bytes.isEmpty() || bytes.size() > 4 || QString(decoder(bytes)) != text)
+        return 0;
+    std::memcpy(out, bytes.constData(), size_t(bytes.size()));
+    return int(bytes.size());
 }
 
 bool decodeStateful(TextEncoding encoding, QByteArrayView bytes, QString& out) {

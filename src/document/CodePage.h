@@ -30,13 +30,13 @@ public:
 
     // Appends the bytes' text to out.
     void decode(QByteArrayView bytes, QString& out) const;
-    // Appends the character's bytes (a byte mark its byte); false when the code page cannot
-    // hold it.
-    bool encode(char32_t c, QByteArray& out) const;
+    // Writes the character's bytes (a byte mark its byte), at most four; how many, 0 when the
+    // code page cannot hold it.
+    int encode(char32_t c, char* out) const;
 
 private:
     explicit CodePage(TextEncoding encoding);
-    bool slowEncode(char32_t c, QByteArray& out) const;
+    int slowEncode(char32_t c, char* out) const;
     qsizetype slowDecode(const unsigned char* p, const unsigned char* end, QString& out) const;
 
     QByteArray name;

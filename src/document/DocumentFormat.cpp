@@ -1,5 +1,6 @@
 #include "document/DocumentFormat.h"
 
+#include "basics/HugePages.h"
 #include "document/CodePage.h"
 #include "document/EncodingDetection.h"
 #include "document/LineBreakStyles.h"
@@ -157,30 +158,48 @@ template <typename F> bool eachCharacter(const TextParts& text, F&& f) {
     return !high || f(char32_t(high), line);
 }
 
-// Appends the character in a legacy encoding; false when it cannot hold it.
-bool encodeLegacyCharacter(TextEncoding encoding, char32_t c, QByteArray& out) {
-    if (encoding == TextEncoding::Windows1252) {
+// Writes characters in a legacy encoding at a raw pointer: the code page looked up once.
+class LegacyWriter {
+public:
+    explicit LegacyWriter(TextEncoding encoding)
+        : page(encoding == TextEncoding::Windows1252 ? nullptr : &CodePage::of(encoding)) {}
+    // At most four bytes at o; false when the encoding cannot hold the character.
+    bool put(char32_t c, char*& o) const {
+        if (c < 0x80) {
+            *o++ = char(c);
+            return true;
+        }
+        if (c < 0x10000 && isByteMark(char16_t(c))) {
+            *o++ = char(c & 0xFF);
+            return true;
+        }
+        if (page) {
+            const int n = page->encode(c, o);
+            o += n;
+            return n > 0;
+        }
         const int b = c < 0x10000 ? windows1252Byte(char16_t(c)) : -1;
         if (b >= 0)
-            out.append(char(b));
-        else if (c < 0x10000 && isByteMark(char16_t(c)))
-            out.append(char(c & 0xFF));
-        return b >= 0 || (c < 0x10000 && isByteMark(char16_t(c)));
+            *o++ = char(b);
+        return b >= 0;
     }
-    return CodePage::of(encoding).encode(c, out);
-}
-
-bool encodeLegacyBreak(TextEncoding encoding, const QByteArray& brk, QByteArray& out) {
-    if (brk.size() <= 2) { // CR, LF, CR LF: the same bytes in every such code page
-        out.append(brk);
-        return true;
+    bool putBreak(const QByteArray& brk, char*& o) const {
+        if (brk.size() <= 2) { // CR, LF, CR LF: the same bytes in every such code page
+            std::memcpy(o, brk.constData(), size_t(brk.size()));
+            o += brk.size();
+            return true;
+        }
+        return put(QString::fromUtf8(brk).toUcs4().value(0), o);
     }
-    return encodeLegacyCharacter(encoding, QString::fromUtf8(brk).toUcs4().value(0), out);
-}
 
-// The text in a single- or double-byte code page, or ISO-2022-JP; false when it cannot hold a
-// character.
-bool encodeLegacy(const TextParts& text, const DocumentLayout& layout, QByteArray& out) {
+private:
+    const CodePage* page;
+};
+
+// The text in a single- or double-byte code page, or ISO-2022-JP, handed to the sink in pieces
+// of about pieceSize bytes; false when it cannot hold a character or the sink stopped it.
+bool encodeLegacy(const TextParts& text, const DocumentLayout& layout, qsizetype pieceSize,
+                  const ByteSink& sink) {
     LineBreakPlayer breaks(layout.breakStyles, layout.defaultBreak);
     const TextEncoding encoding = layout.encoding;
     if (encoding == TextEncoding::Iso2022Jp) {
@@ -193,22 +212,45 @@ bool encodeLegacy(const TextParts& text, const DocumentLayout& layout, QByteArra
             return true;
         });
         whole.append(QString::fromUtf8(breaks.final()));
-        return encodeStateful(encoding, whole, out);
+        QByteArray out;
+        return encodeStateful(encoding, whole, out) && sink(out);
     }
+    const LegacyWriter writer(encoding);
     qsizetype size = 0;
     for (const QAnyStringView part : text)
         size += part.size();
-    out.reserve(size + size / 8 + 16);
+    // Two bytes a unit at most: a piece is handed on once it has grown to pieceSize, and the
+    // room beyond it holds the longest character or break.
+    const qsizetype room = std::min(2 * size, pieceSize) + 16;
+    QByteArray out;
+    char* o = nullptr;
+    char* full = nullptr;
+    auto fresh = [&] {
+        out.resize(room);
+        adviseHugePages(out.data(), size_t(out.size()));
+        o = out.data();
+        full = out.data() + std::min(pieceSize, room - 8);
+    };
+    auto handOn = [&] {
+        out.truncate(o - out.data());
+        if (!sink(out))
+            return false;
+        fresh();
+        return true;
+    };
+    fresh();
+    bool stopped = false;
     const bool fits = eachCharacter(text, [&](char32_t c, qint64) {
-        if (c < 0x80 && c != u'\n') {
-            out.append(char(c));
-            return true;
+        if (o >= full && !handOn()) {
+            stopped = true;
+            return false;
         }
-        if (c == u'\n')
-            return encodeLegacyBreak(encoding, breaks.next(), out);
-        return encodeLegacyCharacter(encoding, c, out);
+        return c == u'\n' ? writer.putBreak(breaks.next(), o) : writer.put(c, o);
     });
-    return fits && encodeLegacyBreak(encoding, breaks.final(), out);
+    if (!fits || stopped || !writer.putBreak(breaks.final(), o))
+        return false;
+    out.truncate(o - out.data());
+    return sink(out);
 }
 
 // The whole document's bytes; false when the encoding cannot hold the text.
@@ -233,7 +275,11 @@ bool encodeWhole(const TextParts& text, const DocumentLayout& layout, QByteArray
         if (layout.byteOrderMark)
             out.append(big ? QByteArray("\0\0\xFE\xFF", 4) : QByteArray("\xFF\xFE\0\0", 4));
         encodeUtf32Lines(text, breaks, big, out);
-    } else if (!encodeLegacy(text, layout, out)) {
+    } else if (!encodeLegacy(text, layout, std::numeric_limits<qsizetype>::max(),
+                             [&out](QByteArray& piece) {
+                                 out += piece;
+                                 return true;
+                             })) {
         return false;
     }
     out.append(layout.trailingBytes);
@@ -402,12 +448,11 @@ std::optional<Unencodable> firstUnencodable(const TextParts& text, const Documen
         });
         return found;
     }
+    const LegacyWriter writer(layout.encoding);
+    char scratchBytes[8];
     eachCharacter(text, [&](char32_t c, qint64 line) {
-        if (c < 0x80 && c != u'\n')
-            return true;
-        scratch.resize(0);
-        const bool fits = c == u'\n' ? encodeLegacyBreak(layout.encoding, breaks.next(), scratch)
-                                     : encodeLegacyCharacter(layout.encoding, c, scratch);
+        char* o = scratchBytes;
+        const bool fits = c == u'\n' ? writer.putBreak(breaks.next(), o) : writer.put(c, o);
         if (!fits)
             found = Unencodable{c == u'\n' ? char32_t(QChar::ParagraphSeparator) : c, line};
         return fits;
@@ -442,10 +487,11 @@ QByteArray encodeDocument(const TextParts& text, const DocumentLayout& layout) {
 
 bool encodeDocument(const TextParts& text, const DocumentLayout& layout, qsizetype pieceSize,
                     const ByteSink& sink) {
-    if (layout.encoding == TextEncoding::Utf8 && layout.trailingBytes.isEmpty())
+    if (layout.trailingBytes.isEmpty() && layout.encoding == TextEncoding::Utf8)
         return encodeUtf8(text, layout, pieceSize, sink);
-    // Encoded whole: a legacy document may turn out not to fit only at its end, and other
-    // encodings are a small share of documents.
+    if (!isUnicode(layout.encoding)) // never a mark or trailing bytes
+        return encodeLegacy(text, layout, pieceSize, sink);
+    // Encoded whole: UTF-16 and UTF-32 are a small share of documents.
     QByteArray whole;
     return encodeWhole(text, layout, whole) && sink(whole);
 }

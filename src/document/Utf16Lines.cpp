@@ -1,5 +1,6 @@
 #include "document/Utf16Lines.h"
 
+#include "basics/HugePages.h"
 #include "document/LineBreakStyles.h"
 
 #include <QList>
@@ -62,6 +63,7 @@ private:
 
 bool decodeUtf16(QByteArrayView bytes, bool bigEndian, QString& text) {
     text.resize(bytes.size() / 2);
+    adviseHugePages(text.data(), size_t(text.size()) * 2);
     char16_t* const units = reinterpret_cast<char16_t*>(text.data());
     if (bigEndian)
         qFromBigEndian<char16_t>(bytes.data(), text.size(), units);
