@@ -42,7 +42,8 @@ FIND=$BUILD/bench/bench_find
 LINES=$BUILD/bench/bench_lines
 REPLACE=$BUILD/bench/bench_replace
 JOURNAL=$BUILD/bench/bench_journal
-for f in "$NOTAVO" "$BENCH" "$FIND" "$LINES" "$REPLACE" "$JOURNAL" "$BUILD/bench/bench_documents"; do
+for f in "$NOTAVO" "$BENCH" "$FIND" "$LINES" "$REPLACE" "$JOURNAL" "$BUILD/bench/bench_documents" \
+    "$BUILD/bench/bench_encodings"; do
     [ -x "$f" ] || { echo "missing $f: build with -DCMAKE_BUILD_TYPE=Release first" >&2; exit 1; }
 done
 WORK=$(mktemp -d /tmp/notavo-bench.XXXXXX)
@@ -222,6 +223,9 @@ row "start-up, exec to window painted" "$start_ms" ms 150 "$pstart" "$pstartname
 echo
 echo "Where the open and save time goes (bench_documents, one run):"
 QT_QPA_PLATFORM=offscreen "$BUILD/bench/bench_documents" 2>/dev/null | sed 's/^/    /'
+echo
+echo "100 MB in Windows-1251 and Shift-JIS against UTF-8 (bench_encodings, best of three):"
+QT_QPA_PLATFORM=offscreen "$BUILD/bench/bench_encodings" 2>/dev/null | sed 's/^/    /'
 echo
 echo "Peer figures: open = exec with the file to window mapped and idle; memory = settled VmRSS;"
 echo "start-up = exec to window mapped (ours: to the window painted)."

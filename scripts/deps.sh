@@ -10,6 +10,8 @@ packages=(
     qt6-wayland
     # the icons are rendered from their SVG source in the build
     qt6-svg-dev
+    # ICU's charset detector, for files in a legacy code page
+    libicu-dev
     fonts-dejavu-core
     # tests (configured with the program): Qt's platform accessibility switched on
     qt6-base-private-dev

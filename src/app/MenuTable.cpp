@@ -14,6 +14,9 @@ constexpr MenuEntry table[] = {
     {MenuEntry::Menu, "mnuOpen", "Open", "", true},
     {MenuEntry::Item, "mnuFileOpen", "&Open", "Ctrl+O", true},
     {MenuEntry::Item, "mnuOpenCustom", "Open &Custom", "Ctrl+K", true},
+    // Enabled while the document has a file to read again.
+    {MenuEntry::Separator, "", "", "", true},
+    {MenuEntry::Encodings, "mnuReopenEncoding", "&Reopen With Encoding", "", false},
     {MenuEntry::Menu, "mnuHelp", "Help", "", true},
     {MenuEntry::Item, "mnuHelpHelpTopics", "&Help Topics", "F1", true},
     {MenuEntry::Item, "mnuAbout", "&About", "F12", true},

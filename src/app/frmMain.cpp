@@ -9,6 +9,7 @@
 #include "basics/Twips.h"
 #include "document/Document.h"
 #include "document/RecoveryJournal.h"
+#include "document/TextEncodings.h"
 #include "editor/TextView.h"
 #include "platform/ColourValue.h"
 #include "platform/CommonDialog.h"
@@ -209,6 +210,9 @@ void frmMain::buildMenus() {
         case MenuEntry::Separator:
             current->addSeparator();
             break;
+        case MenuEntry::Encodings:
+            buildEncodingsMenu(*current, entry);
+            break;
         case MenuEntry::Item: {
             QAction* item = current->addAction(caption);
             item->setObjectName(name);
@@ -246,6 +250,19 @@ void frmMain::buildMenus() {
     bold.setBold(true);
     open->setFont(bold);
     popupMenu->setDefaultAction(open);
+}
+
+void frmMain::buildEncodingsMenu(QMenu& parent, const MenuEntry& entry) {
+    QMenu* menu = parent.addMenu(QLatin1String(entry.caption));
+    menu->setObjectName(QLatin1String(entry.name));
+    menu->menuAction()->setObjectName(QLatin1String(entry.name));
+    menu->menuAction()->setEnabled(entry.enabled);
+    for (const EncodingInfo& info : textEncodings()) {
+        QAction* item = menu->addAction(QLatin1String(info.menuCaption));
+        item->setObjectName(QLatin1String("mnuReopen_") +
+                            QString::fromLatin1(info.converterName).replace(u'-', u'_'));
+        item->setData(int(info.encoding));
+    }
 }
 
 void frmMain::buildToolbar() {

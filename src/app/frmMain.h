@@ -12,6 +12,7 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QMenu;
+struct MenuEntry;
 class QPlainTextEdit;
 class QTimer;
 class QToolBar;
@@ -81,6 +82,7 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    void buildEncodingsMenu(QMenu& parent, const MenuEntry& entry);
     void buildToolbar();
     void load();
     void showCurrentFile(const CurrentFile& change);

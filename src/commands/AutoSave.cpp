@@ -1,6 +1,7 @@
 #include "commands/AutoSave.h"
 
 #include "basics/Failure.h"
+#include "commands/EncodingCheck.h"
 #include "commands/ErrorReport.h"
 #include "commands/WriteDocument.h"
 #include "document/Document.h"
@@ -28,6 +29,8 @@ void AutoSave::tick() {
         return;
     if (seams.document.hasSavePath()) {
         const QString path = seams.document.savePath();
+        if (!documentEncodingHolds(seams, QFileInfo(path).fileName()))
+            return;
         if (const auto failure = writeDocument(seams, path, true)) {
             // The other program's text stays; the user saves over it deliberately or not at all.
             if (failure->number == FileError::ChangedSince) {

@@ -7,9 +7,12 @@
 #include "commands/DocumentSeams.h"
 #include "commands/FileCommands.h"
 #include "commands/RecoveryOffer.h"
+#include "commands/ReopenWithEncoding.h"
+#include "document/Document.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QMenu>
 
 namespace {
 DocumentSeams seamsOf(frmMain& window) {
@@ -43,6 +46,18 @@ void connectDocumentCommands(frmMain& window) {
     });
     bind("mnuFileClear", fileClear);
     bind("mnuConvertFile", convertFile);
+
+    // Reopen With Encoding: one entry per encoding, usable while there is a file to read.
+    if (QMenu* encodings = window.findChild<QMenu*>(QStringLiteral("mnuReopenEncoding"))) {
+        for (QAction* entry : encodings->actions())
+            QObject::connect(entry, &QAction::triggered, &window, [seams, entry] {
+                reopenWithEncoding(seams, TextEncoding(entry->data().toInt()));
+            });
+        QObject::connect(&window.document(), &Document::currentFileChanged, encodings,
+                         [encodings, &window] {
+                             encodings->menuAction()->setEnabled(window.document().hasSavePath());
+                         });
+    }
 
     auto* autoSave = new AutoSave(seams, *window.autosavecheck(), *window.autosavetimer());
     window.setAutosaveHandler([autoSave] { autoSave->tick(); });

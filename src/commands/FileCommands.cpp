@@ -4,6 +4,7 @@
 #include "basics/Failure.h"
 #include "commands/DocumentFilters.h"
 #include "commands/DocumentSeams.h"
+#include "commands/EncodingCheck.h"
 #include "commands/ErrorReport.h"
 #include "commands/InterruptedSaves.h"
 #include "commands/WriteDocument.h"
@@ -165,6 +166,8 @@ void saveThroughDialog(const DocumentSeams& seams, const QString& filter, const 
         return;
     const QString path = seams.dlgFile.fileName;
     const QString name = seams.dlgFile.fileTitle;
+    if (!confirmDocumentEncoding(seams, name))
+        return;
     seams.document.setCurrentFile({.savePath = path,
                                    .hasSavePath = true,
                                    .name = nameBeforeWrite ? std::optional(name) : std::nullopt,
@@ -184,6 +187,8 @@ void fileSave(const DocumentSeams& seams) {
         return;
     }
     const QString path = seams.document.savePath();
+    if (!confirmDocumentEncoding(seams, QFileInfo(path).fileName()))
+        return;
     auto failure = writeDocument(seams, path, true);
     // Another program's change is replaced only when the user says so.
     if (failure && failure->number == FileError::ChangedSince) {
@@ -232,11 +237,17 @@ void fileClear(const DocumentSeams& seams) {
     const QString path = seams.dlgFile.fileName;
     std::optional<Failure> failure;
     try {
-        const QByteArray bytes = encodeDocument(document.buffer().parts(), document.layout());
-        failure = refuseUnopenable(QFileInfo(path).size() + bytes.size(),
-                                   QStringLiteral("Save file"), path);
-        if (!failure)
-            failure = appendToFile(path, bytes);
+        const auto write = bytesForAppending(seams, path, seams.dlgFile.fileTitle, failure);
+        if (!write && !failure)
+            return; // the user kept the text in the box
+        if (write) {
+            failure = refuseUnopenable((write->wholeFile ? 0 : QFileInfo(path).size()) +
+                                           write->bytes.size(),
+                                       QStringLiteral("Save file"), path);
+            if (!failure)
+                failure = write->wholeFile ? replaceFile(path, write->bytes)
+                                           : appendToFile(path, write->bytes);
+        }
     } catch (const std::bad_alloc&) {
         failure = fileFailure(ENOMEM, QStringLiteral("Save file"), path, FileAction::Write);
     }

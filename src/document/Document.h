@@ -58,6 +58,8 @@ public:
     // No text and a new document's layout: a new document in every respect but the current
     // file, which is the caller's to set.
     void clear();
+    // The text will be written in this layout from now on (the user chose UTF-8, say).
+    void setLayout(DocumentLayout changed) { fileLayout = std::move(changed); }
     // Replaces the whole text as one edit would: the layout stays.
     void setText(TextBuffer replacement);
     // Replaces length characters at position: the one way the view edits the text.

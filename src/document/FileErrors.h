@@ -10,6 +10,8 @@ namespace FileError {
 inline constexpr int OutOfMemory = 7;
 inline constexpr int BadFileName = 52;
 inline constexpr int FileNotFound = 53;
+// The document's encoding cannot hold a character of the text: nothing is written.
+inline constexpr int CannotEncode = 54;
 inline constexpr int DeviceIo = 57;
 inline constexpr int DiskFull = 61;
 inline constexpr int PermissionDenied = 70;

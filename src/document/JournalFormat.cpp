@@ -160,6 +160,7 @@ void appendFile(QByteArray& out, const FileState& file) {
     out.append(char(file.layout.byteOrderMark));
     putBytes(out, file.layout.defaultBreak);
     putBytes(out, file.layout.breakStyles);
+    putBytes(out, file.layout.trailingBytes);
     close(out, start);
 }
 
@@ -325,7 +326,8 @@ size_t apply(const std::vector<Record>& records, size_t count, Replay& text,
             read.layout.byteOrderMark = p.u8() != 0;
             read.layout.defaultBreak = p.bytes();
             read.layout.breakStyles = p.bytes();
-            if (p.bad || encoding > quint8(TextEncoding::Utf16BigEndian))
+            read.layout.trailingBytes = p.bytes();
+            if (p.bad || encoding > quint8(TextEncoding::EucKr))
                 return i;
             read.layout.encoding = TextEncoding(encoding);
             file = std::move(read);

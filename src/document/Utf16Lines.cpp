@@ -1,7 +1,9 @@
 #include "document/Utf16Lines.h"
 
+#include "basics/HugePages.h"
 #include "document/LineBreakStyles.h"
 
+#include <QList>
 #include <QtEndian>
 #include <type_traits>
 
@@ -60,21 +62,45 @@ private:
 } // namespace
 
 bool decodeUtf16(QByteArrayView bytes, bool bigEndian, QString& text) {
-    if (bytes.size() % 2)
-        return false;
     text.resize(bytes.size() / 2);
+    adviseHugePages(text.data(), size_t(text.size()) * 2);
     char16_t* const units = reinterpret_cast<char16_t*>(text.data());
     if (bigEndian)
         qFromBigEndian<char16_t>(bytes.data(), text.size(), units);
     else
         qFromLittleEndian<char16_t>(bytes.data(), text.size(), units);
+    bool strict = true;
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (isHigh(units[i]) && i + 1 < text.size() && isLow(units[i + 1]))
             ++i;
         else if (isHigh(units[i]) || isLow(units[i]))
-            return false;
+            strict = false;
     }
-    return true;
+    return strict;
+}
+
+bool decodeUtf32(QByteArrayView bytes, bool bigEndian, QString& text) {
+    const qsizetype count = bytes.size() / 4;
+    text.resize(count * 4); // at most four marks per unit
+    char16_t* const begin = reinterpret_cast<char16_t*>(text.data());
+    char16_t* out = begin;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    bool strict = true;
+    for (qsizetype i = 0; i < count; ++i, p += 4) {
+        const char32_t c = bigEndian ? qFromBigEndian<quint32>(p) : qFromLittleEndian<quint32>(p);
+        if (c >= 0x110000 || (c >= 0xD800 && c <= 0xDFFF)) {
+            strict = false;
+            for (int k = 0; k < 4; ++k)
+                *out++ = char16_t(0xDC00 + p[k]);
+        } else if (c >= 0x10000) {
+            *out++ = QChar::highSurrogate(c);
+            *out++ = QChar::lowSurrogate(c);
+        } else {
+            *out++ = char16_t(c);
+        }
+    }
+    text.truncate(out - begin);
+    return strict;
 }
 
 void encodeUtf16Lines(const std::vector<QAnyStringView>& text, LineBreakPlayer& breaks,
@@ -94,7 +120,7 @@ void encodeUtf16Lines(const std::vector<QAnyStringView>& text, LineBreakPlayer& 
             for (const auto ch : view) {
                 const char16_t c = QChar(ch).unicode();
                 if (high) {
-                    writer.put(isLow(c) ? high : char16_t(0xFFFD));
+                    writer.put(high);
                     high = 0;
                     if (isLow(c)) {
                         writer.put(c);
@@ -106,12 +132,55 @@ void encodeUtf16Lines(const std::vector<QAnyStringView>& text, LineBreakPlayer& 
                 else if (isHigh(c))
                     high = c;
                 else
-                    writer.put(isLow(c) ? char16_t(0xFFFD) : c);
+                    writer.put(c);
             }
         });
     }
     if (high)
-        writer.put(0xFFFD);
+        writer.put(high);
     writer.putBreak(breaks.final());
     writer.finish();
+}
+
+void encodeUtf32Lines(const std::vector<QAnyStringView>& text, LineBreakPlayer& breaks,
+                      bool bigEndian, QByteArray& out) {
+    auto put = [&out, bigEndian](char32_t c) {
+        char bytes[4];
+        if (bigEndian)
+            qToBigEndian(quint32(c), bytes);
+        else
+            qToLittleEndian(quint32(c), bytes);
+        out.append(bytes, 4);
+    };
+    auto putBreak = [&put](const QByteArray& brk) {
+        for (const char32_t c : QString::fromUtf8(brk).toUcs4())
+            put(c);
+    };
+    char16_t high = 0;
+    for (const QAnyStringView part : text) {
+        visitUnits(part, [&](auto view) {
+            for (const auto ch : view) {
+                const char16_t c = QChar(ch).unicode();
+                if (high && isLow(c)) {
+                    put(QChar::surrogateToUcs4(high, c));
+                    high = 0;
+                    continue;
+                }
+                if (high)
+                    put(high);
+                high = 0;
+                if (c == u'\n')
+                    putBreak(breaks.next());
+                else if (isHigh(c))
+                    high = c;
+                else if (c >= 0xDC00 && c <= 0xDCFF)
+                    out.append(char(c & 0xFF)); // a byte mark
+                else
+                    put(c);
+            }
+        });
+    }
+    if (high)
+        put(high);
+    putBreak(breaks.final());
 }

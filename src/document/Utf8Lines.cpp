@@ -123,9 +123,66 @@ inline qsizetype breakRun(const unsigned char* p, const unsigned char* end, bool
     return (q - p) / (pairs ? 2 : 1);
 }
 
+// The length of the strict UTF-8 sequence of two to four bytes at p, or 0 when there is none.
+inline int validSequence(const unsigned char* p, const unsigned char* end) {
+    const unsigned char lead = *p;
+    int length;
+    unsigned char low = 0x80, high = 0xBF; // allowed range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0)
+            low = 0xA0;
+        else if (lead == 0xED)
+            high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0)
+            low = 0x90;
+        else if (lead == 0xF4)
+            high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (end - p < length || p[1] < low || p[1] > high)
+        return 0;
+    for (int i = 2; i < length; ++i)
+        if ((p[i] & 0xC0) != 0x80)
+            return 0;
+    return length;
+}
+
 } // namespace
 
-bool decodeUtf8Lines(QByteArrayView bytes, QString& text, LineBreakRecorder& breaks) {
+Utf8Census countUtf8(QByteArrayView bytes, qsizetype enough) {
+    Utf8Census census;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = p + bytes.size();
+    while (p < end && census.valid + census.invalid < enough) {
+#ifdef __SSE2__
+        while (end - p >= 16 &&
+               !_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))))
+            p += 16;
+#endif
+        while (p < end && *p < 0x80)
+            ++p;
+        if (p == end)
+            break;
+        const int length = validSequence(p, end);
+        if (length) {
+            ++census.valid;
+            p += length;
+        } else {
+            ++census.invalid;
+            ++p;
+        }
+    }
+    return census;
+}
+
+bool decodeUtf8Lines(QByteArrayView bytes, QString& text, LineBreakRecorder& breaks,
+                     bool markInvalid) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* const end = p + bytes.size();
     // Never more UTF-16 units than bytes; the uninitialised rest is cut off at the end.
@@ -152,37 +209,17 @@ bool decodeUtf8Lines(QByteArrayView bytes, QString& text, LineBreakRecorder& bre
             p += pairs ? 2 * n : n;
             continue;
         }
-        int length;
-        unsigned char low = 0x80, high = 0xBF; // allowed range of the second byte
-        char32_t cp;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-            cp = lead & 0x1F;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            cp = lead & 0x0F;
-            if (lead == 0xE0)
-                low = 0xA0;
-            else if (lead == 0xED)
-                high = 0x9F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            cp = lead & 0x07;
-            if (lead == 0xF0)
-                low = 0x90;
-            else if (lead == 0xF4)
-                high = 0x8F;
-        } else {
-            return false;
-        }
-        if (end - p < length || p[1] < low || p[1] > high)
-            return false;
-        cp = (cp << 6) | (p[1] & 0x3F);
-        for (int i = 2; i < length; ++i) {
-            if ((p[i] & 0xC0) != 0x80)
+        const int length = validSequence(p, end);
+        if (length == 0) {
+            if (!markInvalid)
                 return false;
-            cp = (cp << 6) | (p[i] & 0x3F);
+            *out++ = char16_t(0xDC00 + lead);
+            ++p;
+            continue;
         }
+        char32_t cp = lead & (0x7F >> length);
+        for (int i = 1; i < length; ++i)
+            cp = (cp << 6) | (p[i] & 0x3F);
         p += length;
         if (cp >= 0x10000) {
             *out++ = char16_t(0xD800 + ((cp - 0x10000) >> 10));
@@ -280,7 +317,8 @@ void encodeUtf8Lines(QStringView text, LineBreakPlayer& breaks, QByteArray& out,
                 *o++ = char(0x80 | ((cp >> 6) & 0x3F));
                 *o++ = char(0x80 | (cp & 0x3F));
             } else {
-                *o++ = '?';
+                // A byte mark goes back to its byte; any other lone half cannot be written.
+                *o++ = c <= 0xDCFF && c >= 0xDC00 ? char(c & 0xFF) : '?';
             }
         } else {
             *o++ = char(0xE0 | (c >> 12));

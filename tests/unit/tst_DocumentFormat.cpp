@@ -1,5 +1,8 @@
 #include "document/DocumentFormat.h"
 
+#include <QRandomGenerator>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTest>
 
 // Bytes of a file, the text the editing box gets, and what saving it unchanged writes.
@@ -9,7 +12,12 @@ private slots:
     void roundTrip_data();
     void roundTrip();
     void windows1252();
-    void promotionToUtf8();
+    void noSilentReencoding();
+    void everyEncodingByteForByte();
+    void localeCodePage_data();
+    void localeCodePage();
+    void legacySamples();
+    void detectionWhereTheLocaleGuessesWrong();
     void editedBreaksAndNewDocuments();
     void everyAlignment();
     void piecesInBothForms();
@@ -43,7 +51,7 @@ void tst_DocumentFormat::roundTrip_data() {
         "a\xE2\x80\xA9"
         "b\xEF\xB7\x90\xEF\xB7\x91\xE2\x80\xA8\r\n");
     row("final U+2029", "a\xE2\x80\xA9", u"a"_qs);
-    row("NUL", QByteArray("\0a\0\n", 4), QString::fromUtf16(u"\0a\0", 3));
+    row("NUL", QByteArray("\0a\0b\n", 5), QString::fromUtf16(u"\0a\0b", 4));
     row("Windows-1252", "\x80\x81\x8D\x8F\x90\x9D\xFF\r\n",
         u"\u20AC\u0081\u008D\u008F\u0090\u009D\u00FF"_qs);
     row("UTF-16 LE, CR LF", QByteArray("\xFF\xFEh\0\xE9\0\r\0\n\0b\0\r\0\n\0", 14),
@@ -55,13 +63,22 @@ void tst_DocumentFormat::roundTrip_data() {
         u"a\nb\nc\nd\ne\n\n\U0001F600"_qs);
     row("UTF-16 gains a UTF-16 break", QByteArray("\xFF\xFE\x16\x04", 4), u"\u0416"_qs,
         QByteArray("\xFF\xFE\x16\x04\r\0\n\0", 8));
-    row("odd UTF-16 is Windows-1252",
+    // The odd byte and a lone surrogate stay as they were.
+    row("odd UTF-16",
         QByteArray("\xFF\xFE"
-                   "a\0\n",
-                   5),
-        QString::fromUtf16(u"\u00FF\u00FEa\0", 4));
-    row("lone surrogate UTF-16 is Windows-1252", QByteArray("\xFF\xFE\0\xD8\n\0", 6),
-        QString::fromUtf16(u"\u00FF\u00FE\0\u00D8\n\0", 6), QByteArray("\xFF\xFE\0\xD8\n\0\n", 7));
+                   "a\0\n\0\xAA",
+                   7),
+        u"a"_qs);
+    row("lone surrogate UTF-16", QByteArray("\xFF\xFE\0\xD8\n\0", 6), QString(QChar(0xD800)));
+    row("UTF-16 without a mark", QByteArray("h\0i\0\r\0\n\0", 8), u"hi"_qs);
+    row("UTF-16 BE without a mark gains a UTF-16 break", QByteArray("\0h\0i", 4), u"hi"_qs,
+        QByteArray("\0h\0i\0\r\0\n", 8));
+    row("UTF-32 LE", QByteArray("\xFF\xFE\0\0h\0\0\0\x16\x04\0\0\n\0\0\0", 16), u"h\u0416"_qs);
+    row("UTF-32 BE, a unit that is no character", QByteArray("\0\0\xFE\xFF\0\x11\0\0\0\0\0\n", 12),
+        QString::fromUtf16(u"\xDC00\xDC11\xDC00\xDC00", 4));
+    row("UTF-8, a stray byte", "na\xC3\xAFve caf\xC3\xA9 \xE2\x80\x93 ok\xE9\n",
+        QString::fromUtf16(u"na\u00EFve caf\u00E9 \u2013 ok\xDCE9"));
+    row("UTF-8 mark, a bad byte", "\xEF\xBB\xBF\xFFok\n", QString::fromUtf16(u"\xDCFFok"));
     row("overlong and surrogate UTF-8 are not UTF-8", "\xC0\xAF\xED\xA0\x80\n",
         u"\u00C0\u00AF\u00ED\u00A0\u20AC"_qs);
 }
@@ -99,17 +116,146 @@ void tst_DocumentFormat::windows1252() {
     QCOMPARE(encodeDocument(doc.text, doc.layout), every);
 }
 
-void tst_DocumentFormat::promotionToUtf8() {
+// A character the file's encoding cannot hold is found, with its line, and nothing is written
+// in another encoding unless asked for.
+void tst_DocumentFormat::noSilentReencoding() {
     DecodedDocument doc = decodeDocument("caf\xE9\r\n");
     QCOMPARE(doc.layout.encoding, TextEncoding::Windows1252);
     QCOMPARE(encodeDocument(doc.text + QChar(0x20AC), doc.layout), QByteArray("caf\xE9\x80\r\n"));
-    const QString typed = doc.text + u"\u0416\U0001F600"_qs;
-    QCOMPARE(encodeDocument(typed, doc.layout),
-             QByteArray("caf\xC3\xA9\xD0\x96\xF0\x9F\x98\x80\r\n"));
-    QCOMPARE(doc.layout.encoding, TextEncoding::Windows1252);
-    encodeDocumentSettling(typed, doc.layout);
-    QCOMPARE(doc.layout.encoding, TextEncoding::Utf8);
-    QCOMPARE(encodeDocument(u"caf\u00E9"_qs, doc.layout), QByteArray("caf\xC3\xA9\r\n"));
+    const QString typed = doc.text + u"\n\n\u2192\U0001F600"_qs;
+    const auto first = firstUnencodable({QStringView(typed)}, doc.layout);
+    QVERIFY(first);
+    QCOMPARE(first->character, char32_t(0x2192));
+    QCOMPARE(first->line, 3);
+    QVERIFY(encodeDocument(typed, doc.layout).isNull());
+    QVERIFY(!encodeDocument({QStringView(typed)}, doc.layout, 4, [](QByteArray&) { return true; }));
+    QCOMPARE(encodeDocument(typed, utf8Layout(doc.layout)),
+             QByteArray("caf\xC3\xA9\r\n\r\n\xE2\x86\x92\xF0\x9F\x98\x80\r\n"));
+    QVERIFY(!firstUnencodable({QStringView(typed)}, utf8Layout(doc.layout)));
+}
+
+namespace {
+// A random file in the encoding: mostly characters it holds, sometimes random bytes, ending in
+// a line break of its own.
+QByteArray randomFile(QRandomGenerator& random, TextEncoding encoding, bool valid) {
+    static const QString alphabet =
+        u"abc XYZ 019\n\r\t\u00E9\u00FC\u00DF\u0416\u044F\u0451\u03B1\u05D0\u0627\u0E01"
+        u"\u0103\u0142\u0161\u00F1\u65E5\u672C\u8A9E\u3042\u30A2\uFF76\uAC00\uD55C\u4E2D\u570B"
+        u"\u20AC\u2019\u2192\u00A0"_qs;
+    const char* name = encodingInfo(encoding).converterName;
+    QStringEncoder encoder(name, QStringConverter::Flag::Stateless);
+    QStringDecoder decoder(name, QStringConverter::Flag::Stateless);
+    QByteArray bytes;
+    QString text;
+    const int length = int(random.bounded(40));
+    for (int i = 0; i < length; ++i) {
+        if (!valid && random.bounded(4) == 0) {
+            const int unit = encoding == TextEncoding::Utf32LittleEndian ||
+                                     encoding == TextEncoding::Utf32BigEndian
+                                 ? 4
+                             : encoding == TextEncoding::Utf16LittleEndian ||
+                                     encoding == TextEncoding::Utf16BigEndian
+                                 ? 2
+                                 : 1;
+            for (int k = 0; k < unit; ++k)
+                bytes.append(char(random.bounded(256)));
+            continue;
+        }
+        const QString c = alphabet.at(int(random.bounded(int(alphabet.size()))));
+        const QByteArray encoded = encoder(c);
+        if (QString(decoder(encoded)) == c) // a character the encoding holds
+            text += c;
+        if (!valid)
+            bytes += std::exchange(text, QString()).isEmpty() ? QByteArray() : encoded;
+    }
+    // Valid text is encoded whole, as ISO-2022-JP's shifts need.
+    return bytes + QByteArray(QStringEncoder(name)(text + u"\n"_qs));
+}
+} // namespace
+
+// Whatever the bytes, a file read in any encoding and saved unedited gives back the same bytes;
+// a character added at the end changes nothing before it.
+void tst_DocumentFormat::everyEncodingByteForByte() {
+    QRandomGenerator random(20);
+    for (const EncodingInfo& info : textEncodings()) {
+        for (int round = 0; round < 300; ++round) {
+            const QByteArray bytes = randomFile(random, info.encoding, round % 2);
+            const auto doc = decodeDocumentAs(bytes, info.encoding);
+            // ISO-2022-JP may refuse what it would not write back, never a valid text.
+            if (!doc && info.encoding == TextEncoding::Iso2022Jp && round % 2 == 0)
+                continue;
+            QVERIFY2(doc, qPrintable(QLatin1String(info.caption) + QLatin1String(bytes.toHex())));
+            QCOMPARE(doc->layout.encoding, info.encoding);
+            QCOMPARE(encodeDocument(doc->text, doc->layout), bytes);
+            const QByteArray edited = encodeDocument(doc->text + u'x', doc->layout);
+            const QByteArray newline = QStringEncoder(info.converterName)(u"\n"_qs);
+            QByteArray before = bytes.chopped(newline.size());
+            const QByteArray cr = QStringEncoder(info.converterName)(u"\r"_qs);
+            if (before.endsWith(cr))
+                before.chop(cr.size()); // the final break was CR LF
+            if (info.encoding != TextEncoding::Iso2022Jp)
+                QCOMPARE(edited, before + QByteArray(QStringEncoder(info.converterName)(u"x"_qs)) +
+                                     bytes.mid(before.size()));
+        }
+    }
+}
+
+void tst_DocumentFormat::localeCodePage_data() {
+    QTest::addColumn<QByteArray>("locale");
+    QTest::addColumn<TextEncoding>("encoding");
+    QTest::newRow("Russian") << QByteArray("ru_RU.UTF-8") << TextEncoding::Windows1251;
+    QTest::newRow("Polish, no codeset") << QByteArray("pl_PL") << TextEncoding::Windows1250;
+    QTest::newRow("Greek with modifier")
+        << QByteArray("el_GR.UTF-8@euro") << TextEncoding::Windows1253;
+    QTest::newRow("Japanese") << QByteArray("ja_JP.eucJP") << TextEncoding::ShiftJis;
+    QTest::newRow("Chinese, mainland") << QByteArray("zh_CN.UTF-8") << TextEncoding::Gb18030;
+    QTest::newRow("Chinese, Taiwan") << QByteArray("zh_TW.Big5") << TextEncoding::Big5;
+    QTest::newRow("Korean") << QByteArray("ko_KR.UTF-8") << TextEncoding::Windows949;
+    QTest::newRow("Thai") << QByteArray("th_TH") << TextEncoding::Windows874;
+    QTest::newRow("German") << QByteArray("de_DE.UTF-8") << TextEncoding::Windows1252;
+    QTest::newRow("C") << QByteArray("C.UTF-8") << TextEncoding::Windows1252;
+}
+
+void tst_DocumentFormat::localeCodePage() {
+    QFETCH(QByteArray, locale);
+    QFETCH(TextEncoding, encoding);
+    QCOMPARE(ansiCodePageOfLocale(locale), encoding);
+    // LC_ALL wins over LANG, as in the C library.
+    qputenv("LANG", "de_DE.UTF-8");
+    qputenv("LC_ALL", locale);
+    QCOMPARE(systemAnsiCodePage(), encoding);
+    qunsetenv("LC_ALL");
+    qunsetenv("LANG");
+}
+
+// A user's own notes in the locale's code page read as their text and save back unchanged.
+void tst_DocumentFormat::legacySamples() {
+    struct Sample {
+        const char* locale;
+        QString text;
+    };
+    const Sample samples[] = {
+        {"ru_RU.UTF-8", u"Привет, мир! Съешь же ещё этих мягких французских булок."_qs},
+        {"ja_JP.UTF-8", u"日本語のテキストです。ｶﾀｶﾅも。"_qs},
+        {"zh_CN.UTF-8", u"中文文本，简体字。"_qs},
+        {"zh_TW.UTF-8", u"中文文本，繁體字。"_qs},
+        {"ko_KR.UTF-8", u"한국어 텍스트입니다. 똠방각하"_qs},
+        {"el_GR.UTF-8", u"Καλημέρα κόσμε"_qs},
+        {"cs_CZ.UTF-8", u"Příliš žluťoučký kůň úpěl ďábelské ódy"_qs},
+    };
+    for (const Sample& sample : samples) {
+        qputenv("LANG", sample.locale);
+        const TextEncoding encoding = systemAnsiCodePage();
+        const QByteArray bytes =
+            QStringEncoder(encodingInfo(encoding).converterName)(sample.text + u"\r\n"_qs);
+        const DecodedDocument doc = decodeDocument(bytes);
+        QCOMPARE(doc.layout.encoding, encoding);
+        QCOMPARE(doc.text, sample.text);
+        QCOMPARE(encodeDocument(doc.text, doc.layout), bytes);
+        // Typing a letter of the same script keeps the code page.
+        QVERIFY(!firstUnencodable({QStringView(doc.text + sample.text.back())}, doc.layout));
+    }
+    qunsetenv("LANG");
 }
 
 void tst_DocumentFormat::editedBreaksAndNewDocuments() {
@@ -123,11 +269,9 @@ void tst_DocumentFormat::editedBreaksAndNewDocuments() {
     // A large file of alike lines keeps a tiny record.
     const DecodedDocument big = decodeDocument(QByteArray("line\r\n").repeated(100000));
     QVERIFY(big.layout.breakStyles.size() < 8);
-    // Typed text stays UTF-16 with the file's breaks; a lone surrogate shows, and is saved, as
-    // U+FFFD.
+    // Typed text stays UTF-16 with the file's breaks.
     const DocumentLayout utf16 = decodeDocument(QByteArray("\xFE\xFF\0a\0\r", 6)).layout;
-    QCOMPARE(encodeDocument(u"a\n\u0416\n"_qs + QChar(0xD800), utf16),
-             QByteArray("\xFE\xFF\0a\0\r\x04\x16\0\r\xFF\xFD\0\r", 14));
+    QCOMPARE(encodeDocument(u"a\n\u0416"_qs, utf16), QByteArray("\xFE\xFF\0a\0\r\x04\x16\0\r", 10));
     const DocumentLayout layout = newDocumentLayout();
     QCOMPARE(encodeDocument(QString(), layout), QByteArray("\r\n"));
     QCOMPARE(encodeDocument(u"a\n\u00E9"_qs, layout), QByteArray("a\r\n\xC3\xA9\r\n"));
@@ -174,11 +318,14 @@ void tst_DocumentFormat::everyAlignment() {
 void tst_DocumentFormat::piecesInBothForms() {
     QString latin;
     for (int i = 0; i < 300; ++i)
-        latin += i % 7 == 0 ? QChar(u'\n') : QChar(char16_t(0x20 + (i * 37) % 0xE0));
+        latin +=
+            i % 7 == 0 ? QChar(u'\n') : QChar(char16_t(0x20 + (i * 37) % 0x60 + (i % 2) * 0x80));
     for (const QByteArray& file :
          {QByteArray("a\r\nb\nc\r\n"), QByteArray("\x80\x81\r\n\xE9\r\n")}) {
         const DocumentLayout layout = decodeDocument(file).layout;
         for (const QString& text : {latin, latin + u"\u20AC\n\u2028x\U0001F600y"_qs}) {
+            if (layout.encoding != TextEncoding::Utf8 && text != latin)
+                continue; // Windows-1252 cannot hold it
             const QByteArray whole = encodeDocument(text, layout);
             for (int split = 0; split <= 300; split += 13) {
                 const QByteArray narrow = text.left(split).toLatin1();
@@ -202,6 +349,49 @@ void tst_DocumentFormat::piecesInBothForms() {
             }
         }
     }
+}
+
+// A note of a few lines in another script's code page than the locale's reads as its text; a
+// short one in the locale's code page.
+void tst_DocumentFormat::detectionWhereTheLocaleGuessesWrong() {
+    struct Sample {
+        const char* encoding;
+        TextEncoding read;
+        QString text;
+    };
+    const Sample samples[] = {
+        {"windows-1251", TextEncoding::Windows1251,
+         u"Привет, мир! Это заметка о встрече в пятницу.\nПозвонить Ивану Петровичу по поводу "
+         u"ремонта квартиры, купить хлеб и молоко."_qs},
+        {"windows-1250", TextEncoding::Windows1250,
+         u"Příliš žluťoučký kůň úpěl ďábelské ódy.\nZítra ráno zavolat paní Novákové kvůli "
+         u"schůzce v kanceláři."_qs},
+        {"windows-1253", TextEncoding::Windows1253,
+         u"Καλημέρα κόσμε. Αύριο το πρωί πρέπει να τηλεφωνήσω στον γιατρό\nγια το ραντεβού "
+         u"της Τετάρτης."_qs},
+        {"Shift_JIS", TextEncoding::ShiftJis,
+         u"日本語のテキストです。明日の会議は午前十時から始まります。\n田中さんに電話して資料を"
+         u"送ってください。"_qs},
+        {"GB18030", TextEncoding::Gb18030,
+         u"这是一段中文文本。明天上午十点开会，\n请给王先生打电话并把资料发给他。"_qs},
+        {"windows-949", TextEncoding::Windows949,
+         u"한국어 텍스트입니다. 내일 오전 열 시에 회의가 있습니다.\n김 선생님께 전화해서 "
+         u"자료를 보내 주세요."_qs},
+    };
+    qputenv("LANG", "en_GB.UTF-8");
+    for (const Sample& sample : samples) {
+        const QByteArray bytes = QStringEncoder(sample.encoding)(sample.text + u'\n');
+        const DecodedDocument doc = decodeDocument(bytes);
+        QCOMPARE(doc.layout.encoding, sample.read);
+        QCOMPARE(doc.text, sample.text);
+        QCOMPARE(encodeDocument(doc.text, doc.layout), bytes);
+    }
+    // Too short to tell: the locale's code page.
+    QCOMPARE(decodeDocument(QStringEncoder("windows-1251")(u"Да\n"_qs)).layout.encoding,
+             TextEncoding::Windows1252);
+    qputenv("LANG", "ru_RU.UTF-8");
+    QCOMPARE(decodeDocument("Caf\xE9 cr\xE8me\n").layout.encoding, TextEncoding::Windows1251);
+    qunsetenv("LANG");
 }
 
 QTEST_APPLESS_MAIN(tst_DocumentFormat)

@@ -29,8 +29,9 @@ private slots:
         QByteArray bytes = J::Magic.toByteArray();
         J::FileState file{u"/tmp/a.nv"_qs,     true, u"a.nv"_qs, u"/tmp/a.nv"_qs,
                           u"a.nv - Notavo"_qs, {}};
-        file.layout.encoding = TextEncoding::Utf16BigEndian;
+        file.layout.encoding = TextEncoding::EucKr; // the last encoding
         file.layout.breakStyles = "\x01\x02";
+        file.layout.trailingBytes = "\xFF";
         J::appendFile(bytes, file);
         J::forEachBaseRecord(base, [&](const QByteArray& r) { bytes += r; });
         J::appendCommit(bytes);
@@ -53,8 +54,9 @@ private slots:
         QCOMPARE(whole.validLength, commits.last());
         QCOMPARE(whole.file.savePath, file.savePath);
         QCOMPARE(whole.file.caption, file.caption);
-        QCOMPARE(whole.file.layout.encoding, TextEncoding::Utf16BigEndian);
+        QCOMPARE(whole.file.layout.encoding, TextEncoding::EucKr);
         QCOMPARE(whole.file.layout.breakStyles, QByteArray("\x01\x02"));
+        QCOMPARE(whole.file.layout.trailingBytes, QByteArray("\xFF"));
         const auto expected = [&](qsizetype valid) {
             qsizetype last = -1;
             for (qsizetype i = 0; i < commits.size(); ++i)
