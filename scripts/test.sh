@@ -2,7 +2,8 @@
 # Installs what is missing, builds with warnings as errors and runs every test. Under CI (CI set)
 # each fuzz target then runs for 30 seconds on its corpus, the suite runs a second time in an
 # AddressSanitizer + UndefinedBehaviorSanitizer build, and the tests of work on worker threads
-# (long work, search, save faults, the editing box) a third time under ThreadSanitizer.
+# (long work, search, save faults, the editing box, the recovery journal) a third time under
+# ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -43,7 +44,7 @@ if [[ -n ${CI:-} || -n ${NOTAVO_TSAN:-} ]]; then
     cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNOTAVO_TSAN=ON \
         -DNOTAVO_WERROR=ON -DNOTAVO_E2E=OFF -DNOTAVO_PACKAGE_TEST=OFF >/dev/null
     cmake --build build-tsan --parallel "$(nproc)" --target tst_LongWork tst_SaveFaults tst_TextView \
-        tst_FindCommands tst_TextBuffer
-    (cd build-tsan &&
-        ctest --output-on-failure -R '\.tst_(LongWork|SaveFaults|TextView|FindCommands|TextBuffer)$')
+        tst_FindCommands tst_TextBuffer tst_RecoveryJournal tst_Recovery
+    (cd build-tsan && ctest --output-on-failure \
+        -R '\.tst_(LongWork|SaveFaults|TextView|FindCommands|TextBuffer|RecoveryJournal|Recovery)$')
 fi

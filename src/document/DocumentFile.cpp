@@ -6,7 +6,9 @@
 #include "document/PosixFile.h"
 #include "document/TemporaryFile.h"
 
+#include <QRandomGenerator>
 #include <cerrno>
+#include <chrono>
 #include <exception>
 #include <fcntl.h>
 #include <new>
@@ -132,7 +134,12 @@ withReached(const QString& path,
     if (!isUsableFileName(path))
         return fileFailure(EINVAL, saveSource, path, FileAction::Write);
     int error = 0;
-    for (int round = 0; round < 8; ++round) {
+    // Someone who plants and removes the name in a loop can fall into step with the walk; a short
+    // random pause between rounds breaks the step, so only a name that stays there fails a save.
+    for (int round = 0; round < 64; ++round) {
+        if (round > 0)
+            std::this_thread::sleep_for(
+                std::chrono::microseconds(QRandomGenerator::global()->bounded(50, 500)));
         ReachedFile target;
         error = reachFile(nativePath(path), target);
         if (error)

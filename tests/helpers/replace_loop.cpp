@@ -22,6 +22,8 @@ namespace {
 int saveThroughWindow(int argc, char** argv, const QString& path, qsizetype size) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The state folder is the test's: that is where it looks for the record of a cut-off save.
+    TestPlatform::sharedState = qEnvironmentVariable("XDG_STATE_HOME");
     TestPlatform t;
     frmMain w(t.platform, t.settings);
     t.dialogs.queuePath(path);

@@ -82,7 +82,7 @@ void tst_frmMain::designedWindowAsAUserSeesIt() {
     QCOMPARE(commandsShown(w), QStringList({
                                    "File: New Ctrl+N, Clear Ctrl+L, Print Ctrl+P, Minimize to tray",
                                    "Save: Save Ctrl+S, Save As Ctrl+T, Save Custom Ctrl+E",
-                                   "Open: Open Ctrl+O, Open Custom Ctrl+K, -, (&Reopen With Encoding)",
+                                   "Open: Open Ctrl+O, Open Custom Ctrl+K, -, (Reopen With Encoding)",
                                    "Help: Help Topics F1, About F12, Report A Bug",
                                    "Edit: (Undo Ctrl+Z), (Redo Ctrl+X), -, (Find... Ctrl+F), "
                                    "(Find Next F3), (Find Previous Shift+F3), (Replace... "
