@@ -11,17 +11,7 @@
 class tst_AssociationStrings : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void associationStepsInOrder() {
-        TestPlatform t;
-        associateDocumentType(t.platform, u"/opt/My Notavo/notavo"_qs);
-        QCOMPARE(t.fileTypes.calls,
-                 QStringList({
-                     u"addExtension|.nv|NotavoTextFile|Notavo Protocol File"_qs,
-                     u"describeType|NotavoTextFile|Notavo Text File"_qs,
-                     u"setTypeIcon|NotavoTextFile|/opt/My Notavo/notavo_logo.ico"_qs,
-                     u"setOpenCommand|NotavoTextFile|\"/opt/My Notavo/notavo\""_qs,
-                     u"commit"_qs,
-                 }));
+    void associationFromAnyFolderAndFailingSteps() {
         // A program in the root folder: no doubled separator.
         const auto root = buildAssociation(u"/"_qs, u"notavo"_qs);
         QCOMPARE(root.iconPath + u' ' + root.openCommand.value(),

@@ -65,6 +65,39 @@ private Q_SLOTS:
         QCOMPARE(f.t.messages.calls.size(), 1);
     }
 
+    void clearLeavesNothingToWriteAndTheStatusCountsDown() {
+        DocumentWindow f;
+        const QString path = f.path("a.nv");
+        f.run("mnuFileNew");
+        f.w.txtMain().setPlainText(u"kept"_qs);
+        f.t.dialogs.queuePath(path);
+        f.run("mnuFileSave");
+        f.w.autosavecheck()->click();
+        // The auto-save's message stays for the whole countdown, started afresh by the tick.
+        f.w.statusbarclear()->stop();
+        f.w.autosavetimerTick();
+        QCOMPARE(f.w.statusText(), u"Auto-Saved file to "_qs + path);
+        QVERIFY(f.w.statusbarclear()->isActive());
+        QVERIFY(f.w.statusbarclear()->remainingTime() > 4000);
+        f.w.statusbarclearTick();
+        QCOMPARE(f.w.statusText(), u"Ready"_qs);
+        // Clear without saving, then with: the box stays ticked and the next tick has nothing
+        // to write to, so it says so and the saved file keeps its text.
+        for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+            f.w.txtMain().setPlainText(u"typed"_qs);
+            f.t.messages.answers << answer;
+            if (answer == QMessageBox::Yes)
+                f.t.dialogs.queuePath(f.path("other.nv"));
+            f.run("mnuFileClear");
+            QVERIFY(f.w.autosavecheck()->isChecked());
+            f.w.autosavetimerTick();
+            QCOMPARE(f.lastBox(), (Box{NoFile, "Error", QMessageBox::Ok, QMessageBox::Critical}));
+            QCOMPARE(bytesOf(path), QByteArray("kept\r\n"));
+        }
+        QCOMPARE(f.t.messages.calls.size(), 4);
+        QCOMPARE(bytesOf(f.path("other.nv")), QByteArray("typed\r\n"));
+    }
+
     void aFailingWriteIsReportedOnce() {
         DocumentWindow f;
         QVERIFY(QDir(f.dir.path()).mkdir(u"sub"_qs));
