@@ -1,9 +1,9 @@
 #include "app/ToolbarTable.h"
-#include "app/frmMain.h"
 #include "basics/ApplicationTitle.h"
 #include "editor/TextView.h"
 #include "fakes/TestPlatform.h"
 #include "platform/ColourValue.h"
+#include "wiring/MainWindow.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -78,22 +78,23 @@ private Q_SLOTS:
 
 void tst_frmMain::designedWindowAsAUserSeesIt() {
     TestPlatform t;
-    frmMain w(t.platform, t.settings);
-    QCOMPARE(commandsShown(w), QStringList({
-                                   "File: New Ctrl+N, Clear Ctrl+L, Print Ctrl+P, Minimize to tray",
-                                   "Save: Save Ctrl+S, Save As Ctrl+T, Save Custom Ctrl+E",
-                                   "Open: Open Ctrl+O, Open Custom Ctrl+K, -, (Reopen With Encoding)",
-                                   "Help: Help Topics F1, About F12, Report A Bug",
-                                   "Edit: (Undo Ctrl+Z), (Redo Ctrl+X), -, (Find... Ctrl+F), "
-                                   "(Find Next F3), (Find Previous Shift+F3), (Replace... "
-                                   "Ctrl+H), (Go To Line... Ctrl+G)",
-                                   "Convert File",
-                                   "Appearance: Background Colour, Font, Font Colour",
-                                   "Toolbar: Save - Save your file, Open - Open a file, New File - "
-                                   "Start a new file, Print - Print your file, Help - View help "
-                                   "topics",
-                                   "Tray: *Open, New File, Close, About Notavo",
-                               }));
+    MainWindow w(t.platform, t.settings);
+    QCOMPARE(commandsShown(w),
+             QStringList({
+                 "File: New Ctrl+N, Clear Ctrl+L, Print Ctrl+P, Minimize to tray",
+                 "Save: Save Ctrl+S, Save As Ctrl+T, Save Custom Ctrl+E",
+                 "Open: Open Ctrl+O, Open Custom Ctrl+K, -, (Reopen With Encoding)",
+                 "Help: Help Topics F1, About F12, Report A Bug",
+                 "Edit: (Undo Ctrl+Z), (Redo Ctrl+X), -, (Find... Ctrl+F), "
+                 "(Find Next F3), (Find Previous Shift+F3), (Replace... "
+                 "Ctrl+H), (Go To Line... Ctrl+G)",
+                 "Convert File",
+                 "Appearance: Background Colour, Font, Font Colour",
+                 "Toolbar: Save - Save your file, Open - Open a file, New File - "
+                 "Start a new file, Print - Print your file, Help - View help "
+                 "topics",
+                 "Tray: *Open, New File, Close, About Notavo",
+             }));
     QCOMPARE(w.mPopup()->defaultAction(), w.mPopup()->actions().constFirst());
     QCOMPARE(w.tlBar()->iconSize(), QSize(35, 35));
 
@@ -126,7 +127,7 @@ void tst_frmMain::designedWindowAsAUserSeesIt() {
 
 void tst_frmMain::toolbarButtonsRunTheirMenuCommands() {
     TestPlatform t;
-    frmMain w(t.platform, t.settings);
+    MainWindow w(t.platform, t.settings);
     QStringList triggered;
     for (QAction* entry : w.findChildren<QAction*>())
         if (entry->objectName().startsWith(u"mnu"_qs))
@@ -150,7 +151,7 @@ void tst_frmMain::restoreFollowsGotFlagsAndSurvivesHandEdits() {
         TestPlatform t; // "framecol" missing: the frame keeps its colour, the other five change
         t.store("data-col", {"formcol=255", "filelocation=255", "filename=255",
                              "filenamestring=255", "autosavecheck=255"});
-        frmMain w(t.platform, t.settings);
+        MainWindow w(t.platform, t.settings);
         QList<QColor> expected(6, QColor(Qt::red));
         expected[1] = Designed;
         QCOMPARE(backgrounds(w), expected);
@@ -166,7 +167,7 @@ void tst_frmMain::restoreFollowsGotFlagsAndSurvivesHandEdits() {
         TestPlatform t;
         t.store("data-col", colours);
         t.store("data-font", fonts);
-        frmMain w(t.platform, t.settings);
+        MainWindow w(t.platform, t.settings);
         QCOMPARE(backgrounds(w), QList<QColor>(6, Designed));
         QCOMPARE(w.txtMain().font().pointSizeF(), 8.25);
         QVERIFY(!w.txtMain().font().bold());
@@ -176,7 +177,7 @@ void tst_frmMain::restoreFollowsGotFlagsAndSurvivesHandEdits() {
 
 void tst_frmMain::statusReturnsToReadyOnARealTick() {
     TestPlatform t;
-    frmMain w(t.platform, t.settings);
+    MainWindow w(t.platform, t.settings);
     QCOMPARE(w.autosavetimer()->interval(), 60000);
     QCOMPARE(w.statusbarclear()->interval(), 5000);
     QVERIFY(w.autosavetimer()->isActive() && w.statusbarclear()->isActive());
@@ -194,7 +195,7 @@ void tst_frmMain::statusReturnsToReadyOnARealTick() {
 
 void tst_frmMain::editingBoxKeysAndCloseBox() {
     TestPlatform t;
-    frmMain w(t.platform, t.settings);
+    MainWindow w(t.platform, t.settings);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QWidget* edit = &w.txtMain();
