@@ -9,12 +9,12 @@
 //   bench_editing FILE [RUNS] [no-journal]   prints one key=value line of medians over RUNS
 //                                            (default 5), the journal off with no-journal
 #include "BenchTiming.h"
-#include "app/frmMain.h"
 #include "document/DocumentFile.h"
 #include "document/RecoveryJournal.h"
 #include "editor/TextView.h"
 #include "fakes/TestPlatform.h"
 #include "text/TextBuffer.h"
+#include "wiring/MainWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -115,7 +115,7 @@ int main(int argc, char** argv) {
     bool keysTyped = true;
     for (int run = 0; run < runs; ++run) {
         TestPlatform t;
-        frmMain window(t.platform, t.settings);
+        MainWindow window(t.platform, t.settings);
         // The figures without the recovery journal, to set beside those with it.
         if (argc > 3 && std::strcmp(argv[3], "no-journal") == 0)
             window.recoveryJournal().discard();

@@ -11,12 +11,12 @@
 // idle, with no way to run a search inside one and see when the match is painted; and the peers
 // search as the text is typed into a find bar, which is not the same work as Find Next.
 #include "BenchTiming.h"
-#include "app/frmMain.h"
 #include "editor/TextView.h"
 #include "fakes/TestPlatform.h"
 #include "find/frmFind.h"
 #include "find/frmGoToLine.h"
 #include "text/TextBuffer.h"
+#include "wiring/MainWindow.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
     clock_.start();
 
     TestPlatform t;
-    frmMain window(t.platform, t.settings);
+    MainWindow window(t.platform, t.settings);
     window.show();
     settle();
     t.dialogs.queuePath(source);

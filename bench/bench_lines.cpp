@@ -7,9 +7,9 @@
 //
 //   bench_lines FILE [RUNS]    prints one key=value line of medians over RUNS (default 5)
 #include "BenchTiming.h"
-#include "app/frmMain.h"
 #include "editor/TextView.h"
 #include "fakes/TestPlatform.h"
+#include "wiring/MainWindow.h"
 
 #include <QAction>
 #include <QKeyEvent>
@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
     qint64 rssKb = 0;
     for (int run = 0; run < runs; ++run) {
         TestPlatform t;
-        frmMain window(t.platform, t.settings);
+        MainWindow window(t.platform, t.settings);
         window.resize(900, 700);
         window.show();
         settle();

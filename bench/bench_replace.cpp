@@ -9,11 +9,11 @@
 //
 //   bench_replace FILE [RUNS] [WORD]   prints one key=value line of medians over RUNS (default 5)
 #include "BenchTiming.h"
-#include "app/frmMain.h"
 #include "editor/TextView.h"
 #include "fakes/TestPlatform.h"
 #include "find/frmFind.h"
 #include "text/TextBuffer.h"
+#include "wiring/MainWindow.h"
 
 #include <QAction>
 #include <QKeyEvent>
@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
     clock_.start();
 
     TestPlatform t;
-    frmMain window(t.platform, t.settings);
+    MainWindow window(t.platform, t.settings);
     window.resize(900, 700);
     window.show();
     settle();

@@ -2,8 +2,8 @@
 // default), and a value's own text converts back to it. Any file content reads without a crash,
 // and a value written reads back exactly, whatever it holds (line breaks, '\', '=', '['), while
 // the other keys keep theirs.
-#include "app/SettingsCodec.h"
-#include "app/SettingsStore.h"
+#include "settings/SettingsCodec.h"
+#include "settings/SettingsStore.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -1,13 +1,13 @@
 #include "app/FirstPaintProbe.h"
-#include "app/SettingsStore.h"
 #include "app/StartupStyle.h"
 #include "app/TerminationSignals.h"
-#include "app/frmMain.h"
-#include "commands/DocumentCommands.h"
 #include "commands/InterruptedSaves.h"
 #include "document/RecoveryJournal.h"
 #include "firstrun/frmFirstTime.h"
 #include "platform/QtPlatform.h"
+#include "settings/SettingsStore.h"
+#include "wiring/DocumentCommands.h"
+#include "wiring/MainWindow.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -23,11 +23,11 @@ int main(int argc, char* argv[]) {
 
     QtPlatform platform;
     SettingsStore settings;
-    std::unique_ptr<frmMain> mainWindow;
+    std::unique_ptr<MainWindow> mainWindow;
 
     frmFirstTime firstRun(platform.platform(), settings);
     QObject::connect(&firstRun, &frmFirstTime::startMain, &app, [&] {
-        mainWindow = std::make_unique<frmMain>(platform.platform(), settings);
+        mainWindow = std::make_unique<MainWindow>(platform.platform(), settings);
         QObject::connect(mainWindow.get(), &frmMain::closed, &app, &QCoreApplication::quit,
                          Qt::QueuedConnection);
         // Killed politely: what was typed in the last moment reaches the journal first.

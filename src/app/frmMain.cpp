@@ -1,8 +1,6 @@
 #include "app/frmMain.h"
 
-#include "app/Commands.h"
 #include "app/MenuTable.h"
-#include "app/SettingsStore.h"
 #include "app/ToolbarIcons.h"
 #include "app/ToolbarTable.h"
 #include "basics/ApplicationTitle.h"
@@ -11,9 +9,11 @@
 #include "document/RecoveryJournal.h"
 #include "document/TextEncodings.h"
 #include "editor/TextView.h"
+#include "platform/Background.h"
 #include "platform/ColourValue.h"
 #include "platform/CommonDialog.h"
 #include "platform/Platform.h"
+#include "settings/SettingsStore.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -85,7 +85,6 @@ frmMain::frmMain(Platform& platform, SettingsStore& settings, QWidget* parent)
         }
     }
 
-    connectCommands(*this);
     load();
     // From here on the text is the user's: the box's designed words are not journaled.
     journal = new RecoveryJournal(*doc, {}, this);
@@ -343,12 +342,7 @@ void frmMain::setFormBackground(const QColor& colour) {
 }
 
 void frmMain::setBackground(QWidget* control, const QColor& colour) {
-    QPalette palette = control->palette();
-    palette.setColor(QPalette::Window, colour);
-    control->setPalette(palette);
-    // A check box would fill with its button colour: every control fills with this one.
-    control->setBackgroundRole(QPalette::Window);
-    control->setAutoFillBackground(true);
+    paintBackground(control, colour);
 }
 
 CommonDialog& frmMain::dlgFile() {

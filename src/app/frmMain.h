@@ -23,9 +23,9 @@ struct CurrentFile;
 struct Platform;
 
 // The one working window. It builds its controls, menus and toolbar, restores the appearance
-// from the settings at load, holds the document that the commands (commands/, appearance/,
-// print/, tray/, dialogs/, find/) act on, and shows it: the editing box edits its text, and the
-// caption and the "File Details" panel follow its current file.
+// from the settings at load, holds the document that the commands (commands/, connected by
+// wiring/) act on, and shows it: the editing box edits its text, and the caption and the
+// "File Details" panel follow its current file.
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:

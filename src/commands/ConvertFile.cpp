@@ -1,10 +1,10 @@
 #include "commands/ConvertFile.h"
 
-#include "app/LongTask.h"
 #include "basics/Failure.h"
 #include "commands/DocumentFilters.h"
 #include "commands/DocumentSeams.h"
 #include "commands/ErrorReport.h"
+#include "commands/LongTask.h"
 #include "document/DocumentFile.h"
 #include "document/DocumentFormat.h"
 #include "document/FileErrors.h"

@@ -1,12 +1,12 @@
 #include "commands/FileCommands.h"
 
-#include "app/LongTask.h"
 #include "basics/Failure.h"
 #include "commands/DocumentFilters.h"
 #include "commands/DocumentSeams.h"
 #include "commands/EncodingCheck.h"
 #include "commands/ErrorReport.h"
 #include "commands/InterruptedSaves.h"
+#include "commands/LongTask.h"
 #include "commands/WriteDocument.h"
 #include "document/Document.h"
 #include "document/DocumentFile.h"

@@ -1,7 +1,7 @@
 #include "commands/WriteDocument.h"
 
-#include "app/LongTask.h"
 #include "commands/DocumentSeams.h"
+#include "commands/LongTask.h"
 #include "document/Document.h"
 #include "document/FileErrors.h"
 #include "document/TextFile.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "text/TextSearch.h"
+#include "commands/FindPanel.h"
 
 #include <QDialog>
 
@@ -15,29 +15,19 @@ class OutcomeLabel;
 // stays as it is: the user keeps typing in the document while it is open. Its buttons run the
 // main window's commands and are enabled exactly when those are (the long-work hold included);
 // Escape, Close or the close box hides it and hands the keyboard back to the document.
-class frmFind : public QDialog {
+class frmFind : public QDialog, public FindPanel {
     Q_OBJECT
 public:
-    struct Commands {
-        QAction* next;
-        QAction* previous;
-        QAction* replace;
-        QAction* replaceAll;
-    };
     frmFind(QWidget* owner, const Commands& commands);
 
-    // Shows the window for finding or for replacing, brought forward with the keyboard in the
-    // text field; a selection of the document, when given, is what to find.
-    void showFor(bool replacing, const QString& selection);
-    // Moves the window off an area of the screen (the line of a match): below it, or above.
-    void keepClearOf(const QRect& area);
-    // What the last command found or did, under the fields (empty: nothing to tell), and to a
-    // screen reader, while the keyboard stays where it is.
-    void showOutcome(const QString& text);
+    QDialog& dialog() override { return *this; }
+    void showFor(bool replacing, const QString& selection) override;
+    void keepClearOf(const QRect& area) override;
+    void showOutcome(const QString& text) override;
     QString outcomeText() const;
-    QString wanted() const;
-    QString replacement() const;
-    TextSearch::Options options() const;
+    QString wanted() const override;
+    QString replacement() const override;
+    TextSearch::Options options() const override;
 
     QLineEdit* txtFind() const { return findField; }
     QLineEdit* txtReplace() const { return replaceField; }

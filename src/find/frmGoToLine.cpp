@@ -1,7 +1,8 @@
 #include "find/frmGoToLine.h"
 
-#include "find/GroupedNumber.h"
+#include "commands/GroupedNumber.h"
 #include "find/OutcomeLabel.h"
+#include "platform/ModalScope.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -61,4 +62,14 @@ void frmGoToLine::accept() {
 
 QLabel* frmGoToLine::lblProblem() const {
     return problem;
+}
+
+std::optional<qsizetype> askForLine(QWidget* owner, qsizetype lineCount, qsizetype currentLine,
+                                    const std::function<void(const QString&)>& refused) {
+    frmGoToLine ask(owner, lineCount, currentLine);
+    QObject::connect(&ask, &frmGoToLine::refused, owner, refused);
+    const ModalScope modal;
+    if (ask.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return ask.line();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -30,3 +32,8 @@ private:
     QLineEdit* field = nullptr;
     OutcomeLabel* problem = nullptr;
 };
+
+// Asks on owner for a line to go to while auto-save waits, as for any dialog; refusals also go to
+// refused. The chosen line, counted from 0, or nothing when the user cancelled.
+std::optional<qsizetype> askForLine(QWidget* owner, qsizetype lineCount, qsizetype currentLine,
+                                    const std::function<void(const QString&)>& refused);

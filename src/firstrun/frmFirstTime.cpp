@@ -1,9 +1,9 @@
 #include "firstrun/frmFirstTime.h"
 
-#include "app/SettingsCodec.h"
-#include "app/SettingsStore.h"
 #include "basics/Twips.h"
 #include "firstrun/FileAssociation.h"
+#include "settings/SettingsCodec.h"
+#include "settings/SettingsStore.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -1,6 +1,5 @@
 #include "print/frmPrint.h"
 
-#include "app/SettingsStore.h"
 #include "app/frmMain.h"
 #include "basics/Twips.h"
 #include "document/Document.h"
@@ -8,6 +7,7 @@
 #include "platform/CommonDialog.h"
 #include "platform/Platform.h"
 #include "platform/Printer.h"
+#include "settings/SettingsStore.h"
 
 #include <QLabel>
 #include <QTextCursor>
@@ -133,4 +133,15 @@ void frmPrint::closemeTick() {
     close();
     Q_EMIT unloaded();
     deleteLater();
+}
+
+bool printPage(frmMain& main, QString& failure, const std::function<void()>& printed) {
+    auto* page = new frmPrint(main);
+    QObject::connect(page, &frmPrint::unloaded, &main, printed);
+    if (!page->load(failure)) {
+        delete page;
+        return false;
+    }
+    page->show();
+    return true;
 }

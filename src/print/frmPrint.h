@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 class QLabel;
 class QTextEdit;
@@ -37,3 +38,7 @@ private:
     QTextEdit* body;
     QTimer* closeTimer;
 };
+
+// Makes the page window on the main window, prints it and shows it; printed runs once the page
+// has closed itself. False, with the reason and the window gone, when the printer failed.
+[[nodiscard]] bool printPage(frmMain& main, QString& failure, const std::function<void()>& printed);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/SettingsStore.h"
 #include "fakes/FakeCommonDialog.h"
 #include "fakes/FakeFileTypeRegistry.h"
 #include "fakes/FakeMessageBox.h"
@@ -9,6 +8,7 @@
 #include "fakes/FakeSystemRegistry.h"
 #include "fakes/FakeTrayHost.h"
 #include "platform/Platform.h"
+#include "settings/SettingsStore.h"
 
 #include <QFile>
 #include <QStringList>

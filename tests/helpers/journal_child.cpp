@@ -3,11 +3,11 @@
 // logs to <work>/log, one line a write: "H n" once <work>/expect-n holds the text that batch n of
 // the journal leaves, "S n" once batch n is synced, "D" just before New, Open or Save, which
 // drop the journal.
-#include "app/frmMain.h"
 #include "document/Document.h"
 #include "document/RecoveryJournal.h"
 #include "editor/TextView.h"
 #include "fakes/TestPlatform.h"
+#include "wiring/MainWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
     logFd = ::open(QFile::encodeName(work + u"/log"_qs).constData(),
                    O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
     TestPlatform t;
-    frmMain w(t.platform, t.settings);
+    MainWindow w(t.platform, t.settings);
     RecoveryJournal& journal = w.recoveryJournal();
     journal.setSyncDelay(random.bounded(5, 60));
     TextView& box = w.txtMain();

@@ -5,10 +5,10 @@
 //   notavo_low_memory replace FILE HEADROOM_MB  Open of FILE, Replace All of "line" by "long line"
 // Prints "error=N size=S": the error number shown (0 for none) and the length of the text in
 // the box afterwards.
-#include "app/frmMain.h"
 #include "editor/TextView.h"
 #include "fakes/TestPlatform.h"
 #include "find/frmFind.h"
+#include "wiring/MainWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     TestPlatform t;
-    frmMain w(t.platform, t.settings);
+    MainWindow w(t.platform, t.settings);
     const bool save = std::strcmp(argv[1], "save") == 0;
     const bool replace = std::strcmp(argv[1], "replace") == 0;
     const QString path = QString::fromLocal8Bit(argv[2]);

@@ -3,10 +3,10 @@
 // file, which must hold lines of 'a' or of 'b' ended by CR LF, then saves lines of the other letter
 // by Save, Save As and the auto-save tick in turn. It writes "s" to stdout before each save and "d"
 // after it, so that the killer knows what it hit.
-#include "app/frmMain.h"
 #include "document/Document.h"
 #include "editor/TextView.h"
 #include "fakes/TestPlatform.h"
+#include "wiring/MainWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -25,7 +25,7 @@ int saveThroughWindow(int argc, char** argv, const QString& path, qsizetype size
     // The state folder is the test's: that is where it looks for the record of a cut-off save.
     TestPlatform::sharedState = qEnvironmentVariable("XDG_STATE_HOME");
     TestPlatform t;
-    frmMain w(t.platform, t.settings);
+    MainWindow w(t.platform, t.settings);
     t.dialogs.queuePath(path);
     w.action(u"mnuFileOpen"_qs)->trigger();
     if (!w.document().hasSavePath())

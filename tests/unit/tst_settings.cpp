@@ -1,5 +1,5 @@
-#include "app/SettingsCodec.h"
-#include "app/SettingsStore.h"
+#include "settings/SettingsCodec.h"
+#include "settings/SettingsStore.h"
 
 #include <QFile>
 #include <QLocale>

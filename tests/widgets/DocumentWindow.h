@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/frmMain.h"
 #include "document/Document.h"
 #include "fakes/TestPlatform.h"
+#include "wiring/MainWindow.h"
 
 #include <QAction>
 #include <QFile>
@@ -14,7 +14,7 @@
 // A main window on fakes with a scratch folder, for the document command tests.
 struct DocumentWindow {
     TestPlatform t;
-    frmMain w{t.platform, t.settings};
+    MainWindow w{t.platform, t.settings};
     QTemporaryDir dir;
 
     QString path(const QString& name) const { return dir.filePath(name); }

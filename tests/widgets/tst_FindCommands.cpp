@@ -1,4 +1,4 @@
-#include "app/LongTask.h"
+#include "commands/LongTask.h"
 #include "editor/TextView.h"
 #include "find/frmFind.h"
 #include "find/frmGoToLine.h"

@@ -1,5 +1,5 @@
 #include "DocumentWindow.h"
-#include "app/LongTask.h"
+#include "commands/LongTask.h"
 #include "editor/TextView.h"
 #include "platform/ModalScope.h"
 

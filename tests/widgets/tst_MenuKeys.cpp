@@ -1,9 +1,9 @@
 // The menus from the keyboard: every shortcut a menu shows, whatever has the focus; access
 // letters; F10. Runs offscreen and, with the end-to-end tests, under Xvfb with the desktop's
 // own key bindings (where Ctrl+E and Ctrl+K are the box's line keys).
-#include "app/frmMain.h"
 #include "editor/TextView.h"
 #include "fakes/TestPlatform.h"
+#include "wiring/MainWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -15,7 +15,7 @@ namespace {
 // The window with a document and every menu entry counting its runs instead of running.
 struct Counted {
     TestPlatform t;
-    frmMain w{t.platform, t.settings};
+    MainWindow w{t.platform, t.settings};
     QStringList fired;
 
     Counted() {

@@ -1,7 +1,7 @@
-#include "commands/DocumentCommands.h"
 #include "document/RecoveryJournal.h"
 #include "editor/TextView.h"
 #include "widgets/DocumentWindow.h"
+#include "wiring/DocumentCommands.h"
 
 #include <QTime>
 #include <optional>

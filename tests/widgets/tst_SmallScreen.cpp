@@ -1,8 +1,8 @@
 // The main window on a screen smaller than its designed size (a small screen, or a large
 // scale factor): the whole window, frame included, stays on the screen.
-#include "app/frmMain.h"
 #include "editor/TextView.h"
 #include "fakes/TestPlatform.h"
+#include "wiring/MainWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,7 +21,7 @@ void tst_SmallScreen::windowTakesTheAvailableArea() {
     const QRect available = QApplication::primaryScreen()->availableGeometry();
     QCOMPARE(available.size(), QSize(560, 400));
     TestPlatform t;
-    frmMain w(t.platform, t.settings);
+    MainWindow w(t.platform, t.settings);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QTRY_VERIFY(available.contains(w.frameGeometry()));

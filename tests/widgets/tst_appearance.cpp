@@ -1,8 +1,8 @@
-#include "app/frmMain.h"
 #include "editor/TextView.h"
 #include "fakes/TestPlatform.h"
 #include "platform/ColourValue.h"
 #include "platform/QtCommonDialog.h"
+#include "wiring/MainWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -56,7 +56,7 @@ private Q_SLOTS:
 
 void tst_appearance::cancelChangesNothing() {
     TestPlatform t;
-    frmMain w(t.platform, t.settings);
+    MainWindow w(t.platform, t.settings);
     const QList<QColor> before = sixBackgrounds(w);
     const QString unchanged = look(w);
     QStringList asked;
@@ -85,7 +85,7 @@ void tst_appearance::choicesApplyAtOnceAndComeBackAtTheNextStart() {
     TestPlatform t;
     const QColor chosen(0x99, 0x66, 0x33);
     {
-        frmMain w(t.platform, t.settings);
+        MainWindow w(t.platform, t.settings);
         const QColor editBase = w.txtMain().palette().color(QPalette::Base);
         t.dialogs.queueColor(0x00336699);
         t.dialogs.queueFont(FontChoice{u"DejaVu Serif"_qs, true, true, 8.25f});
@@ -114,7 +114,7 @@ void tst_appearance::choicesApplyAtOnceAndComeBackAtTheNextStart() {
                                   "[data-font]\nfontname=DejaVu Serif\nfontbold=True\n"
                                   "fontitalic=True\nfontsize=8.25\ngotfont=1\n"_qs);
     }
-    frmMain next(t.platform, t.settings);
+    MainWindow next(t.platform, t.settings);
     QCOMPARE(sixBackgrounds(next), QList<QColor>(6, chosen));
     QCOMPARE(look(next), u"DejaVu Serif 8.25pt bold italic #00ff00"_qs);
     QVERIFY(t.messages.calls.isEmpty());
@@ -129,7 +129,7 @@ void tst_appearance::storedLookRestoredAtStart() {
                          "autosavecheck=3368601", "gotfontcol=1", "textcol=65280"});
     t.store("data-font", {"gotfont=1", "fontname=DejaVu Serif", "fontbold=True", "fontitalic=False",
                           "fontsize=14.5"});
-    frmMain w(t.platform, t.settings);
+    MainWindow w(t.platform, t.settings);
     QCOMPARE(sixBackgrounds(w), QList<QColor>(6, QColor(0x99, 0x66, 0x33)));
     QCOMPARE(look(w), u"DejaVu Serif 14.5pt bold #00ff00"_qs);
 }
@@ -140,7 +140,7 @@ void tst_appearance::fontDialogAcceptedUntouched() {
     TestPlatform t;
     QtCommonDialog dialogs;
     t.platform.dlgFile = &dialogs;
-    frmMain w(t.platform, t.settings);
+    MainWindow w(t.platform, t.settings);
     const QFont serif(u"DejaVu Serif"_qs, 10);
     const QFont boldItalic(u"DejaVu Sans"_qs, 12, QFont::Bold, true);
     for (const QFont& font : {w.txtMain().font(), serif, boldItalic}) {
@@ -164,7 +164,7 @@ void tst_appearance::fontDialogAcceptedUntouched() {
 
 void tst_appearance::failedWriteIsReported() {
     TestPlatform t;
-    frmMain w(t.platform, t.settings);
+    MainWindow w(t.platform, t.settings);
     // A folder where the settings file belongs: every write fails.
     QVERIFY(QDir().mkpath(t.settings.filePath(SettingsStore::SettingsAppName())));
     t.dialogs.queueColor(255);

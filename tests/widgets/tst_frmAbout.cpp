@@ -1,7 +1,7 @@
-#include "app/frmMain.h"
 #include "dialogs/frmAbout.h"
 #include "fakes/TestPlatform.h"
 #include "platform/Shell.h"
+#include "wiring/MainWindow.h"
 
 #include <QAction>
 #include <QFile>
@@ -35,7 +35,7 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 
 void tst_frmAbout::contentSystemInformationAndKeys() {
     TestPlatform t;
-    frmMain w(t.platform, t.settings);
+    MainWindow w(t.platform, t.settings);
     w.show();
     w.action(u"mnuAbout"_qs)->trigger();
     auto* about = w.findChild<frmAbout*>();

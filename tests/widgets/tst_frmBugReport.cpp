@@ -1,8 +1,8 @@
-#include "app/frmMain.h"
 #include "dialogs/BugReportUrl.h"
 #include "dialogs/frmBugReport.h"
 #include "fakes/TestPlatform.h"
 #include "platform/Shell.h"
+#include "wiring/MainWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,7 +34,7 @@ frmBugReport* openReport(frmMain& w) {
 
 void tst_frmBugReport::windowTabOrderAndWhy() {
     TestPlatform t;
-    frmMain w(t.platform, t.settings);
+    MainWindow w(t.platform, t.settings);
     w.show();
     frmBugReport* report = openReport(w);
     QVERIFY(report && !report->parentWidget() && report->windowFlags().testFlag(Qt::Tool));
@@ -81,7 +81,7 @@ void tst_frmBugReport::continueHandsOverAndCloses() {
     TestPlatform t;
     QtShell shell;
     t.platform.shell = &shell;
-    frmMain w(t.platform, t.settings);
+    MainWindow w(t.platform, t.settings);
     for (const char* status : {"0", "3"}) {
         qputenv("STATUS", status);
         QPointer<frmBugReport> report = openReport(w);

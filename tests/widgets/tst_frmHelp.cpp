@@ -1,6 +1,6 @@
-#include "app/frmMain.h"
 #include "dialogs/frmHelp.h"
 #include "fakes/TestPlatform.h"
+#include "wiring/MainWindow.h"
 
 #include <QAction>
 #include <QLabel>
@@ -16,7 +16,7 @@ private Q_SLOTS:
 
 void tst_frmHelp::onlyTheButtonShowsATopicInOneWindowAtATime() {
     TestPlatform t;
-    frmMain w(t.platform, t.settings);
+    MainWindow w(t.platform, t.settings);
     w.show();
     w.action(u"mnuHelpHelpTopics"_qs)->trigger();
     frmHelp* help = w.findChild<frmHelp*>();

@@ -1,9 +1,9 @@
 #include "app/ToolbarTable.h"
-#include "app/frmMain.h"
 #include "basics/ApplicationTitle.h"
 #include "editor/TextView.h"
 #include "fakes/TestPlatform.h"
 #include "platform/ColourValue.h"
+#include "wiring/MainWindow.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -78,7 +78,7 @@ private Q_SLOTS:
 
 void tst_frmMain::designedWindowAsAUserSeesIt() {
     TestPlatform t;
-    frmMain w(t.platform, t.settings);
+    MainWindow w(t.platform, t.settings);
     QCOMPARE(commandsShown(w),
              QStringList({
                  "File: New Ctrl+N, Clear Ctrl+L, Print Ctrl+P, Minimize to tray",
@@ -125,7 +125,7 @@ void tst_frmMain::designedWindowAsAUserSeesIt() {
 
 void tst_frmMain::toolbarButtonsRunTheirMenuCommands() {
     TestPlatform t;
-    frmMain w(t.platform, t.settings);
+    MainWindow w(t.platform, t.settings);
     QStringList triggered;
     for (QAction* entry : w.findChildren<QAction*>())
         if (entry->objectName().startsWith(u"mnu"_qs))
@@ -149,7 +149,7 @@ void tst_frmMain::restoreFollowsGotFlagsAndSurvivesHandEdits() {
         TestPlatform t; // "framecol" missing: the frame keeps its colour, the other five change
         t.store("data-col", {"formcol=255", "filelocation=255", "filename=255",
                              "filenamestring=255", "autosavecheck=255"});
-        frmMain w(t.platform, t.settings);
+        MainWindow w(t.platform, t.settings);
         QList<QColor> expected(6, QColor(Qt::red));
         expected[1] = Designed;
         QCOMPARE(backgrounds(w), expected);
@@ -165,7 +165,7 @@ void tst_frmMain::restoreFollowsGotFlagsAndSurvivesHandEdits() {
         TestPlatform t;
         t.store("data-col", colours);
         t.store("data-font", fonts);
-        frmMain w(t.platform, t.settings);
+        MainWindow w(t.platform, t.settings);
         QCOMPARE(backgrounds(w), QList<QColor>(6, Designed));
         QCOMPARE(w.txtMain().font().pointSizeF(), 8.25);
         QVERIFY(!w.txtMain().font().bold());
@@ -175,7 +175,7 @@ void tst_frmMain::restoreFollowsGotFlagsAndSurvivesHandEdits() {
 
 void tst_frmMain::statusReturnsToReadyOnARealTick() {
     TestPlatform t;
-    frmMain w(t.platform, t.settings);
+    MainWindow w(t.platform, t.settings);
     QCOMPARE(w.autosavetimer()->interval(), 60000);
     QCOMPARE(w.statusbarclear()->interval(), 5000);
     QVERIFY(w.autosavetimer()->isActive() && w.statusbarclear()->isActive());
@@ -193,7 +193,7 @@ void tst_frmMain::statusReturnsToReadyOnARealTick() {
 
 void tst_frmMain::editingBoxKeysAndCloseBox() {
     TestPlatform t;
-    frmMain w(t.platform, t.settings);
+    MainWindow w(t.platform, t.settings);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QWidget* edit = &w.txtMain();

@@ -1,8 +1,8 @@
-#include "app/frmMain.h"
 #include "document/Document.h"
 #include "editor/TextView.h"
 #include "fakes/TestPlatform.h"
 #include "print/frmPrint.h"
+#include "wiring/MainWindow.h"
 
 #include <QAction>
 #include <QTextEdit>
@@ -57,7 +57,7 @@ private Q_SLOTS:
 
 void tst_print::refusedCancelledThenUntitledPageFromDefaults() {
     TestPlatform t;
-    frmMain w(t.platform, t.settings);
+    MainWindow w(t.platform, t.settings);
     w.action(u"mnuFilePrint"_qs)->trigger(); // "No file loaded"
     QCOMPARE(t.messages.calls,
              QList({Box{"No file loaded!", "Error", QMessageBox::Ok, QMessageBox::Critical}}));
@@ -101,7 +101,7 @@ void tst_print::storedSettingsShapeThePage() {
     t.store(DataFont, {"fontname=DejaVu Serif", "fontbold=False", "fontitalic=True",
                        "fontsize=8.25", "gotfont=1", "fontalign=2"});
     t.store(DataCol, u"textcol"_qs, u"255"_qs);
-    frmMain w(t.platform, t.settings);
+    MainWindow w(t.platform, t.settings);
     frmPrint* p = print(t, w, u"notes.nv"_qs, u"one\ntwo"_qs);
     QCOMPARE(look(p->txtToPrint()), u"DejaVu Serif italic 8.25pt centred #ff0000"_qs);
     QCOMPARE(t.printer.pages[0].header, u"notes.nv"_qs);
@@ -123,7 +123,7 @@ void tst_print::unusableSettingsOrPrinterFailure() {
     t.store(DataFont, {"gotfont=one", "fontname=No Such Face 4711", "fontbold=perhaps",
                        "fontsize=1e30", "gotfontalign=1", "fontalign=99999"});
     t.store(DataCol, u"textcol"_qs, u"blue"_qs);
-    frmMain w(t.platform, t.settings);
+    MainWindow w(t.platform, t.settings);
     t.dialogs.font = FontChoice{u"DejaVu Sans"_qs, true, false, 11.0f};
     frmPrint* p = print(t, w, u"a.nv"_qs, u"body"_qs);
     QCOMPARE(t.printer.pages.size(), 1);

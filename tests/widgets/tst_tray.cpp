@@ -1,9 +1,9 @@
-#include "app/frmMain.h"
+#include "commands/TrayCommands.h"
 #include "dialogs/frmAbout.h"
 #include "editor/TextView.h"
 #include "fakes/TestPlatform.h"
 #include "platform/QtTrayHost.h"
-#include "tray/TrayCommands.h"
+#include "wiring/MainWindow.h"
 
 #include <QAction>
 #include <QMenu>
@@ -30,7 +30,7 @@ QAction* pop(frmMain& w, int index) {
 
 void tst_tray::minimizeRestoreAndTheTrayMenu() {
     TestPlatform t;
-    frmMain w(t.platform, t.settings);
+    MainWindow w(t.platform, t.settings);
     w.show();
     QVERIFY(!t.tray.isPresent()); // nothing at start
     minimize(w);
@@ -69,7 +69,7 @@ void tst_tray::minimizeRestoreAndTheTrayMenu() {
 
 void tst_tray::recreatedAreaAddsAGreyIconWithACutTip() {
     TestPlatform t;
-    frmMain w(t.platform, t.settings);
+    MainWindow w(t.platform, t.settings);
     w.show();
     const QString caption = QString(70, QLatin1Char('x')) + u" - Notavo"_qs;
     w.setWindowTitle(caption);
@@ -105,7 +105,7 @@ void tst_tray::onlyDoubleAndRightClicksAct() {
 
 void tst_tray::escapeLeavesTheTrayMenuDoingNothing() {
     TestPlatform t;
-    frmMain w(t.platform, t.settings);
+    MainWindow w(t.platform, t.settings);
     w.show();
     minimize(w);
     QStringList triggered;

@@ -1,4 +1,4 @@
-#include "app/SettingsCodec.h"
+#include "settings/SettingsCodec.h"
 
 #include <charconv>
 #include <cmath>

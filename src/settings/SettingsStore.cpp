@@ -1,6 +1,6 @@
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
-#include "app/SettingsCodec.h"
+#include "settings/SettingsCodec.h"
 
 #include <QCoreApplication>
 #include <QDir>

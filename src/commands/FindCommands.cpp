@@ -1,20 +1,18 @@
-#include "find/FindCommands.h"
+#include "commands/FindCommands.h"
 
-#include "app/LongTask.h"
-#include "app/frmMain.h"
 #include "basics/Failure.h"
 #include "commands/ErrorReport.h"
+#include "commands/GroupedNumber.h"
+#include "commands/LongTask.h"
 #include "document/FileErrors.h"
 #include "editor/TextView.h"
-#include "find/GroupedNumber.h"
-#include "find/frmFind.h"
-#include "find/frmGoToLine.h"
-#include "platform/ModalScope.h"
 #include "text/TextBuffer.h"
 #include "text/TextSearch.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QEvent>
+#include <QMainWindow>
 #include <QPointer>
 #include <QWidget>
 #include <new>
@@ -28,14 +26,15 @@ constexpr qsizetype longestSelectionToFind = 1000;
 
 class FindCommands : public QObject {
 public:
-    explicit FindCommands(frmMain& mainWindow) : QObject(&mainWindow), window(mainWindow) {
+    explicit FindCommands(const FindSeams& findSeams)
+        : QObject(&findSeams.window), seams(findSeams), window(findSeams.window) {
         setObjectName(QStringLiteral("findCommands"));
         replaceOne = new QAction(QStringLiteral("Replace"), &window);
         replaceOne->setObjectName(QStringLiteral("actFindReplace"));
         replaceEvery = new QAction(QStringLiteral("Replace All"), &window);
         replaceEvery->setObjectName(QStringLiteral("actFindReplaceAll"));
         const auto bind = [this](const QString& name, auto command) {
-            QAction* entry = window.action(name);
+            QAction* entry = window.findChild<QAction*>(name);
             connect(entry, &QAction::triggered, this, command);
             following.append(entry);
         };
@@ -47,7 +46,7 @@ public:
         bind(QStringLiteral("actFindReplace"), [this] { replaceCurrent(); });
         bind(QStringLiteral("actFindReplaceAll"), [this] { replaceAll(); });
         followDocument();
-        window.txtMain().installEventFilter(this);
+        seams.txtMain.installEventFilter(this);
     }
 
 protected:
@@ -60,29 +59,34 @@ protected:
 private:
     // The box is enabled by New and Open and never disabled again: then there is a document.
     void followDocument() {
-        const bool document = window.txtMain().isEnabled();
+        const bool document = seams.txtMain.isEnabled();
         for (QAction* entry : following)
             entry->setEnabled(document);
     }
 
-    frmFind& findWindow() {
-        if (!dialog) {
-            dialog = new frmFind(&window, {window.action(QStringLiteral("mnuEditFindNext")),
-                                           window.action(QStringLiteral("mnuEditFindPrevious")),
-                                           replaceOne, replaceEvery});
+    // The find window, while it exists.
+    FindPanel* openPanel() const { return shownDialog ? panel : nullptr; }
+
+    FindPanel& findWindow() {
+        if (!openPanel()) {
+            panel =
+                seams.findWindow({window.findChild<QAction*>(QStringLiteral("mnuEditFindNext")),
+                                  window.findChild<QAction*>(QStringLiteral("mnuEditFindPrevious")),
+                                  replaceOne, replaceEvery});
+            shownDialog = &panel->dialog();
             // The main window's shortcuts work from the find window too.
-            dialog->addActions(window.actions());
-            connect(dialog, &QDialog::rejected, this, [this] {
+            shownDialog->addActions(window.actions());
+            connect(shownDialog, &QDialog::rejected, this, [this] {
                 window.activateWindow();
-                window.txtMain().setFocus();
+                seams.txtMain.setFocus();
             });
         }
-        return *dialog;
+        return *panel;
     }
 
     // The selection, when it lies within one line: what the user most likely wants found.
     QString selectedLine() const {
-        const TextView& box = window.txtMain();
+        const TextView& box = seams.txtMain;
         const TextBuffer& text = box.buffer();
         const qsizetype start = box.selectionStart();
         const qsizetype end = box.selectionEnd();
@@ -97,19 +101,20 @@ private:
     // In the status bar, and in the find window where the keyboard (and a screen reader) is.
     void report(const QString& message) {
         shown = message;
-        window.ShowStatus(message);
-        if (dialog)
+        seams.ShowStatus(message);
+        if (FindPanel* dialog = openPanel())
             dialog->showOutcome(message);
     }
 
     void findAgain(Direction direction) {
+        FindPanel* dialog = openPanel();
         if (!dialog || dialog->wanted().isEmpty()) {
             showFind(false);
             return;
         }
         const QString wanted = dialog->wanted();
         const TextSearch search(wanted, dialog->options());
-        TextView& box = window.txtMain();
+        TextView& box = seams.txtMain;
         // A large text is searched on a worker: it reads a copy that no edit of the box reaches.
         const TextBuffer text = box.buffer();
         const qsizetype from =
@@ -142,18 +147,19 @@ private:
                        ? QStringLiteral("Reached the end; continued from the start")
                        : QStringLiteral("Reached the start; continued from the end"));
         else {
-            if (window.statusText() == shown)
-                window.setStatusText(QStringLiteral("Ready")); // an old "Not found" would mislead
+            if (seams.statusText() == shown)
+                seams.setStatusText(QStringLiteral("Ready")); // an old "Not found" would mislead
             dialog->showOutcome(QString());
         }
     }
 
     // Replaces the selection when it is a match, then finds the next one.
     void replaceCurrent() {
+        FindPanel* dialog = openPanel();
         if (!dialog || dialog->wanted().isEmpty())
             return;
         const TextSearch search(dialog->wanted(), dialog->options());
-        TextView& box = window.txtMain();
+        TextView& box = seams.txtMain;
         const qsizetype start = box.selectionStart();
         const qsizetype end = box.selectionEnd();
         if (end - start == search.length() && search.matchesAt(box.buffer(), start))
@@ -164,12 +170,13 @@ private:
     // Every match in the whole document, built on a worker from a copy and put in place as one
     // step of undo. Keys typed meanwhile are applied afterwards, to the replaced text.
     void replaceAll() {
+        FindPanel* dialog = openPanel();
         if (!dialog || dialog->wanted().isEmpty())
             return;
         const QString wanted = dialog->wanted();
         const QString replacement = dialog->replacement();
         const TextSearch search(wanted, dialog->options());
-        TextView& box = window.txtMain();
+        TextView& box = seams.txtMain;
         std::optional<TextSearch::Replaced> done;
         try {
             // The worker reads this copy, which no edit of the box reaches.
@@ -187,7 +194,7 @@ private:
             if (done && !done->stopped && done->count > 0)
                 box.replaceWhole(std::move(done->text), done->caret);
         } catch (const std::bad_alloc&) {
-            ShowErrorReport(window.messageBox(), &window,
+            ShowErrorReport(seams.messageBox, &window,
                             {FileError::OutOfMemory, QStringLiteral("Replace All"),
                              QStringLiteral("There is not enough memory to replace every "
                                             "match; the text is unchanged.")});
@@ -204,24 +211,23 @@ private:
     }
 
     void goToLine() {
-        TextView& box = window.txtMain();
+        TextView& box = seams.txtMain;
         const TextBuffer& text = box.buffer();
-        frmGoToLine ask(&window, text.lineCount(), text.lineOf(box.selectionEnd()));
-        connect(&ask, &frmGoToLine::refused, &window, &frmMain::ShowStatus);
-        {
-            const ModalScope modal; // auto-save waits, as for any dialog
-            if (ask.exec() != QDialog::Accepted)
-                return;
-        }
-        const qsizetype start = text.lineStart(std::min(ask.line(), text.lineCount() - 1));
+        const std::optional<qsizetype> line =
+            seams.askLine(text.lineCount(), text.lineOf(box.selectionEnd()));
+        if (!line)
+            return;
+        const qsizetype start = text.lineStart(std::min(*line, text.lineCount() - 1));
         box.setSelection(start, start);
         box.ensureCursorVisible();
         window.activateWindow();
         box.setFocus();
     }
 
-    frmMain& window;
-    QPointer<frmFind> dialog;
+    const FindSeams seams;
+    QMainWindow& window;
+    FindPanel* panel = nullptr;
+    QPointer<QDialog> shownDialog;
     QAction* replaceOne = nullptr;
     QAction* replaceEvery = nullptr;
     QList<QAction*> following;
@@ -230,6 +236,6 @@ private:
 
 } // namespace
 
-void connectFindCommands(frmMain& window) {
-    new FindCommands(window);
+void connectFindCommands(const FindSeams& seams) {
+    new FindCommands(seams);
 }

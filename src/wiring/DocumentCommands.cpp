@@ -1,4 +1,4 @@
-#include "commands/DocumentCommands.h"
+#include "wiring/DocumentCommands.h"
 
 #include "app/frmMain.h"
 #include "commands/AutoSave.h"

@@ -1,18 +1,15 @@
-#include "appearance/AppearanceCommands.h"
+#include "commands/AppearanceCommands.h"
 
-#include "app/SettingsCodec.h"
-#include "app/SettingsStore.h"
-#include "app/frmMain.h"
 #include "editor/TextView.h"
+#include "platform/Background.h"
 #include "platform/ColourValue.h"
 #include "platform/CommonDialog.h"
 #include "platform/MessageBox.h"
+#include "settings/SettingsCodec.h"
+#include "settings/SettingsStore.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QFontInfo>
-#include <QGroupBox>
-#include <QLabel>
 #include <initializer_list>
 #include <utility>
 
@@ -29,49 +26,48 @@ using Entries = std::initializer_list<std::pair<const char*, QString>>;
 // Writes the settings in the order given. A failed write is told to the user and ends the
 // command there: what was already applied and written stays, and the "got" flag, always the
 // last entry, is not set.
-void store(frmMain& window, const QString& section, Entries entries) {
+void store(const AppearanceSeams& seams, const QString& section, Entries entries) {
     for (const auto& [key, text] : entries) {
-        if (window.settings().write(section, QLatin1String(key), text))
+        if (seams.settings.write(section, QLatin1String(key), text))
             continue;
-        window.messageBox().show(
-            &window,
+        seams.messageBox.show(
+            &seams.window,
             QStringLiteral("Notavo could not save the setting \"%1\" (section \"%2\") to %3.\n"
                            "The change is shown now but will not be restored at the next start.")
                 .arg(QLatin1String(key), section,
-                     window.settings().filePath(SettingsStore::SettingsAppName())),
+                     seams.settings.filePath(SettingsStore::SettingsAppName())),
             QStringLiteral("Error"), QMessageBox::Ok, QMessageBox::Critical);
         return;
     }
 }
 
-void backgroundColour(frmMain& window) {
-    CommonDialog& dialog = window.dlgFile();
-    dialog.color = colourValue(window.formBackground());
+void backgroundColour(const AppearanceSeams& seams) {
+    CommonDialog& dialog = seams.dlgFile;
+    dialog.color = backgroundOf(seams.painted[0]);
     dialog.title = QStringLiteral("Notavo | Background Colour");
     if (!dialog.showColor())
         return;
     const QColor chosen = colourFromValue(dialog.color);
-    window.setFormBackground(chosen);
-    frmMain::setBackground(window.frame(), chosen);
-    frmMain::setBackground(window.fLocation(), chosen);
-    frmMain::setBackground(window.fName(), chosen);
-    frmMain::setBackground(window.fNameString(), chosen);
-    frmMain::setBackground(window.autosavecheck(), chosen);
+    for (QWidget* control : seams.painted)
+        paintBackground(control, chosen);
 
     using SettingsCodec::fromLong;
-    store(window, DataCol,
-          {{"formcol", fromLong(colourValue(window.formBackground()))},
-           {"framecol", fromLong(backgroundOf(window.frame()))},
-           {"filelocation", fromLong(backgroundOf(window.fLocation()))},
-           {"filename", fromLong(backgroundOf(window.fName()))},
-           {"filenamestring", fromLong(backgroundOf(window.fNameString()))},
-           {"autosavecheck", fromLong(backgroundOf(window.autosavecheck()))},
+    const auto stored = [&seams](std::size_t index) {
+        return fromLong(backgroundOf(seams.painted[index]));
+    };
+    store(seams, DataCol,
+          {{"formcol", stored(0)},
+           {"framecol", stored(1)},
+           {"filelocation", stored(2)},
+           {"filename", stored(3)},
+           {"filenamestring", stored(4)},
+           {"autosavecheck", stored(5)},
            {"gotcolour", fromLong(1)}});
 }
 
-void chooseFont(frmMain& window) {
-    CommonDialog& dialog = window.dlgFile();
-    const QFont present = window.txtMain().font();
+void chooseFont(const AppearanceSeams& seams) {
+    CommonDialog& dialog = seams.dlgFile;
+    const QFont present = seams.txtMain.font();
     const QFontInfo shown(present);
     dialog.font = FontChoice{shown.family(), present.bold(), present.italic(),
                              float(present.pointSizeF()), shown.styleName()};
@@ -87,10 +83,10 @@ void chooseFont(frmMain& window) {
     font.setItalic(chosen.italic);
     if (chosen.size > 0.0f)
         font.setPointSizeF(chosen.size);
-    window.txtMain().setFont(font);
+    seams.txtMain.setFont(font);
 
     using namespace SettingsCodec;
-    store(window, DataFont,
+    store(seams, DataFont,
           {{"fontname", chosen.name},
            {"fontbold", fromBool(chosen.bold)},
            {"fontitalic", fromBool(chosen.italic)},
@@ -98,25 +94,25 @@ void chooseFont(frmMain& window) {
            {"gotfont", fromLong(1)}});
 }
 
-void fontColour(frmMain& window) {
-    CommonDialog& dialog = window.dlgFile();
-    dialog.color = colourValue(window.txtMain().textColor());
+void fontColour(const AppearanceSeams& seams) {
+    CommonDialog& dialog = seams.dlgFile;
+    dialog.color = colourValue(seams.txtMain.textColor());
     dialog.title = QStringLiteral("Notavo | Text Colour");
     if (!dialog.showColor())
         return;
-    window.txtMain().setTextColor(colourFromValue(dialog.color));
+    seams.txtMain.setTextColor(colourFromValue(dialog.color));
 
     using SettingsCodec::fromLong;
-    store(window, DataCol,
-          {{"textcol", fromLong(colourValue(window.txtMain().textColor()))},
+    store(seams, DataCol,
+          {{"textcol", fromLong(colourValue(seams.txtMain.textColor()))},
            {"gotfontcol", fromLong(1)}});
 }
 } // namespace
 
-void connectAppearanceCommands(frmMain& window) {
-    const auto wire = [&window](const char* name, void (*command)(frmMain&)) {
-        QObject::connect(window.action(QLatin1String(name)), &QAction::triggered, &window,
-                         [&window, command] { command(window); });
+void connectAppearanceCommands(const AppearanceSeams& seams) {
+    const auto wire = [&seams](const char* name, void (*command)(const AppearanceSeams&)) {
+        QObject::connect(seams.window.findChild<QAction*>(QLatin1String(name)), &QAction::triggered,
+                         &seams.window, [seams, command] { command(seams); });
     };
     wire("mnuBackgroundCol", backgroundColour);
     wire("mnuFont", chooseFont);
