@@ -106,7 +106,7 @@ void TextView::followReplacement(const TextBuffer& before) {
 }
 
 void TextView::resetClickAndScroll(bool caretMoved) {
-    wordClicked = lineClicked = Range();
+    endClicks();
     preferredX = -1;
     if (caretMoved)
         pageYKept = false;
@@ -152,6 +152,12 @@ void TextView::moveTo(qsizetype anchorAt, qsizetype cursorAt) {
     viewport()->update();
     notifyAccessibleCursor(this, anchorBefore, cursorBefore);
     Q_EMIT cursorPositionChanged();
+}
+
+void TextView::moveInColumn(qsizetype anchorAt, qsizetype cursorAt) {
+    const qreal keep = preferredX;
+    moveTo(anchorAt, cursorAt);
+    preferredX = keep;
 }
 
 void TextView::setCursorPosition(qsizetype position, bool keepAnchor) {

@@ -150,9 +150,13 @@ private:
     // The caret was put somewhere by an edit or a new text: what a double or triple click, the
     // column kept for Up and Down and the height kept for Page Up and Down began from ends.
     void resetClickAndScroll(bool caretMoved);
+    // Keys and new clicks end what a double or triple click began.
+    void endClicks() { wordClicked = lineClicked = Range(); }
     void drawStretch(QPainter& painter, const Stretch& stretch, qsizetype line, int y) const;
     // Moves the caret and the anchor to positions the box found itself (no rule applied).
     void moveTo(qsizetype anchorAt, qsizetype cursorAt);
+    // The same, keeping the column Up and Down keep to.
+    void moveInColumn(qsizetype anchorAt, qsizetype cursorAt);
     void takeBackStep(bool undoing);
     void removeBackward(bool word);
     void removeForward(bool word);

@@ -202,9 +202,7 @@ void TextView::moveByKey(int target, bool select) {
             return;
         }
         to = positionOnLine(line + (down ? 1 : -1));
-        const qreal keep = preferredX;
-        moveTo(select ? anchorPosition() : to, to);
-        preferredX = keep;
+        moveInColumn(select ? anchorPosition() : to, to);
         return;
     }
     case Target::NextPage:
@@ -232,8 +230,7 @@ bool TextView::handleKey(QKeyEvent* event) {
         const bool select = event->matches(m.select);
         if (!select && !event->matches(m.move))
             continue;
-        // Keys end what a double or triple click began.
-        wordClicked = lineClicked = Range();
+        endClicks();
         moveByKey(int(m.target), select);
         if (m.target != Target::NextPage && m.target != Target::PreviousPage)
             ensureCursorVisible();
@@ -251,7 +248,7 @@ bool TextView::handleKey(QKeyEvent* event) {
     }
     if (readOnly)
         return false;
-    wordClicked = lineClicked = Range();
+    endClicks();
     if (event->matches(QKeySequence::Undo))
         undo();
     else if (event->matches(QKeySequence::Redo))

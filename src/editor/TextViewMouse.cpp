@@ -121,7 +121,7 @@ void TextView::mousePressEvent(QMouseEvent* event) {
             pressedInSelection = true;
             return;
         } else {
-            wordClicked = lineClicked = Range();
+            endClicks();
             moveTo(at, at);
         }
     }

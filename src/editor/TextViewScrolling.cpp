@@ -110,9 +110,7 @@ void TextView::pageUpDown(bool down, bool select) {
     }
     if (target != line) {
         const qsizetype to = positionOnLine(target);
-        const qreal keep = preferredX;
-        moveTo(select ? anchorPosition() : to, to);
-        preferredX = keep;
+        moveInColumn(select ? anchorPosition() : to, to);
     }
     ensureCursorVisible();
     pageYKept = true;
