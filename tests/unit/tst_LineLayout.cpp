@@ -1,10 +1,9 @@
 // Where LineLayout puts characters, against QTextLayout laying out the whole line at once: a
-// click or the caret must not land elsewhere because a line is long, was edited or was laid
-// out before.
+// click or the caret must not land elsewhere because a line is long (laid out in segments), was
+// edited or was laid out before.
 #include "editor/LineLayout.h"
 #include "text/TextBuffer.h"
 
-#include <QRandomGenerator>
 #include <QTextLayout>
 #include <QtTest>
 
@@ -12,12 +11,9 @@ namespace {
 
 // Words of narrow and wide letters with a tab now and then, as tab-separated data.
 QString mixedLine(qsizetype length) {
-    QRandomGenerator random(7);
     QString line;
-    while (line.size() < length) {
-        line += QString(1 + random.bounded(9), random.bounded(2) ? u'i' : u'W');
-        line += random.bounded(5) == 0 ? u'\t' : u' ';
-    }
+    for (int i = 0; line.size() < length; ++i)
+        line += QString(1 + i * 7 % 9, i % 3 ? u'i' : u'W') + (i % 5 ? u' ' : u'\t');
     return line;
 }
 
@@ -47,23 +43,13 @@ void compareWithWholeLine(const LineLayout& layout, const TextBuffer& text, qsiz
 class tst_LineLayout : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void placesAsTheWholeLine();
-    void followsEdits();
+    void placesAsTheWholeLineThroughEdits();
 };
 
-void tst_LineLayout::placesAsTheWholeLine() {
-    TextBuffer text(u"iW\tx\n"_qs + mixedLine(9000));
-    LineLayout layout(text, [] { return qsizetype(0); });
-    layout.setFont(QFont(u"DejaVu Sans"_qs, 10));
-    QCOMPARE(layout.exactX(3), 80);
-    compareWithWholeLine(layout, text, 0);
-    compareWithWholeLine(layout, text, 1);
-    QVERIFY(qAbs(layout.scrollWidth() - layout.lineWidth(1)) < 1);
-}
-
-// Nothing laid out or measured before an edit is used after it.
-void tst_LineLayout::followsEdits() {
-    TextBuffer text(u"iii\tx\n"_qs + mixedLine(9000));
+// Nothing laid out or measured before an edit is used after it, whether the edit grows a
+// segment past two, empties one, or breaks the line; the scroll width follows the longest line.
+void tst_LineLayout::placesAsTheWholeLineThroughEdits() {
+    TextBuffer text(u"iii\tx\n"_qs + mixedLine(20000));
     LineLayout layout(text, [] { return qsizetype(0); });
     layout.setFont(QFont(u"DejaVu Sans"_qs, 10));
     const auto edit = [&](qsizetype position, qsizetype length, const QString& inserted) {
@@ -72,22 +58,22 @@ void tst_LineLayout::followsEdits() {
         text.insert(position, inserted);
         layout.followEditMade(position);
     };
+    QCOMPARE(layout.exactX(4), 80);
     const qreal narrow = layout.exactX(3);
     edit(0, 3, u"WWW"_qs); // the same length, in a line laid out already
     QVERIFY(layout.exactX(3) > narrow + 10);
     compareWithWholeLine(layout, text, 0);
-
     compareWithWholeLine(layout, text, 1);
     const qsizetype second = text.lineStart(1);
-    edit(second + 10, 0, QString(300, u'W'));
-    edit(second + 5000, 700, QString());
+    edit(second + 10, 0, mixedLine(5000));
+    edit(second + 7000, 6000, QString());
+    edit(second + 2100, 1990, u"W"_qs);
     compareWithWholeLine(layout, text, 1);
-    // The long line broken in two, then mostly taken away: the scroll width follows.
-    edit(second + 3000, 0, u"\n"_qs);
+    edit(second + 9000, 0, u"\n"_qs);
     compareWithWholeLine(layout, text, 2);
-    QVERIFY(qAbs(layout.scrollWidth() - layout.lineWidth(2)) < 1);
-    edit(text.lineStart(2) + 100, text.lineLength(2) - 200, QString());
     QVERIFY(qAbs(layout.scrollWidth() - layout.lineWidth(1)) < 1);
+    edit(second + 100, 8800, QString());
+    QVERIFY(qAbs(layout.scrollWidth() - layout.lineWidth(2)) < 1);
 }
 
 QTEST_MAIN(tst_LineLayout)
