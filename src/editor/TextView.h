@@ -1,7 +1,7 @@
 #pragma once
 
-#include "editor/EditHistory.h"
-#include "editor/LineSegments.h"
+#include "editor/LineLayout.h"
+#include "editor/TextEditing.h"
 #include "text/TextBuffer.h"
 
 #include <QAbstractScrollArea>
@@ -29,7 +29,10 @@ class QTextLayout;
 //
 // The text is a Document's, as QPlainTextEdit's is a QTextDocument's: the view edits it in
 // place and follows every replacement of the whole text (caret, undo and layouts start anew).
-class TextView : public QAbstractScrollArea {
+//
+// The box itself paints, takes events and talks to input methods; where characters stand is
+// its LineLayout's to say, and how the text and the caret change its TextEditing's.
+class TextView : public QAbstractScrollArea, private TextEditing::Display {
     Q_OBJECT
 public:
     // Works on a document of its own.
@@ -61,14 +64,14 @@ public:
     // and applied in order when the hold ends.
     void setHeld(bool on);
 
-    qsizetype cursorPosition() const { return cursor; }
-    qsizetype anchorPosition() const { return anchor; }
+    qsizetype cursorPosition() const { return editing.cursor(); }
+    qsizetype anchorPosition() const { return editing.anchor(); }
     // An end between the halves of a surrogate pair goes to the pair's start.
     void setSelection(qsizetype anchorAt, qsizetype cursorAt);
     void setCursorPosition(qsizetype position, bool keepAnchor = false);
-    bool hasSelection() const { return anchor != cursor; }
-    qsizetype selectionStart() const { return std::min(anchor, cursor); }
-    qsizetype selectionEnd() const { return std::max(anchor, cursor); }
+    bool hasSelection() const { return editing.hasSelection(); }
+    qsizetype selectionStart() const { return editing.selectionStart(); }
+    qsizetype selectionEnd() const { return editing.selectionEnd(); }
     QString selectedText() const;
 
     // Replaces the selection with the text as if typed or pasted (line breaks of any kind
@@ -81,8 +84,8 @@ public:
     // their place in the text around it, as a QTextCursor's do.
     void replaceRangeAside(qsizetype position, qsizetype length, const QString& replacement);
 
-    bool canUndo() const { return history.canUndo(); }
-    bool canRedo() const { return history.canRedo(); }
+    bool canUndo() const { return editing.canUndo(); }
+    bool canRedo() const { return editing.canRedo(); }
 
     // The caret's rectangle and a character's rectangle in viewport coordinates; the text
     // position nearest to a point of the viewport.
@@ -135,52 +138,26 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
+    using Stretch = LineLayout::Stretch;
     void followReplacement(const TextBuffer& before);
-    // A laid-out stretch of a line: the whole line, or for a line longer than a segment one of
-    // its segments (see LineSegments), so that no more than a few thousand characters are ever
-    // laid out at once. Keys that move by what is on screen (visual Left and Right in
-    // right-to-left text) use the stretch's layout and, at its edge, the stretch beside it.
-    struct Stretch {
-        std::shared_ptr<QTextLayout> layout; // empty: no stretch
-        qsizetype from = 0;                  // where it starts within the line
-        qsizetype length = 0;
-        qreal x = 0; // its left edge, from the line's left edge
-    };
-    // The stretch holding the character at offset (at a segment's edge, the one starting there).
-    Stretch stretchAt(qsizetype line, qsizetype offset) const;
-    Stretch stretchAtX(qsizetype line, qreal x) const;
-    // The stretch on the left or right of another on screen (no layout at the line's ends).
-    Stretch stretchBeside(qsizetype line, const Stretch& stretch, bool left) const;
-    LineSegments* segmentsOf(qsizetype line) const; // null for a line laid out whole
-    Stretch segmentStretch(qsizetype line, LineSegments& segments, qsizetype segment) const;
-    void placeSegmentStart(LineSegments& segments, qsizetype segment) const;
-    std::shared_ptr<QTextLayout> layoutText(qsizetype start, qsizetype length, int preeditAt,
-                                            Qt::LayoutDirection direction) const;
-    qreal lineWidth(qsizetype line) const;
+    // What the editing rules tell the box.
+    QString textAboutToChange(qsizetype position, qsizetype length,
+                              const QString& replacement) override;
+    void textChangedAt(qsizetype position, qsizetype length, const QString& removed,
+                       const QString& inserted) override;
+    void caretPlacedByEdit(qsizetype anchorBefore, qsizetype cursorBefore, bool told) override;
+    void showCaret() override { ensureCursorVisible(); }
+    // The caret was put somewhere by an edit or a new text: what a double or triple click, the
+    // column kept for Up and Down and the height kept for Page Up and Down began from ends.
+    void resetClickAndScroll(bool caretMoved);
+    // Keys and new clicks end what a double or triple click began.
+    void endClicks() { wordClicked = lineClicked = Range(); }
     void drawStretch(QPainter& painter, const Stretch& stretch, qsizetype line, int y) const;
-    // Keeps the segments and measured widths in step with an edit about to be made.
-    void followEdit(qsizetype position, qsizetype length, const QString& replacement);
-    qreal exactX(qsizetype position) const;
-    qsizetype positionInLineAt(qsizetype line, qreal x, bool onCharacter = false) const;
-    qsizetype nextPosition(qsizetype position, bool word) const;
-    qsizetype previousPosition(qsizetype position, bool word) const;
-    // Whether a word move stops at a segment's edge here, as it would in the whole line.
-    bool endsWordMove(qsizetype position) const;
-    bool isRightToLeft(qsizetype line) const;
-    // Puts a text in place of the document's whole text with the caret at caret, keeping the
-    // history: everything measured or laid out is forgotten and readers hear of a new text.
-    void putText(TextBuffer replaced, qsizetype caret);
     // Moves the caret and the anchor to positions the box found itself (no rule applied).
     void moveTo(qsizetype anchorAt, qsizetype cursorAt);
-    void applyEdit(qsizetype position, qsizetype length, const QString& replacement);
-    // Undoes or redoes one step of the history; the caret ends after what it put back.
+    // The same, keeping the column Up and Down keep to.
+    void moveInColumn(qsizetype anchorAt, qsizetype cursorAt);
     void takeBackStep(bool undoing);
-    void takeBack(const TextEdit& edit);
-    // Widens [position, position + length) to whole code points within the text.
-    void wholeCodePoints(qsizetype& position, qsizetype& length) const;
-    void edit(qsizetype position, qsizetype length, const QString& replacement,
-              EditHistory::Kind kind);
-    void replaceSelection(const QString& replacement, EditHistory::Kind kind);
     void removeBackward(bool word);
     void removeForward(bool word);
     void updateScrollBars();
@@ -216,11 +193,9 @@ private:
     void autoScroll();
 
     Document& doc;
-    TextBuffer& text;                     // the document's
-    std::optional<qsizetype> placedCaret; // set while putText replaces the document's text
-    EditHistory history;
-    qsizetype cursor = 0;
-    qsizetype anchor = 0;
+    TextBuffer& text; // the document's
+    TextEditing editing;
+    LineLayout layout;
     qreal preferredX = -1; // kept while moving up and down
     bool readOnly = false;
     bool held = false;
@@ -247,28 +222,6 @@ private:
     QPoint doubleClickPoint;
     QBasicTimer tripleClick;
     QBasicTimer scrollTimer;
-    // The long lines last laid out, found by where they start: kept for a few lines, so moving
-    // between two long lines measures nothing again.
-    mutable std::vector<std::unique_ptr<LineSegments>> segmented;
-    // Stretches laid out for the text as it is now; emptied by every change.
-    struct CachedLayout {
-        qsizetype start;
-        qsizetype length;
-        int preeditAt;
-        Qt::LayoutDirection direction;
-        std::shared_ptr<QTextLayout> layout;
-    };
-    mutable std::vector<CachedLayout> layouts;
-    // The measured widths behind the horizontal scroll range: the longest line's and the
-    // widest shown, each with its line (start and length), followed through edits.
-    struct MeasuredLine {
-        qsizetype start = -1;
-        qsizetype length = 0;
-        qreal width = 0;
-    };
-    mutable MeasuredLine longestMeasured;
-    mutable MeasuredLine widestShown;
     qreal scrollStep = 1; // pixels per step of the horizontal scroll bar
-    QString preedit;
     QBasicTimer blink;
 };

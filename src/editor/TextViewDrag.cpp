@@ -48,10 +48,10 @@ void TextView::dropEvent(QDropEvent* event) {
         const qsizetype to = selectionEnd();
         deleteSelection();
         at = at <= from ? at : at < to ? from : at - (to - from);
-        edit(at, 0, dropped, EditHistory::Kind::Paste);
-        history.joinLastTwo();
+        editing.edit(at, 0, dropped, EditHistory::Kind::Paste);
+        editing.joinLastTwo();
     } else {
-        edit(at, 0, dropped, EditHistory::Kind::Paste);
+        editing.edit(at, 0, dropped, EditHistory::Kind::Paste);
     }
     event->acceptProposedAction();
     setFocus();

@@ -140,15 +140,15 @@ void TextView::removeBackward(bool word) {
         deleteSelection();
         return;
     }
-    if (cursor == 0)
+    if (cursorPosition() == 0)
         return;
     if (word) {
-        const qsizetype from = previousPosition(cursor, true);
-        edit(from, cursor - from, QString(), EditHistory::Kind::Compound);
+        const qsizetype from = layout.previousPosition(cursorPosition(), true);
+        editing.edit(from, cursorPosition() - from, QString(), EditHistory::Kind::Compound);
         return;
     }
-    const qsizetype from = codePointBefore(text, cursor);
-    edit(from, cursor - from, QString(), EditHistory::Kind::Single);
+    const qsizetype from = codePointBefore(text, cursorPosition());
+    editing.edit(from, cursorPosition() - from, QString(), EditHistory::Kind::Single);
 }
 
 void TextView::removeForward(bool word) {
@@ -157,64 +157,39 @@ void TextView::removeForward(bool word) {
         deleteSelection();
         return;
     }
-    if (cursor >= text.size())
+    if (cursorPosition() >= text.size())
         return;
-    const qsizetype to = nextPosition(cursor, word);
-    edit(cursor, to - cursor, QString(),
-         word ? EditHistory::Kind::Compound : EditHistory::Kind::Single);
-}
-
-bool TextView::isRightToLeft(qsizetype line) const {
-    // The first character with a strong direction decides, as for a QTextBlock; a line without
-    // one (or none in its first megabyte) runs left to right.
-    constexpr qsizetype chunk = 4096;
-    constexpr qsizetype searched = qsizetype(1) << 20;
-    const qsizetype start = text.lineStart(line);
-    const qsizetype length = std::min(text.lineLength(line), searched);
-    for (qsizetype from = 0; from < length; from += chunk) {
-        const QString part = text.mid(start + from, std::min(chunk + 1, length - from));
-        for (qsizetype i = 0; i < std::min(chunk, part.size()); ++i) {
-            char32_t c = part.at(i).unicode();
-            if (QChar::isHighSurrogate(c) && i + 1 < part.size() && part.at(i + 1).isLowSurrogate())
-                c = QChar::surrogateToUcs4(char16_t(c), part.at(++i).unicode());
-            switch (QChar::direction(c)) {
-            case QChar::DirL:
-                return false;
-            case QChar::DirR:
-            case QChar::DirAL:
-                return true;
-            default:
-                break;
-            }
-        }
-    }
-    return false;
+    const qsizetype to = layout.nextPosition(cursorPosition(), word);
+    editing.edit(cursorPosition(), to - cursorPosition(), QString(),
+                 word ? EditHistory::Kind::Compound : EditHistory::Kind::Single);
 }
 
 void TextView::moveByKey(int target, bool select) {
-    const qsizetype line = text.lineOf(cursor);
+    const qsizetype line = text.lineOf(cursorPosition());
     auto t = Target(target);
     // Left and Right follow the line's direction: in a right-to-left line Right goes back.
     const bool sideways = t == Target::NextChar || t == Target::PreviousChar ||
                           t == Target::NextWord || t == Target::PreviousWord;
-    if (sideways && isRightToLeft(line))
+    if (sideways && layout.isRightToLeft(line))
         t = t == Target::NextChar       ? Target::PreviousChar
             : t == Target::PreviousChar ? Target::NextChar
             : t == Target::NextWord     ? Target::PreviousWord
                                         : Target::NextWord;
-    qsizetype to = cursor;
+    qsizetype to = cursorPosition();
     switch (t) {
     case Target::NextChar:
-        to = !select && hasSelection() ? selectionEnd() : nextPosition(cursor, false);
+        to = !select && hasSelection() ? selectionEnd()
+                                       : layout.nextPosition(cursorPosition(), false);
         break;
     case Target::PreviousChar:
-        to = !select && hasSelection() ? selectionStart() : previousPosition(cursor, false);
+        to = !select && hasSelection() ? selectionStart()
+                                       : layout.previousPosition(cursorPosition(), false);
         break;
     case Target::NextWord:
-        to = nextPosition(cursor, true);
+        to = layout.nextPosition(cursorPosition(), true);
         break;
     case Target::PreviousWord:
-        to = previousPosition(cursor, true);
+        to = layout.previousPosition(cursorPosition(), true);
         break;
     case Target::NextLine:
     case Target::PreviousLine: {
@@ -223,13 +198,11 @@ void TextView::moveByKey(int target, bool select) {
         // without Shift nothing moves, the selection stays.
         if (line == (down ? text.lineCount() - 1 : 0)) {
             if (select)
-                moveTo(anchor, down ? text.size() : 0);
+                moveTo(anchorPosition(), down ? text.size() : 0);
             return;
         }
         to = positionOnLine(line + (down ? 1 : -1));
-        const qreal keep = preferredX;
-        moveTo(select ? anchor : to, to);
-        preferredX = keep;
+        moveInColumn(select ? anchorPosition() : to, to);
         return;
     }
     case Target::NextPage:
@@ -249,7 +222,7 @@ void TextView::moveByKey(int target, bool select) {
         to = text.size();
         break;
     }
-    moveTo(select ? anchor : to, to);
+    moveTo(select ? anchorPosition() : to, to);
 }
 
 bool TextView::handleKey(QKeyEvent* event) {
@@ -257,8 +230,7 @@ bool TextView::handleKey(QKeyEvent* event) {
         const bool select = event->matches(m.select);
         if (!select && !event->matches(m.move))
             continue;
-        // Keys end what a double or triple click began.
-        wordClicked = lineClicked = Range();
+        endClicks();
         moveByKey(int(m.target), select);
         if (m.target != Target::NextPage && m.target != Target::PreviousPage)
             ensureCursorVisible();
@@ -276,7 +248,7 @@ bool TextView::handleKey(QKeyEvent* event) {
     }
     if (readOnly)
         return false;
-    wordClicked = lineClicked = Range();
+    endClicks();
     if (event->matches(QKeySequence::Undo))
         undo();
     else if (event->matches(QKeySequence::Redo))

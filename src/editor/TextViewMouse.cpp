@@ -27,7 +27,7 @@ bool TextView::toWordStart(qsizetype& position) const {
             return false;
     }
     const qsizetype from = at < length ? at + 1 : at;
-    const qsizetype found = previousPosition(start + from, true);
+    const qsizetype found = layout.previousPosition(start + from, true);
     const bool moved = found != start + from;
     position = found;
     return moved;
@@ -62,8 +62,8 @@ void TextView::extendByWords(qsizetype position, qreal x) {
     qsizetype wordEnd = wordStart;
     if (!toWordEnd(wordEnd) || wordEnd == wordStart)
         return;
-    const qreal startX = exactX(wordStart);
-    const qreal endX = exactX(wordEnd);
+    const qreal startX = layout.exactX(wordStart);
+    const qreal endX = layout.exactX(wordEnd);
     // Only once the mouse is over the next word, and then to its nearer end.
     if (x < startX || x > endX)
         return;
@@ -104,7 +104,7 @@ void TextView::mousePressEvent(QMouseEvent* event) {
         (point - doubleClickPoint).manhattanLength() < QApplication::startDragDistance()) {
         // The line and its line break.
         tripleClick.stop();
-        const qsizetype line = text.lineOf(cursor);
+        const qsizetype line = text.lineOf(cursorPosition());
         lineClicked = {text.lineStart(line), std::min(text.lineEnd(line) + 1, text.size())};
         moveTo(lineClicked.anchor, lineClicked.cursor);
     } else {
@@ -115,13 +115,13 @@ void TextView::mousePressEvent(QMouseEvent* event) {
             else if (!wordClicked.isEmpty())
                 extendByWords(at, point.x() - contentX());
             else
-                moveTo(anchor, at);
+                moveTo(anchorPosition(), at);
         } else if (hasSelection() && at >= selectionStart() && at <= selectionEnd()) {
             // The caret goes there when the button is released without moving.
             pressedInSelection = true;
             return;
         } else {
-            wordClicked = lineClicked = Range();
+            endClicks();
             moveTo(at, at);
         }
     }
@@ -135,7 +135,7 @@ void TextView::dragTo(const QPoint& point) {
     else if (!wordClicked.isEmpty())
         extendByWords(at, point.x() - contentX());
     else if (mousePressed)
-        moveTo(anchor, at);
+        moveTo(anchorPosition(), at);
 }
 
 void TextView::mouseMoveEvent(QMouseEvent* event) {

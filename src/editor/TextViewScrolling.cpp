@@ -21,7 +21,7 @@ void TextView::setTopLine(qsizetype line) {
 }
 
 void TextView::followCaretVertically() {
-    const qsizetype line = text.lineOf(cursor);
+    const qsizetype line = text.lineOf(cursorPosition());
     const int height = lineHeight();
     const int viewHeight = viewport()->height();
     const int y = lineY(line);
@@ -45,15 +45,15 @@ void TextView::followCaretVertically() {
 
 qsizetype TextView::positionOnLine(qsizetype line) {
     if (preferredX < 0)
-        preferredX = exactX(cursor);
-    return positionInLineAt(line, preferredX);
+        preferredX = layout.exactX(cursorPosition());
+    return layout.positionInLineAt(line, preferredX);
 }
 
 void TextView::pageUpDown(bool down, bool select) {
     ensureCursorVisible();
     const int height = lineHeight();
     const int viewHeight = viewport()->height();
-    const qsizetype line = text.lineOf(cursor);
+    const qsizetype line = text.lineOf(cursorPosition());
     const qsizetype last = text.lineCount() - 1;
     if (!pageYKept)
         pageY = lineY(line);
@@ -110,9 +110,7 @@ void TextView::pageUpDown(bool down, bool select) {
     }
     if (target != line) {
         const qsizetype to = positionOnLine(target);
-        const qreal keep = preferredX;
-        moveTo(select ? anchor : to, to);
-        preferredX = keep;
+        moveInColumn(select ? anchorPosition() : to, to);
     }
     ensureCursorVisible();
     pageYKept = true;
