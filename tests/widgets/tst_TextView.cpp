@@ -286,13 +286,6 @@ void tst_TextView::longLinesCrossSegmentEdges() {
     keys({Qt::ControlModifier | Qt::Key_Left});
     QCOMPARE(view->cursorPosition(), second + 1001);
 
-    // Every tab ends on a tab stop counted from the line's start.
-    const qsizetype third = second + words.size() + 1;
-    const int left = view->characterRect(third).left();
-    for (qsizetype tab = fields.indexOf(u'\t'); tab >= 0; tab = fields.indexOf(u'\t', tab + 1))
-        QVERIFY2((view->characterRect(third + tab + 1).left() - left) % 80 == 0,
-                 qPrintable(QString::number(tab)));
-
     // Typing at the end of the long line and near its start.
     keys({Qt::ControlModifier | Qt::Key_Home, Qt::Key_End});
     QTest::keyClicks(view, u"typed"_qs);
