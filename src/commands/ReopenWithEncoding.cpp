@@ -31,7 +31,7 @@ void reopenWithEncoding(const DocumentSeams& seams, TextEncoding encoding) {
         if (!asItIs || asItIs->text != document.buffer().toString()) {
             const auto answer = seams.messageBox.show(
                 &seams.window,
-                QLatin1String("The text was changed since \"") + document.name() +
+                QLatin1String("The text was changed since \"") + nameFor(document.nameFile()) +
                     QLatin1String("\" was read. Read it again as ") + caption +
                     QLatin1String(" and lose the changes?"),
                 QStringLiteral("Reopen With Encoding"), QMessageBox::Yes | QMessageBox::No,
@@ -41,11 +41,11 @@ void reopenWithEncoding(const DocumentSeams& seams, TextEncoding encoding) {
         }
         auto reread = decodeDocumentAs(bytes, encoding);
         if (!reread) {
-            seams.messageBox.show(&seams.window,
-                                  u'"' + document.name() + QLatin1String("\" cannot be read as ") +
-                                      caption + QLatin1String(" without changing its bytes."),
-                                  QStringLiteral("Reopen With Encoding"), QMessageBox::Ok,
-                                  QMessageBox::Warning);
+            seams.messageBox.show(
+                &seams.window,
+                u'"' + nameFor(document.nameFile()) + QLatin1String("\" cannot be read as ") +
+                    caption + QLatin1String(" without changing its bytes."),
+                QStringLiteral("Reopen With Encoding"), QMessageBox::Ok, QMessageBox::Warning);
             return;
         }
         bytes = QByteArray();

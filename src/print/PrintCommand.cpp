@@ -10,7 +10,8 @@
 
 namespace {
 void print(frmMain& window) {
-    if (window.document().name() == DocumentNames::NoFileLoaded) {
+    // As the read-out words it.
+    if (nameFor(window.document().nameFile()) == nameFor({})) {
         window.messageBox().show(&window, QStringLiteral("No file loaded!"),
                                  QStringLiteral("Error"), QMessageBox::Ok, QMessageBox::Critical);
         return;

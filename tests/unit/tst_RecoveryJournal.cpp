@@ -102,11 +102,11 @@ private slots:
         for (QChar c : u"-1234 Näme"_qs)
             doc.edit(doc.buffer().size(), 0, QStringView(&c, 1));
         doc.edit(5, 1, {});
-        doc.setCurrentFile({.savePath = u"/x/n.nv"_qs,
-                            .hasSavePath = true,
-                            .name = u"n.nv"_qs,
-                            .location = u"/x/n.nv"_qs,
-                            .caption = u"n.nv - Notavo"_qs});
+        const NamedFile file = NamedFile::at(u"/x/n.nv"_qs);
+        doc.setCurrentFile({.saveLocation = SaveLocation::at(file.path),
+                            .caption = file,
+                            .name = file,
+                            .location = file});
         journal->flush();
         journal->waitForWorker();
         const QString text = doc.buffer().toString();

@@ -17,7 +17,8 @@ const QString DataCol = u"data-col"_qs;
 
 // Prints the document with that name and text; the page window, or null when none was made.
 frmPrint* print(TestPlatform& t, frmMain& w, const QString& name, const QString& text) {
-    w.document().setCurrentFile({.name = name});
+    w.document().setCurrentFile(
+        {.name = name == u"Not saved"_qs ? NamedFile::newDocument() : NamedFile::at(name)});
     w.txtMain().setPlainText(text);
     w.txtMain().setEnabled(true);
     t.dialogs.queuePrinterOk();
