@@ -16,7 +16,6 @@
 #include "platform/MessageBox.h"
 #include "text/TextBuffer.h"
 
-#include <QByteArray>
 #include <QFileInfo>
 #include <QMainWindow>
 #include <cerrno>
@@ -98,11 +97,9 @@ void fileOpen(const DocumentSeams& seams, const QString& filter) {
         return;
     }
     // Save and auto-save now write back to the opened file, never over an earlier one.
-    const NamedFile opened = NamedFile::at(path);
-    seams.document.setCurrentFile({.saveLocation = SaveLocation::at(path),
-                                   .caption = opened,
-                                   .name = opened,
-                                   .location = opened});
+    const NamedFile file = NamedFile::at(path);
+    seams.document.setCurrentFile(
+        {.saveLocation = SaveLocation::at(path), .caption = file, .name = file, .location = file});
     seams.document.setFileStamp(stamp);
     startEditing(seams);
     seams.ShowStatus(QLatin1String("Opened file: ") + path);

@@ -122,6 +122,19 @@ private slots:
         QCOMPARE(orphan->contents.text.toString(), text);
         QCOMPARE(orphan->contents.file.caption, u"n.nv - Notavo"_qs);
         QVERIFY(orphan->contents.file.hasSavePath);
+        // Each way the window words its file comes back worded alike; a location Clear forgot
+        // stays forgotten, or auto-save would write the recovered text over that file.
+        for (const QStringList& words : {QStringList{"Notavo", "No file loaded", "No file loaded"},
+                                         QStringList{"New File - Notavo", "Not saved", "Not saved"},
+                                         QStringList{"New File - Notavo", "m.nv", "/x/m.nv"},
+                                         QStringList{"n.nv - Notavo", "n.nv", "/x/m.nv"}}) {
+            const CurrentFile back =
+                recoveredFile({u"/x/m.nv"_qs, false, words[1], words[2], words[0], {}});
+            QCOMPARE(QStringList({captionFor(*back.caption), nameFor(*back.name),
+                                  locationFor(*back.location)}),
+                     words);
+            QCOMPARE(back.saveLocation, SaveLocation::at(u"/x/m.nv"_qs).forgotten());
+        }
         // Typing is logged as edits, a few bytes a character, not the text again.
         const qint64 size = QFileInfo(folder + u'/' + QString::fromLatin1(orphan->name)).size();
         QVERIFY2(size - baseSize < 200, qPrintable(QString::number(size - baseSize)));
