@@ -47,6 +47,18 @@ std::variant<OpenedDocument, Failure> openDocument(const QString& path, qint64 s
     return opened;
 }
 
+std::variant<RereadDocument, Failure> rereadDocumentAs(const QString& path, const TextBuffer& text,
+                                                       TextEncoding present, TextEncoding wanted) {
+    QByteArray bytes;
+    if (auto failure = readDocumentFile(path, bytes))
+        return *std::move(failure);
+    RereadDocument reread;
+    const auto asItIs = decodeDocumentAs(bytes, present);
+    reread.textChanged = !asItIs || asItIs->text != text.toString();
+    reread.decoded = decodeDocumentAs(bytes, wanted);
+    return reread;
+}
+
 std::variant<FileStamp, Failure> saveDocument(const QString& path, const TextBuffer& text,
                                               const DocumentLayout& layout,
                                               const FileStamp& unchangedSince,

@@ -31,6 +31,18 @@ struct OpenedDocument {
 [[nodiscard]] std::variant<OpenedDocument, Failure> openDocument(const QString& path, qint64 size,
                                                                  const WorkProgress& progress = {});
 
+// The file at path read again, to be read in another encoding: whether text differs from what
+// the file reads as in the present encoding (reading it again would lose edits), and the file
+// decoded in the wanted one, or std::nullopt when that would not write its bytes back.
+struct RereadDocument {
+    bool textChanged = false;
+    std::optional<DecodedDocument> decoded;
+};
+[[nodiscard]] std::variant<RereadDocument, Failure> rereadDocumentAs(const QString& path,
+                                                                     const TextBuffer& text,
+                                                                     TextEncoding present,
+                                                                     TextEncoding wanted);
+
 // Writes the text in its layout over the file at path (DocumentFile.h's replaceFile says how);
 // nothing too large to open again. With unchangedSince valid, a file another program changed
 // since is left alone (FileError::ChangedSince). Progress is told the bytes written. Answers the
