@@ -128,7 +128,7 @@ void frmMain::buildControls() {
     locationBox = new QPlainTextEdit(detailsFrame);
     locationBox->setObjectName(QStringLiteral("fileDirText"));
     // As designed, the read-out opens with a line break after the words.
-    locationBox->setPlainText(doc->location() + QLatin1String("\r\n"));
+    locationBox->setPlainText(locationFor(doc->locationFile()) + QLatin1String("\r\n"));
     locationBox->setReadOnly(true);
     locationBox->setLineWrapMode(QPlainTextEdit::NoWrap);
     locationBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -140,7 +140,7 @@ void frmMain::buildControls() {
     locationBox->setPalette(white);
     nameCaption = new QLabel(QStringLiteral("Name:"), detailsFrame);
     nameCaption->setObjectName(QStringLiteral("fName"));
-    nameLabel = new QLabel(doc->name(), detailsFrame);
+    nameLabel = new QLabel(nameFor(doc->nameFile()), detailsFrame);
     nameLabel->setObjectName(QStringLiteral("fNameString"));
     // A screen reader names each read-out after its caption, not after the frame around them.
     locationCaption->setBuddy(locationBox);
@@ -319,14 +319,14 @@ void frmMain::load() {
 }
 
 void frmMain::showCurrentFile(const CurrentFile& change) {
-    // Only what changed is written: the location read-out keeps its designed line break until
-    // a command sets it.
+    // Only what a command set is written: the location read-out keeps its designed line break
+    // until one sets it.
     if (change.caption)
-        setWindowTitle(doc->caption());
+        setWindowTitle(captionFor(doc->captionFile()));
     if (change.name)
-        nameLabel->setText(doc->name());
+        nameLabel->setText(nameFor(doc->nameFile()));
     if (change.location)
-        locationBox->setPlainText(doc->location());
+        locationBox->setPlainText(locationFor(doc->locationFile()));
 }
 
 QAction* frmMain::action(const QString& name) const {

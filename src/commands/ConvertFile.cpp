@@ -6,9 +6,8 @@
 #include "commands/ErrorReport.h"
 #include "commands/LongTask.h"
 #include "document/DocumentFile.h"
-#include "document/DocumentFormat.h"
+#include "document/DocumentIo.h"
 #include "document/FileErrors.h"
-#include "document/TextFile.h"
 #include "platform/CommonDialog.h"
 #include "platform/MessageBox.h"
 
@@ -24,35 +23,6 @@ struct SourceBytes {
     std::optional<Failure> failure;
     QByteArray bytes;
 };
-
-// Writes the content as a document is written: through the format, so that a file ending in a
-// line break keeps its bytes and one without gains exactly one, as Open and Save would give. The
-// bytes are let go once decoded, so at most the bytes and a Latin-1 text are held at a time (or
-// UTF-16, for text outside Latin-1). Decoding is the first half of the task's units, writing the
-// second.
-[[nodiscard]] std::optional<Failure> writeConverted(const QString& targetPath, QByteArray bytes,
-                                                    LongTask& task) {
-    const qint64 size = bytes.size();
-    auto write = [&](const TextParts& text, const DocumentLayout& layout) {
-        task.setDone(size);
-        if (task.cancelled())
-            return std::optional<Failure>(); // thrown away: nothing was written
-        auto failure = writeTextFile(targetPath, text, layout, [&task, size](qint64 written) {
-            task.setDone(size + std::min(written, size));
-            return !task.cancelled();
-        });
-        if (!failure)
-            task.commit();
-        return failure;
-    };
-    if (auto compact = decodeCompactDocument(bytes)) {
-        bytes = QByteArray();
-        return write({QLatin1StringView(compact->latin1)}, compact->layout);
-    }
-    DecodedDocument document = decodeDocument(bytes);
-    bytes = QByteArray();
-    return write({QStringView(document.text)}, document.layout);
-}
 
 } // namespace
 
@@ -104,7 +74,14 @@ void convertFile(const DocumentSeams& seams) {
             written = runLongTask(
                 hold, QLatin1String("Converting ") + sourcePath, {size, 2 * size},
                 [&targetPath, bytes = std::move(source->bytes)](LongTask& task) mutable {
-                    return writeConverted(targetPath, std::move(bytes), task);
+                    auto failure =
+                        writeAsDocument(targetPath, std::move(bytes), [&task](qint64 done) {
+                            task.setDone(done);
+                            return !task.cancelled();
+                        });
+                    if (!failure)
+                        task.commit();
+                    return failure;
                 });
         }
         if (!written) {

@@ -2,8 +2,6 @@
 
 #include "commands/DocumentSeams.h"
 #include "document/Document.h"
-#include "document/DocumentFile.h"
-#include "document/FileErrors.h"
 #include "platform/MessageBox.h"
 
 #include <QMainWindow>
@@ -43,34 +41,18 @@ bool documentEncodingHolds(const DocumentSeams& seams, const QString& fileName) 
     return false;
 }
 
-std::optional<ClearWrite> bytesForAppending(const DocumentSeams& seams, const QString& path,
-                                            const QString& fileName,
-                                            std::optional<Failure>& failure) {
-    const Document& document = seams.document;
-    const TextParts text = document.buffer().parts();
-    QByteArray old;
-    if (auto readFailure = readDocumentFile(path, old)) {
-        // A missing file is created; any other failure keeps the file as it is.
-        if (readFailure->number != FileError::FileNotFound) {
-            failure = std::move(readFailure);
-            return std::nullopt;
-        }
-        old.clear();
-    }
-    // An empty or new file takes the document as it is, mark and all.
-    const DocumentLayout layout = old.isEmpty() ? document.layout() : appendLayout(old);
-    const auto first = firstUnencodable(text, layout);
+bool confirmAppendEncoding(const DocumentSeams& seams, const TextParts& text,
+                           const DocumentLayout& target, const QString& fileName, bool& asUtf8) {
+    const auto first = firstUnencodable(text, target);
     if (!first)
-        return ClearWrite{encodeDocument(text, layout)};
+        return true;
     const auto answer = seams.messageBox.show(
-        &seams.window, encodingQuestion(fileName, layout.encoding, *first), QStringLiteral("Save"),
+        &seams.window, encodingQuestion(fileName, target.encoding, *first), QStringLiteral("Save"),
         QMessageBox::Yes | QMessageBox::No, QMessageBox::Warning);
     if (answer != QMessageBox::Yes) {
         seams.ShowStatus(QLatin1String("Not saved: ") + fileName);
-        return std::nullopt;
+        return false;
     }
-    const DecodedDocument receiving = decodeDocument(old);
-    return ClearWrite{encodeDocument(receiving.text, utf8Layout(receiving.layout)) +
-                          encodeDocument(text, utf8Layout(layout)),
-                      true};
+    asUtf8 = true;
+    return true;
 }

@@ -1,11 +1,8 @@
 #pragma once
 
-#include "basics/Failure.h"
 #include "document/DocumentFormat.h"
 
-#include <QByteArray>
 #include <QString>
-#include <optional>
 
 struct DocumentSeams;
 
@@ -22,14 +19,8 @@ bool confirmDocumentEncoding(const DocumentSeams& seams, const QString& fileName
 // encoding cannot hold the text.
 bool documentEncodingHolds(const DocumentSeams& seams, const QString& fileName);
 
-// What Clear's save-first writes to the file at path: the document in that file's own encoding
-// and line breaks, added at its end; or, when that encoding cannot hold the text and the user
-// chose UTF-8, the whole file rewritten as UTF-8 with the document after it (never two
-// encodings in one file). std::nullopt: write nothing (the user said No, or failure was set).
-struct ClearWrite {
-    QByteArray bytes;
-    bool wholeFile = false;
-};
-std::optional<ClearWrite> bytesForAppending(const DocumentSeams& seams, const QString& path,
-                                            const QString& fileName,
-                                            std::optional<Failure>& failure);
+// Before Clear's save-first adds the text to a file of the target layout: true when it may
+// write. When that encoding cannot hold the text, asks whether to rewrite the file as UTF-8 with
+// the text after it (never two encodings in one file); Yes sets asUtf8.
+bool confirmAppendEncoding(const DocumentSeams& seams, const TextParts& text,
+                           const DocumentLayout& target, const QString& fileName, bool& asUtf8);

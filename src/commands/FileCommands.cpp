@@ -9,27 +9,19 @@
 #include "commands/LongTask.h"
 #include "commands/WriteDocument.h"
 #include "document/Document.h"
-#include "document/DocumentFile.h"
+#include "document/DocumentIo.h"
 #include "document/FileErrors.h"
 #include "editor/TextView.h"
 #include "platform/CommonDialog.h"
 #include "platform/MessageBox.h"
 #include "text/TextBuffer.h"
 
-#include <QByteArray>
 #include <QFileInfo>
 #include <QMainWindow>
 #include <cerrno>
 #include <new>
 
-using DocumentNames::NoFileLoaded;
-using DocumentNames::NotSaved;
-
 namespace {
-QString documentCaption(const QString& name) {
-    return name + QLatin1String(" - Notavo");
-}
-
 void reportFailure(const DocumentSeams& seams, const Failure& failure) {
     // The user stopped it: a line in the status bar, not an error box.
     if (failure.number == ErrorNumber::Cancelled) {
@@ -56,66 +48,19 @@ void startEditing(const DocumentSeams& seams) {
 
 void fileNew(const DocumentSeams& seams) {
     seams.document.clear();
-    seams.document.setCurrentFile({.savePath = QString(),
-                                   .hasSavePath = false,
-                                   .name = NotSaved,
-                                   .location = NotSaved,
-                                   .caption = QStringLiteral("New File - Notavo")});
+    const NamedFile newDocument = NamedFile::newDocument();
+    seams.document.setCurrentFile({.saveLocation = SaveLocation(),
+                                   .caption = newDocument,
+                                   .name = newDocument,
+                                   .location = newDocument});
     startEditing(seams);
     seams.ShowStatus(QStringLiteral("New file started"));
 }
-
-namespace {
-// A document read and decoded, ready to go into the box.
-struct OpenedDocument {
-    std::optional<Failure> failure;
-    TextBuffer text;
-    DocumentLayout layout;
-    FileStamp stamp;
-};
-
-// Reads and decodes the file; the task's units are twice the file's size, reading the first
-// half. Run on a worker for a large file.
-OpenedDocument readDocument(const QString& path, qint64 size, LongTask& task) {
-    OpenedDocument opened;
-    QByteArray bytes;
-    opened.failure = readDocumentFile(
-        path, bytes,
-        [&task](qint64 done) {
-            task.setDone(done);
-            return !task.cancelled();
-        },
-        &opened.stamp);
-    if (opened.failure || task.cancelled())
-        return opened;
-    task.setDone(size);
-    // Most documents fit in Latin-1, which decodes in half the memory and time.
-    if (auto compact = decodeCompactDocument(bytes)) {
-        bytes = QByteArray(); // a large file is not held twice longer than needed
-        opened.layout = std::move(compact->layout);
-        if (task.cancelled())
-            return opened;
-        task.setDone(size * 3 / 2);
-        opened.text = TextBuffer(std::move(compact->latin1));
-    } else {
-        DecodedDocument document = decodeDocument(bytes);
-        bytes = QByteArray();
-        opened.layout = std::move(document.layout);
-        if (task.cancelled())
-            return opened;
-        task.setDone(size * 3 / 2);
-        opened.text = TextBuffer(std::move(document.text));
-    }
-    task.setDone(2 * size);
-    return opened;
-}
-} // namespace
 
 void fileOpen(const DocumentSeams& seams, const QString& filter) {
     if (!askPath(seams, false, filter, DocumentFilters::OpenTitle))
         return;
     const QString path = seams.dlgFile.fileName;
-    const QString name = seams.dlgFile.fileTitle;
     offerInterruptedSave(seams.messageBox, &seams.window, path);
     // Keys typed while a large file opens are kept by the hold and applied once the new text is
     // in the box, to the new text.
@@ -125,21 +70,26 @@ void fileOpen(const DocumentSeams& seams, const QString& filter) {
         // Read and decoded on a worker for a large file, so the window stays live and the user
         // can cancel; the document in hand is only replaced once the new one is complete.
         const qint64 size = QFileInfo(path).size();
-        std::optional<OpenedDocument> opened =
-            runLongTask(hold, QLatin1String("Opening ") + path, {size, 2 * size},
-                        [&path, size](LongTask& task) { return readDocument(path, size, task); });
+        auto opened = runLongTask(hold, QLatin1String("Opening ") + path, {size, 2 * size},
+                                  [&path, size](LongTask& task) {
+                                      return openDocument(path, size, [&task](qint64 done) {
+                                          task.setDone(done);
+                                          return !task.cancelled();
+                                      });
+                                  });
         if (!opened) {
             hold.release();
             seams.ShowStatus(QLatin1String("Opening cancelled: ") + path);
             return;
         }
-        if (opened->failure) {
+        if (const auto* failure = std::get_if<Failure>(&*opened)) {
             hold.release();
-            reportFailure(seams, *opened->failure);
+            reportFailure(seams, *failure);
             return;
         }
-        seams.document.load(std::move(opened->text), std::move(opened->layout));
-        stamp = opened->stamp;
+        auto& document = std::get<OpenedDocument>(*opened);
+        seams.document.load(std::move(document.text), std::move(document.layout));
+        stamp = document.stamp;
     } catch (const std::bad_alloc&) {
         hold.release();
         reportFailure(seams,
@@ -147,11 +97,9 @@ void fileOpen(const DocumentSeams& seams, const QString& filter) {
         return;
     }
     // Save and auto-save now write back to the opened file, never over an earlier one.
-    seams.document.setCurrentFile({.savePath = path,
-                                   .hasSavePath = true,
-                                   .name = name,
-                                   .location = path,
-                                   .caption = documentCaption(name)});
+    const NamedFile file = NamedFile::at(path);
+    seams.document.setCurrentFile(
+        {.saveLocation = SaveLocation::at(path), .caption = file, .name = file, .location = file});
     seams.document.setFileStamp(stamp);
     startEditing(seams);
     seams.ShowStatus(QLatin1String("Opened file: ") + path);
@@ -168,15 +116,15 @@ void saveThroughDialog(const DocumentSeams& seams, const QString& filter, const 
     const QString name = seams.dlgFile.fileTitle;
     if (!confirmDocumentEncoding(seams, name))
         return;
-    seams.document.setCurrentFile({.savePath = path,
-                                   .hasSavePath = true,
-                                   .name = nameBeforeWrite ? std::optional(name) : std::nullopt,
-                                   .location = path});
+    const NamedFile target = NamedFile::at(path);
+    seams.document.setCurrentFile({.saveLocation = SaveLocation::at(path),
+                                   .name = nameBeforeWrite ? std::optional(target) : std::nullopt,
+                                   .location = target});
     if (const auto failure = writeDocument(seams, path)) {
         reportFailure(seams, *failure);
         return;
     }
-    seams.document.setCurrentFile({.name = name, .caption = documentCaption(name)});
+    seams.document.setCurrentFile({.caption = target, .name = target});
     seams.ShowStatus(QLatin1String("Saved file to ") + path);
 }
 } // namespace
@@ -222,31 +170,33 @@ void fileClear(const DocumentSeams& seams) {
         return;
     if (answer == QMessageBox::No) {
         document.clear();
-        document.setCurrentFile(
-            {.hasSavePath = false, .name = NoFileLoaded, .location = NoFileLoaded});
+        document.setCurrentFile({.saveLocation = document.saveLocation().forgotten(),
+                                 .name = NamedFile(),
+                                 .location = NamedFile()});
         return;
     }
     if (!askPath(seams, true, DocumentFilters::ClearSave, DocumentFilters::SaveTitle)) {
         // The panel and the caption still name the file; a remembered location would let the
         // next Save or auto-save write this emptiness over it.
         document.clear();
-        document.setCurrentFile({.hasSavePath = false});
+        document.setCurrentFile({.saveLocation = document.saveLocation().forgotten()});
         return;
     }
     // Added after whatever the chosen file already holds.
     const QString path = seams.dlgFile.fileName;
+    const QString fileName = seams.dlgFile.fileTitle;
     std::optional<Failure> failure;
     try {
-        const auto write = bytesForAppending(seams, path, seams.dlgFile.fileTitle, failure);
-        if (!write && !failure)
-            return; // the user kept the text in the box
-        if (write) {
-            failure = refuseUnopenable((write->wholeFile ? 0 : QFileInfo(path).size()) +
-                                           write->bytes.size(),
-                                       QStringLiteral("Save file"), path);
-            if (!failure)
-                failure = write->wholeFile ? replaceFile(path, write->bytes)
-                                           : appendToFile(path, write->bytes);
+        auto target = readAppendTarget(path, document.layout());
+        if (auto* readFailure = std::get_if<Failure>(&target)) {
+            failure = std::move(*readFailure);
+        } else {
+            const TextParts text = document.buffer().parts();
+            const AppendTarget& receiving = std::get<AppendTarget>(target);
+            bool asUtf8 = false;
+            if (!confirmAppendEncoding(seams, text, receiving.layout, fileName, asUtf8))
+                return; // the user kept the text in the box
+            failure = appendDocument(path, text, receiving, asUtf8);
         }
     } catch (const std::bad_alloc&) {
         failure = fileFailure(ENOMEM, QStringLiteral("Save file"), path, FileAction::Write);
@@ -257,10 +207,9 @@ void fileClear(const DocumentSeams& seams) {
         return;
     }
     document.clear();
-    document.setCurrentFile({.savePath = QString(),
-                             .hasSavePath = false,
-                             .name = NoFileLoaded,
-                             .location = NoFileLoaded,
-                             .caption = QStringLiteral("Notavo")});
+    document.setCurrentFile({.saveLocation = SaveLocation(),
+                             .caption = NamedFile(),
+                             .name = NamedFile(),
+                             .location = NamedFile()});
     seams.ShowStatus(QStringLiteral("Cleared"));
 }

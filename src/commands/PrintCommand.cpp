@@ -9,7 +9,8 @@
 
 namespace {
 void print(const PrintSeams& seams) {
-    if (seams.document.name() == DocumentNames::NoFileLoaded) {
+    // As the read-out words it.
+    if (nameFor(seams.document.nameFile()) == nameFor({})) {
         seams.messageBox.show(&seams.window, QStringLiteral("No file loaded!"),
                               QStringLiteral("Error"), QMessageBox::Ok, QMessageBox::Critical);
         return;

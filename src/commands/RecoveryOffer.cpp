@@ -13,7 +13,7 @@ namespace {
 QString question(const OrphanJournal& orphan) {
     const QString name = orphan.contents.file.name;
     const bool named =
-        !name.isEmpty() && name != DocumentNames::NoFileLoaded && name != DocumentNames::NotSaved;
+        !name.isEmpty() && name != nameFor({}) && name != nameFor(NamedFile::newDocument());
     const QString what = named ? u"\"%1\""_qs.arg(name) : u"the new document"_qs;
     const QDateTime when = orphan.lastChanged;
     const QString time = when.date() == QDate::currentDate()
@@ -41,11 +41,7 @@ void offerRecovery(const DocumentSeams& seams, RecoveryJournal& journal) {
     }
     JournalFormat::FileState& file = orphan->contents.file;
     seams.document.load(std::move(orphan->contents.text), file.layout);
-    seams.document.setCurrentFile({.savePath = file.savePath,
-                                   .hasSavePath = file.hasSavePath,
-                                   .name = file.name,
-                                   .location = file.location,
-                                   .caption = file.caption});
+    seams.document.setCurrentFile(recoveredFile(file));
     journal.adopt(std::move(*orphan));
     seams.txtMain.setEnabled(true);
     seams.txtMain.setFocus();

@@ -7,13 +7,14 @@ Document::Document(QObject* parent) : QObject(parent) {
 }
 
 void Document::setCurrentFile(const CurrentFile& change) {
-    if ((change.savePath && *change.savePath != path) || change.hasSavePath == false)
+    // The stamp belongs to the file written without asking.
+    if (change.saveLocation &&
+        (change.saveLocation->path() != location.path() || !change.saveLocation->inUse()))
         stamp = {};
-    path = change.savePath.value_or(path);
-    pathKept = change.hasSavePath.value_or(pathKept);
-    shownName = change.name.value_or(shownName);
-    shownLocation = change.location.value_or(shownLocation);
-    shownCaption = change.caption.value_or(shownCaption);
+    location = change.saveLocation.value_or(location);
+    shown.caption = change.caption.value_or(shown.caption);
+    shown.name = change.name.value_or(shown.name);
+    shown.location = change.location.value_or(shown.location);
     Q_EMIT currentFileChanged(change);
 }
 

@@ -1,32 +1,26 @@
 #pragma once
 
+#include "basics/NamedFile.h"
 #include "document/DocumentFormat.h"
 #include "document/FileStamp.h"
+#include "document/SaveLocation.h"
 #include "text/TextBuffer.h"
 
 #include <QObject>
-#include <QString>
 #include <optional>
-
-// The words the name read-out shows when it names no file: its text doubles as the state.
-namespace DocumentNames {
-inline const QString NoFileLoaded = QStringLiteral("No file loaded");
-inline const QString NotSaved = QStringLiteral("Not saved");
-} // namespace DocumentNames
 
 // What Document::setCurrentFile changes; whatever is left unset stays as it is. The commands set
 // each at the moment the user must see it change, so a failed write can leave some unchanged.
 struct CurrentFile {
-    std::optional<QString> savePath = {};
-    std::optional<bool> hasSavePath = {};
-    std::optional<QString> name = {};     // the file's name, or one of DocumentNames
-    std::optional<QString> location = {}; // the file's full path, or one of DocumentNames
-    std::optional<QString> caption = {};  // the window's title
+    std::optional<SaveLocation> saveLocation = {};
+    std::optional<NamedFile> caption = {};  // the file the window's title names
+    std::optional<NamedFile> name = {};     // the file the name read-out names
+    std::optional<NamedFile> location = {}; // the file the location read-out names
 };
 
 // The document in hand: its text, how its file is laid out (so that a save writes the file's
-// own encoding and line breaks back), where Save writes without asking, and what the window
-// shows of it. It alone changes them; the window and the view follow its signals.
+// own encoding and line breaks back), where Save writes without asking, and which file the
+// window names. It alone changes them; the window and the view follow its signals.
 class Document : public QObject {
     Q_OBJECT
 public:
@@ -34,12 +28,13 @@ public:
 
     void setCurrentFile(const CurrentFile& change);
 
+    const SaveLocation& saveLocation() const { return location; }
     // Where Save and auto-save write without asking, used only while hasSavePath().
-    QString savePath() const { return path; }
-    bool hasSavePath() const { return pathKept; }
-    QString name() const { return shownName; }
-    QString location() const { return shownLocation; }
-    QString caption() const { return shownCaption; }
+    QString savePath() const { return location.path(); }
+    bool hasSavePath() const { return location.inUse(); }
+    const NamedFile& captionFile() const { return shown.caption; }
+    const NamedFile& nameFile() const { return shown.name; }
+    const NamedFile& locationFile() const { return shown.location; }
     const DocumentLayout& layout() const { return fileLayout; }
     // The file at savePath() as this document last read or wrote it: a file with another stamp
     // was changed by another program since. Forgotten when the save location changes or goes.
@@ -86,10 +81,9 @@ private:
 
     TextBuffer text;
     DocumentLayout fileLayout = newDocumentLayout();
-    QString path;
-    bool pathKept = false;
+    SaveLocation location;
     FileStamp stamp;
-    QString shownName = DocumentNames::NoFileLoaded;
-    QString shownLocation = DocumentNames::NoFileLoaded;
-    QString shownCaption = QStringLiteral("Notavo");
+    struct {
+        NamedFile caption, name, location;
+    } shown;
 };

@@ -432,8 +432,21 @@ void RecoveryJournal::report(quint64 batch, int error) {
 }
 
 FileState RecoveryJournal::fileState() const {
-    return {doc.savePath(), doc.hasSavePath(), doc.name(),
-            doc.location(), doc.caption(),     doc.layout()};
+    // Recorded as the window words it, as journals always were.
+    return {doc.savePath(),
+            doc.hasSavePath(),
+            nameFor(doc.nameFile()),
+            locationFor(doc.locationFile()),
+            captionFor(doc.captionFile()),
+            doc.layout()};
+}
+
+CurrentFile recoveredFile(const FileState& file) {
+    return {.saveLocation = file.hasSavePath ? SaveLocation::at(file.savePath)
+                                             : SaveLocation::at(file.savePath).forgotten(),
+            .caption = namedByCaption(file.caption),
+            .name = namedByName(file.name),
+            .location = namedByLocation(file.location)};
 }
 
 std::optional<OrphanJournal> RecoveryJournal::takeOrphan() {

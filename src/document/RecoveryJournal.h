@@ -12,6 +12,7 @@
 
 class Document;
 class JournalWorker;
+struct CurrentFile;
 
 // A journal another run left behind (killed, crashed, the power cut), locked for this run.
 struct OrphanJournal {
@@ -20,6 +21,9 @@ struct OrphanJournal {
     QDateTime lastChanged;
     JournalFormat::Recovered contents;
 };
+
+// What a recovered document's current file is: the file its window named, words and all.
+CurrentFile recoveredFile(const JournalFormat::FileState& file);
 
 // Keeps what is in the box recoverable after a crash: every edit of the document is logged to a
 // journal under $XDG_STATE_HOME/notavo and synced on a worker thread within a second, so the

@@ -105,8 +105,9 @@ bool frmPrint::load(QString& failure) {
     QFont headerFont = header->font();
     headerFont.setFamily(store.readText(DataFont, QStringLiteral("fontname"), dialogFont.name));
     header->setFont(headerFont);
-    const QString name = mainWindow.document().name();
-    header->setText(name == DocumentNames::NotSaved ? QStringLiteral("Untitled Document") : name);
+    const QString name = nameFor(mainWindow.document().nameFile());
+    header->setText(name == nameFor(NamedFile::newDocument()) ? QStringLiteral("Untitled Document")
+                                                              : name);
 
     Printer* printer = mainWindow.platform().printer;
     if (!printer) {

@@ -54,7 +54,7 @@ void attempt(DocumentWindow& d, Command command, const QString& target, const QS
     if (command != Command::Convert)
         d.w.txtMain().setPlainText(newText);
     if (!opened && (command == Command::Save || command == Command::AutoSave)) {
-        d.w.document().setCurrentFile({.savePath = target, .hasSavePath = true});
+        d.w.document().setCurrentFile({.saveLocation = SaveLocation::at(target)});
     }
     switch (command) {
     case Command::Save:
@@ -473,7 +473,7 @@ void tst_SaveFaults::racedLink() {
     });
     DocumentWindow d;
     d.w.txtMain().setPlainText(newText);
-    d.w.document().setCurrentFile({.savePath = QFile::decodeName(link), .hasSavePath = true});
+    d.w.document().setCurrentFile({.saveLocation = SaveLocation::at(QFile::decodeName(link))});
     int saved = 0, refused = 0;
     for (int round = 0; round < 1000; ++round) {
         struct stat info {};

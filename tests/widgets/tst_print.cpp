@@ -16,7 +16,7 @@ const QString DataFont = u"data-font"_qs;
 const QString DataCol = u"data-col"_qs;
 
 // Prints the document with that name and text; the page window, or null when none was made.
-frmPrint* print(TestPlatform& t, frmMain& w, const QString& name, const QString& text) {
+frmPrint* print(TestPlatform& t, frmMain& w, const NamedFile& name, const QString& text) {
     w.document().setCurrentFile({.name = name});
     w.txtMain().setPlainText(text);
     w.txtMain().setEnabled(true);
@@ -65,7 +65,7 @@ void tst_print::refusedCancelledThenUntitledPageFromDefaults() {
 
     w.setStatusText(u"Saved file to /x"_qs);
     t.dialogs.queueCancel();
-    QVERIFY(!print(t, w, u"Not saved"_qs, u"text"_qs));
+    QVERIFY(!print(t, w, NamedFile::newDocument(), u"text"_qs));
     QCOMPARE(t.dialogs.calls.size(), 1);
     QCOMPARE(t.dialogs.calls[0].title, u"Notavo | Print File"_qs);
     QCOMPARE(t.messages.calls.size(), 1);
@@ -74,7 +74,7 @@ void tst_print::refusedCancelledThenUntitledPageFromDefaults() {
 
     // An untitled page from the font dialog's values, with nothing stored.
     t.dialogs.font = FontChoice{u"DejaVu Sans Mono"_qs, true, true, 14.5f};
-    frmPrint* p = print(t, w, u"Not saved"_qs, QString());
+    frmPrint* p = print(t, w, NamedFile::newDocument(), QString());
     QCOMPARE(w.statusText(), u"Printing"_qs);
     QVERIFY(p && p->isVisible() && (p->windowFlags() & Qt::FramelessWindowHint));
     QCOMPARE(look(p->bar()->font(), p->bar()->alignment()),
@@ -102,7 +102,7 @@ void tst_print::storedSettingsShapeThePage() {
                        "fontsize=8.25", "gotfont=1", "fontalign=2"});
     t.store(DataCol, u"textcol"_qs, u"255"_qs);
     MainWindow w(t.platform, t.settings);
-    frmPrint* p = print(t, w, u"notes.nv"_qs, u"one\ntwo"_qs);
+    frmPrint* p = print(t, w, NamedFile::at(u"notes.nv"_qs), u"one\ntwo"_qs);
     QCOMPARE(look(p->txtToPrint()), u"DejaVu Serif italic 8.25pt centred #ff0000"_qs);
     QCOMPARE(t.printer.pages[0].header, u"notes.nv"_qs);
     QCOMPARE(t.printer.pages[0].body, u"one\ntwo"_qs);
@@ -112,7 +112,7 @@ void tst_print::storedSettingsShapeThePage() {
     // "gotfont" 0: the body keeps its initial font, the header still takes the stored face.
     t.store(DataFont, {"gotfont=0", "gotfontalign=0"});
     t.store(DataCol, u"gotfontcol"_qs, u"0"_qs);
-    p = print(t, w, u"notes.nv"_qs, u"one\ntwo"_qs);
+    p = print(t, w, NamedFile::at(u"notes.nv"_qs), u"one\ntwo"_qs);
     QCOMPARE(p->txtToPrint()->font(), QTextEdit().font());
     QCOMPARE(p->bar()->font().family(), u"DejaVu Serif"_qs);
     QVERIFY(look(p->txtToPrint()).endsWith(u" left "_qs + defaultText()));
@@ -125,14 +125,14 @@ void tst_print::unusableSettingsOrPrinterFailure() {
     t.store(DataCol, u"textcol"_qs, u"blue"_qs);
     MainWindow w(t.platform, t.settings);
     t.dialogs.font = FontChoice{u"DejaVu Sans"_qs, true, false, 11.0f};
-    frmPrint* p = print(t, w, u"a.nv"_qs, u"body"_qs);
+    frmPrint* p = print(t, w, NamedFile::at(u"a.nv"_qs), u"body"_qs);
     QCOMPARE(t.printer.pages.size(), 1);
     QVERIFY(look(p->txtToPrint()).endsWith(u" bold 11pt left "_qs + defaultText()));
     p->closemeTick();
 
     t.printer.failWith = u"The file \"/x.pdf\" could not be written."_qs;
     const qsizetype pages = w.findChildren<frmPrint*>().size();
-    print(t, w, u"a.nv"_qs, u"body"_qs);
+    print(t, w, NamedFile::at(u"a.nv"_qs), u"body"_qs);
     QCOMPARE(w.findChildren<frmPrint*>().size(), pages); // no page window
     QCOMPARE(t.messages.calls.size(), 2);
     const Box box = t.messages.calls[1];
