@@ -42,6 +42,7 @@ void offerRecovery(const DocumentSeams& seams, RecoveryJournal& journal) {
     JournalFormat::FileState& file = orphan->contents.file;
     seams.document.load(std::move(orphan->contents.text), file.layout);
     seams.document.setCurrentFile(recoveredFile(file));
+    seams.document.setFileStamp(file.stamp);
     journal.adopt(std::move(*orphan));
     seams.txtMain.setEnabled(true);
     seams.txtMain.setFocus();

@@ -161,6 +161,9 @@ void appendFile(QByteArray& out, const FileState& file) {
     putBytes(out, file.layout.defaultBreak);
     putBytes(out, file.layout.breakStyles);
     putBytes(out, file.layout.trailingBytes);
+    for (const qint64 part : {qint64(file.stamp.device), qint64(file.stamp.inode), file.stamp.size,
+                              file.stamp.seconds, file.stamp.nanoseconds})
+        put64(out, quint64(part));
     close(out, start);
 }
 
@@ -327,6 +330,8 @@ size_t apply(const std::vector<Record>& records, size_t count, Replay& text,
             read.layout.defaultBreak = p.bytes();
             read.layout.breakStyles = p.bytes();
             read.layout.trailingBytes = p.bytes();
+            if (!p.rest.isEmpty())
+                read.stamp = {p.u64(), p.u64(), qint64(p.u64()), qint64(p.u64()), qint64(p.u64())};
             if (p.bad || encoding > quint8(TextEncoding::EucKr))
                 return i;
             read.layout.encoding = TextEncoding(encoding);

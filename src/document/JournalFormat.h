@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/DocumentFormat.h"
+#include "document/FileStamp.h"
 #include "text/TextBuffer.h"
 
 #include <QByteArray>
@@ -31,6 +32,9 @@ struct FileState {
     QString location;
     QString caption;
     DocumentLayout layout;
+    // The file as it was read or last written, so that a recovered text is not saved over
+    // another program's change made since. Journals from before it was kept have none.
+    FileStamp stamp;
 };
 
 // Appends records to out.

@@ -438,7 +438,8 @@ FileState RecoveryJournal::fileState() const {
             nameFor(doc.nameFile()),
             locationFor(doc.locationFile()),
             captionFor(doc.captionFile()),
-            doc.layout()};
+            doc.layout(),
+            doc.fileStamp()};
 }
 
 CurrentFile recoveredFile(const FileState& file) {

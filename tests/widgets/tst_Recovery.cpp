@@ -51,7 +51,13 @@ private slots:
         QCOMPARE(f.shown().mid(0, 3), shown);
         QVERIFY(f.w.txtMain().isEnabled());
         QCOMPARE(bytesOf(path), QByteArray("changed by another program\n")); // until a save
-        // Saved where it was, in its own line breaks.
+        // Saved where it was, in its own line breaks, once the user agrees to replace the other
+        // program's change made after the crash.
+        f.t.messages.answers << QMessageBox::No << QMessageBox::Yes;
+        f.run("mnuFileSave");
+        QCOMPARE(f.lastBox().text,
+                 u"\"notes.nv\" was changed by another program. Replace it with this text?"_qs);
+        QCOMPARE(bytesOf(path), QByteArray("changed by another program\n"));
         f.run("mnuFileSave");
         QCOMPARE(bytesOf(path), QByteArray("doc more\n"));
         // A deliberate close leaves nothing to offer.
