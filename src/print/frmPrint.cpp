@@ -1,6 +1,5 @@
 #include "print/frmPrint.h"
 
-#include "app/frmMain.h"
 #include "basics/Twips.h"
 #include "document/Document.h"
 #include "platform/ColourValue.h"
@@ -32,8 +31,8 @@ int alignmentCode(Qt::Alignment alignment) {
 }
 } // namespace
 
-frmPrint::frmPrint(frmMain& main)
-    : QWidget(&main, Qt::Window | Qt::FramelessWindowHint), mainWindow(main),
+frmPrint::frmPrint(const PrintSource& from)
+    : QWidget(&from.owner, Qt::Window | Qt::FramelessWindowHint), source(from),
       header(new QLabel(QStringLiteral("Document"), this)), body(new QTextEdit(this)),
       closeTimer(new QTimer(this)) {
     setObjectName(QStringLiteral("frmPrint"));
@@ -63,8 +62,8 @@ frmPrint::frmPrint(frmMain& main)
 
 bool frmPrint::load(QString& failure) {
     closeTimer->start();
-    const SettingsStore& store = mainWindow.settings();
-    const FontChoice dialogFont = mainWindow.dlgFile().font;
+    const SettingsStore& store = source.settings;
+    const FontChoice dialogFont = source.dlgFile.font;
 
     // Stored texts that do not convert count as missing, and an unknown face falls back to the
     // system's substitute, so no setting can stop the print.
@@ -98,18 +97,18 @@ bool frmPrint::load(QString& failure) {
     }
     // One page is printed: the start of a long document is all that can show on it, and
     // laying out the rest would take seconds and gigabytes for a large one.
-    const TextBuffer& text = mainWindow.document().buffer();
+    const TextBuffer& text = source.document.buffer();
     body->setPlainText(text.mid(0, text.lineEnd(std::min<qsizetype>(2000, text.lineCount()) - 1)));
     applyAlignment(alignment);
 
     QFont headerFont = header->font();
     headerFont.setFamily(store.readText(DataFont, QStringLiteral("fontname"), dialogFont.name));
     header->setFont(headerFont);
-    const QString name = nameFor(mainWindow.document().nameFile());
+    const QString name = nameFor(source.document.nameFile());
     header->setText(name == nameFor(NamedFile::newDocument()) ? QStringLiteral("Untitled Document")
                                                               : name);
 
-    Printer* printer = mainWindow.platform().printer;
+    Printer* printer = source.printer;
     if (!printer) {
         failure = QStringLiteral("No printer is available.");
         return false;
@@ -136,9 +135,9 @@ void frmPrint::closemeTick() {
     deleteLater();
 }
 
-bool printPage(frmMain& main, QString& failure, const std::function<void()>& printed) {
-    auto* page = new frmPrint(main);
-    QObject::connect(page, &frmPrint::unloaded, &main, printed);
+bool printPage(const PrintSource& source, QString& failure, const std::function<void()>& printed) {
+    auto* page = new frmPrint(source);
+    QObject::connect(page, &frmPrint::unloaded, &source.owner, printed);
     if (!page->load(failure)) {
         delete page;
         return false;

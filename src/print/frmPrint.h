@@ -3,10 +3,23 @@
 #include <QWidget>
 #include <functional>
 
+class CommonDialog;
+class Document;
+class Printer;
 class QLabel;
 class QTextEdit;
 class QTimer;
-class frmMain;
+class SettingsStore;
+
+// What the page is made from: the document, the stored look, the font dialog's present choice
+// (the default face) and the printer, on the window that owns the page.
+struct PrintSource {
+    QWidget& owner;
+    const Document& document;
+    const SettingsStore& settings;
+    const CommonDialog& dlgFile;
+    Printer* printer;
+};
 
 // The page-sized print window: the header band `bar` naming the document and the body
 // `txtToPrint` with the editor's text. load() composes the page from the main window and the
@@ -14,7 +27,7 @@ class frmMain;
 class frmPrint : public QWidget {
     Q_OBJECT
 public:
-    explicit frmPrint(frmMain& main);
+    explicit frmPrint(const PrintSource& source);
 
     // Composes the page and prints it; false (with the reason) when the printer failed.
     [[nodiscard]] bool load(QString& failure);
@@ -33,12 +46,13 @@ Q_SIGNALS:
 private:
     void applyAlignment(int code);
 
-    frmMain& mainWindow;
+    PrintSource source;
     QLabel* header;
     QTextEdit* body;
     QTimer* closeTimer;
 };
 
-// Makes the page window on the main window, prints it and shows it; printed runs once the page
-// has closed itself. False, with the reason and the window gone, when the printer failed.
-[[nodiscard]] bool printPage(frmMain& main, QString& failure, const std::function<void()>& printed);
+// Makes the page window on the owner, prints it and shows it; printed runs once the page has
+// closed itself. False, with the reason and the window gone, when the printer failed.
+[[nodiscard]] bool printPage(const PrintSource& source, QString& failure,
+                             const std::function<void()>& printed);

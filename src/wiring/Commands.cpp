@@ -36,7 +36,9 @@ void connectPrint(frmMain& window) {
                          [&window](const QString& message) { window.ShowStatus(message); },
                          [&window](const QString& text) { window.setStatusText(text); },
                          [&window](QString& failure, std::function<void()> printed) {
-                             return printPage(window, failure, printed);
+                             return printPage({window, window.document(), window.settings(),
+                                               window.dlgFile(), window.platform().printer},
+                                              failure, printed);
                          }});
 }
 
