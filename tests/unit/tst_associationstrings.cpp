@@ -6,8 +6,8 @@
 
 #include <QTest>
 
-// How the quoting reads back is proved by GLib's own launcher in tst_fileassociation; here the
-// lines the files hold.
+// How the quoting reads back is proved by GLib's own launcher in tst_fileassociation and, for
+// any path, by fuzz_exec; here the steps and the lines the files hold.
 class tst_AssociationStrings : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -24,19 +24,6 @@ private Q_SLOTS:
         QCOMPARE(failing.fileTypes.calls.last(), u"commit"_qs);
         QVERIFY(!failing.fileTypes.calls.join(QLatin1Char(' ')).contains(QLatin1String("setOpen")));
         QVERIFY(failing.messages.calls.isEmpty());
-    }
-
-    void execAndIconLinesEscapeBothLevels() {
-        // Exec: the argument's quoting ('"', '`', '$', '\' get a backslash, '%' is doubled),
-        // then the file's string escaping (a backslash doubled); Icon: only the latter.
-        const auto odd = buildAssociation(u"/a b/$x%\"q`\\"_qs, u"notavo"_qs);
-        QCOMPARE(DesktopEntryText::escapeValue(*odd.openCommand).value(),
-                 u"\"/a b/\\\\$x%%\\\\\"q\\\\`\\\\\\\\/notavo\""_qs);
-        QCOMPARE(DesktopEntryText::escapeValue(odd.iconPath).value(),
-                 u"/a b/$x%\"q`\\\\/notavo_logo.ico"_qs);
-        // A line break or other control character cannot be carried: no command at all.
-        QVERIFY(!buildAssociation(u"/tmp/tab\there"_qs, u"notavo"_qs).openCommand);
-        QVERIFY(!DesktopEntryText::escapeValue(u"a\rb"_qs));
     }
 
     void mimeAppsListKeepsOtherLines() {

@@ -47,14 +47,13 @@ QString settingsFile(const TestPlatform& t) {
 class tst_appearance : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void cancelChangesNothing();
+    void cancelChangesNothingAndFailedWritesAreReported();
     void choicesApplyAtOnceAndComeBackAtTheNextStart();
     void storedLookRestoredAtStart();
     void fontDialogAcceptedUntouched();
-    void failedWriteIsReported();
 };
 
-void tst_appearance::cancelChangesNothing() {
+void tst_appearance::cancelChangesNothingAndFailedWritesAreReported() {
     TestPlatform t;
     MainWindow w(t.platform, t.settings);
     const QList<QColor> before = sixBackgrounds(w);
@@ -79,6 +78,23 @@ void tst_appearance::cancelChangesNothing() {
     QCOMPARE(look(w), unchanged);
     QCOMPARE(settingsFile(t), u"<no file>"_qs);
     QVERIFY(t.messages.calls.isEmpty());
+
+    // A folder where the settings file belongs: every write fails, and says so.
+    QVERIFY(QDir().mkpath(t.settings.filePath(SettingsStore::SettingsAppName())));
+    t.dialogs.queueColor(255);
+    w.action(u"mnuBackgroundCol"_qs)->trigger();
+    QCOMPARE(sixBackgrounds(w), QList<QColor>(6, QColor(255, 0, 0))); // applied, and stays
+    QCOMPARE(t.messages.calls.size(), 1);
+    const FakeMessageBox::Call box = t.messages.calls[0];
+    QCOMPARE(box,
+             (FakeMessageBox::Call{box.text, "Error", QMessageBox::Ok, QMessageBox::Critical}));
+    QVERIFY(box.text.contains(u"\"formcol\""_qs));
+
+    t.dialogs.queueFont(FontChoice{u"DejaVu Sans"_qs, false, true, 10.5f});
+    w.action(u"mnuFont"_qs)->trigger();
+    QVERIFY(w.txtMain().font().italic());
+    QCOMPARE(t.messages.calls.size(), 2);
+    QVERIFY(t.messages.calls[1].text.contains(u"\"fontname\""_qs));
 }
 
 void tst_appearance::choicesApplyAtOnceAndComeBackAtTheNextStart() {
@@ -160,27 +176,6 @@ void tst_appearance::fontDialogAcceptedUntouched() {
                  font.italic() ? u"True"_qs : u"False"_qs);
         QCOMPARE(t.setting(u"data-font"_qs, u"fontsize"_qs).toDouble(), font.pointSizeF());
     }
-}
-
-void tst_appearance::failedWriteIsReported() {
-    TestPlatform t;
-    MainWindow w(t.platform, t.settings);
-    // A folder where the settings file belongs: every write fails.
-    QVERIFY(QDir().mkpath(t.settings.filePath(SettingsStore::SettingsAppName())));
-    t.dialogs.queueColor(255);
-    w.action(u"mnuBackgroundCol"_qs)->trigger();
-    QCOMPARE(sixBackgrounds(w), QList<QColor>(6, QColor(255, 0, 0))); // applied, and stays
-    QCOMPARE(t.messages.calls.size(), 1);
-    const FakeMessageBox::Call box = t.messages.calls[0];
-    QCOMPARE(box,
-             (FakeMessageBox::Call{box.text, "Error", QMessageBox::Ok, QMessageBox::Critical}));
-    QVERIFY(box.text.contains(u"\"formcol\""_qs));
-
-    t.dialogs.queueFont(FontChoice{u"DejaVu Sans"_qs, false, true, 10.5f});
-    w.action(u"mnuFont"_qs)->trigger();
-    QVERIFY(w.txtMain().font().italic());
-    QCOMPARE(t.messages.calls.size(), 2);
-    QVERIFY(t.messages.calls[1].text.contains(u"\"fontname\""_qs));
 }
 
 QTEST_MAIN(tst_appearance)
