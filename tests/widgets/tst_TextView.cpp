@@ -270,13 +270,12 @@ void tst_TextView::longLinesCrossSegmentEdges() {
             QVERIFY2(isCluster(view->positionAt(QPoint(x, y))), qPrintable(QString::number(x)));
     }
     // The phrase reads from right to left all through, and so does the right-to-left line.
-    for (qsizetype at = 8101; at < 8397; ++at)
-        QVERIFY2(view->characterRect(at + 1).left() < view->characterRect(at).left(),
-                 qPrintable(QString::number(at)));
     const qsizetype fourth = line.size() + words.size() + fields.size() + 3;
-    for (qsizetype at = fourth + 1; at < fourth + rightToLeft.size() - 2; ++at)
-        QVERIFY2(view->characterRect(at + 1).left() < view->characterRect(at).left(),
-                 qPrintable(QString::number(at - fourth)));
+    for (const auto& [from, to] : {std::pair<qsizetype, qsizetype>{8101, 8397},
+                                   {fourth + 1, fourth + rightToLeft.size() - 2}})
+        for (qsizetype at = from; at < to; ++at)
+            QVERIFY2(view->characterRect(at + 1).left() < view->characterRect(at).left(),
+                     qPrintable(QString::number(at)));
 
     const qsizetype second = line.size() + 1;
     view->setCursorPosition(second + 1001);
