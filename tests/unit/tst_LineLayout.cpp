@@ -69,6 +69,8 @@ void tst_LineLayout::placesAsTheWholeLineThroughEdits() {
     edit(second + 7000, 6000, QString());
     edit(second + 2100, 1990, u"W"_qs);
     compareWithWholeLine(layout, text, 1);
+    edit(second + 50, 0, QString(300, u'W')); // into a segment measured already
+    compareWithWholeLine(layout, text, 1);
     edit(second + 9000, 0, u"\n"_qs);
     compareWithWholeLine(layout, text, 2);
     QVERIFY(qAbs(layout.scrollWidth() - layout.lineWidth(1)) < 1);

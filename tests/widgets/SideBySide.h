@@ -86,7 +86,7 @@ inline int stepsForRun(int otherwise) {
 }
 
 // A key, or a click on a character, past the end of its line, under the last line or in the
-// margin above the first.
+// margin above the first; DropText is text dragged from another program and dropped.
 enum class Action {
     Key,
     Click,
@@ -97,7 +97,7 @@ enum class Action {
     ClickPastLineEnd,
     ClickBelowText,
     ClickAboveText,
-    DropText, // text dragged from another program and dropped
+    DropText
 };
 
 struct Step {
@@ -396,11 +396,10 @@ public:
                 return false;
             noteClickAt(pressed);
             for (int i : {0, 1}) {
-                QWidget* viewport = i == 0 ? ours.viewport() : theirs.viewport();
-                mouse(viewport, QEvent::MouseButtonPress, from->at(i));
-                mouse(viewport, QEvent::MouseMove, (from->at(i) + until->at(i)) / 2);
-                mouse(viewport, QEvent::MouseMove, until->at(i));
-                mouse(viewport, QEvent::MouseButtonRelease, until->at(i));
+                mouse(viewport(i), QEvent::MouseButtonPress, from->at(i));
+                mouse(viewport(i), QEvent::MouseMove, (from->at(i) + until->at(i)) / 2);
+                mouse(viewport(i), QEvent::MouseMove, until->at(i));
+                mouse(viewport(i), QEvent::MouseButtonRelease, until->at(i));
             }
             return true;
         }
@@ -410,6 +409,7 @@ public:
 
     TextView ours;
     QPlainTextEdit theirs;
+    QWidget* viewport(int i) const { return i == 0 ? ours.viewport() : theirs.viewport(); }
     mutable QString hits; // where the last step's clicks landed, for the report
 
 private:
@@ -462,14 +462,12 @@ private:
         const Qt::KeyboardModifiers held = step.key.keyboardModifiers();
         const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
         for (int i : {0, 1}) {
-            QWidget* viewport = i == 0 ? ours.viewport() : theirs.viewport();
-            const QPoint point = at->at(i);
-            QDragEnterEvent enter(point, actions, &data, Qt::LeftButton, held);
-            QApplication::sendEvent(viewport, &enter);
-            QDragMoveEvent move(point, actions, &data, Qt::LeftButton, held);
-            QApplication::sendEvent(viewport, &move);
-            QDropEvent drop(point, actions, &data, Qt::NoButton, held);
-            QApplication::sendEvent(viewport, &drop);
+            QDragEnterEvent enter(at->at(i), actions, &data, Qt::LeftButton, held);
+            QApplication::sendEvent(viewport(i), &enter);
+            QDragMoveEvent move(at->at(i), actions, &data, Qt::LeftButton, held);
+            QApplication::sendEvent(viewport(i), &move);
+            QDropEvent drop(at->at(i), actions, &data, Qt::NoButton, held);
+            QApplication::sendEvent(viewport(i), &drop);
         }
         return true;
     }
@@ -479,7 +477,7 @@ private:
               Qt::KeyboardModifiers modifiers = {}) {
         for (int i : {0, 1})
             for (const QEvent::Type type : types)
-                mouse(i == 0 ? ours.viewport() : theirs.viewport(), type, points[i], modifiers);
+                mouse(viewport(i), type, points[i], modifiers);
     }
 
     // A plain press outside the selection ends the word or line mode of a double click.

@@ -41,7 +41,6 @@ private Q_SLOTS:
     void draggingPastTheEdgeScrolls();
     void scrollRangesFollowTheText();
     void longLinesCrossSegmentEdges();
-    void longLineEdits();
     void contextMenuAsQPlainTextEdit();
 
 private:
@@ -271,13 +270,12 @@ void tst_TextView::longLinesCrossSegmentEdges() {
             QVERIFY2(isCluster(view->positionAt(QPoint(x, y))), qPrintable(QString::number(x)));
     }
     // The phrase reads from right to left all through, and so does the right-to-left line.
-    for (qsizetype at = 8101; at < 8397; ++at)
-        QVERIFY2(view->characterRect(at + 1).left() < view->characterRect(at).left(),
-                 qPrintable(QString::number(at)));
     const qsizetype fourth = line.size() + words.size() + fields.size() + 3;
-    for (qsizetype at = fourth + 1; at < fourth + rightToLeft.size() - 2; ++at)
-        QVERIFY2(view->characterRect(at + 1).left() < view->characterRect(at).left(),
-                 qPrintable(QString::number(at - fourth)));
+    for (const auto& [from, to] : {std::pair<qsizetype, qsizetype>{8101, 8397},
+                                   {fourth + 1, fourth + rightToLeft.size() - 2}})
+        for (qsizetype at = from; at < to; ++at)
+            QVERIFY2(view->characterRect(at + 1).left() < view->characterRect(at).left(),
+                     qPrintable(QString::number(at)));
 
     const qsizetype second = line.size() + 1;
     view->setCursorPosition(second + 1001);
@@ -293,29 +291,6 @@ void tst_TextView::longLinesCrossSegmentEdges() {
     QTest::keyClicks(view, u"typed"_qs);
     QCOMPARE(view->buffer().line(0), line.insert(3, u"typed"_qs) + u"typed"_qs);
     QVERIFY(view->viewport()->rect().contains(view->cursorRect()));
-}
-
-// Random edits in a long line, some larger than a segment: its segments keep covering it, so
-// every character is where a click finds it.
-void tst_TextView::longLineEdits() {
-    QRandomGenerator random(3);
-    QString line;
-    while (line.size() < 20000)
-        line += QString(1 + random.bounded(12), QChar(u'a' + random.bounded(26))) + u' ';
-    show(u"above\n"_qs + line + u"\nbelow"_qs);
-    for (int step = 0; step < 150; ++step) {
-        const qsizetype at = 6 + random.bounded(int(line.size()));
-        const qsizetype length = step % 10 == 0 ? random.bounded(6000) : random.bounded(3);
-        const QString inserted = QString(step % 10 == 5 ? 5000 : random.bounded(4), u'n');
-        view->setSelection(at, std::min(at + length, 6 + line.size()));
-        view->insertText(inserted);
-        line.replace(at - 6, std::min(length, line.size() + 6 - at), inserted);
-        for (int probe = 0; probe < 3; ++probe) {
-            const qsizetype p = 6 + random.bounded(int(line.size()));
-            QCOMPARE(view->positionAt(pointAt(*view, p)), p);
-        }
-    }
-    QCOMPARE(view->toPlainText(), u"above\n"_qs + line + u"\nbelow"_qs);
 }
 
 // The same entries, keys shown, as QPlainTextEdit's standard menu.

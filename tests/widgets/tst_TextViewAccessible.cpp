@@ -197,14 +197,13 @@ Call randomCall(Generator& g, int size) {
 
 using Unit = std::pair<int, int>;
 
+// The unit before (step -1), at (0) or after (1) the offset.
 Unit ask(QAccessibleTextInterface* text, int step, int offset, QAccessible::TextBoundaryType type) {
+    static constexpr std::array asks = {&QAccessibleTextInterface::textBeforeOffset,
+                                        &QAccessibleTextInterface::textAtOffset,
+                                        &QAccessibleTextInterface::textAfterOffset};
     Unit u;
-    if (step < 0)
-        text->textBeforeOffset(offset, type, &u.first, &u.second);
-    else if (step > 0)
-        text->textAfterOffset(offset, type, &u.first, &u.second);
-    else
-        text->textAtOffset(offset, type, &u.first, &u.second);
+    (text->*asks[size_t(step + 1)])(offset, type, &u.first, &u.second);
     return u;
 }
 
@@ -403,18 +402,11 @@ void tst_TextViewAccessible::ownAnswers() {
         if (letters.at(at).isLetter())
             QCOMPARE(text->offsetAtPoint(QPoint(r.right() - 1, r.center().y())), at);
     }
-    // 2: inside a pair means before it, for an insertion; the whole pair, for a deletion.
-    view->setPlainText(u"a\U0001F600b"_qs);
-    accessible->editableTextInterface()->insertText(2, u"x"_qs);
-    QCOMPARE(view->toPlainText(), u"ax\U0001F600b"_qs);
-    accessible->editableTextInterface()->deleteText(3, 2);
-    QCOMPARE(view->toPlainText(), u"axb"_qs);
-
     QVERIFY(accessible->state().editable);
     view->setEnabled(false);
     QVERIFY(!accessible->state().editable);
     accessible->editableTextInterface()->deleteText(0, 2);
-    QCOMPARE(view->toPlainText(), u"axb"_qs);
+    QCOMPARE(view->toPlainText(), letters);
     view->setEnabled(true);
 
     // Beyond the limit the text goes untold: the reader hears the caret, and asks.

@@ -8,20 +8,17 @@
 
 namespace {
 
+QString shown(const State& s) {
+    return u"caret %1 anchor %2 top %3"_qs.arg(s.cursor).arg(s.anchor).arg(s.top);
+}
+
 QString difference(const State& mine, const State& theirs, bool compareTop) {
-    if (mine.text != theirs.text)
-        return u"text %1, QPlainTextEdit %2"_qs.arg(escaped(mine.text), escaped(theirs.text));
-    if (mine.cursor != theirs.cursor || mine.anchor != theirs.anchor)
-        return u"caret %1 anchor %2, QPlainTextEdit caret %3 anchor %4 in %5"_qs.arg(mine.cursor)
-            .arg(mine.anchor)
-            .arg(theirs.cursor)
-            .arg(theirs.anchor)
-            .arg(escaped(mine.text));
-    if (mine.clipboard != theirs.clipboard)
-        return u"clipboard %1, QPlainTextEdit %2"_qs.arg(escaped(mine.clipboard),
-                                                         escaped(theirs.clipboard));
-    if (compareTop && mine.top != theirs.top)
-        return u"top line %1, QPlainTextEdit %2"_qs.arg(mine.top).arg(theirs.top);
+    if (mine.text != theirs.text || mine.clipboard != theirs.clipboard ||
+        mine.cursor != theirs.cursor || mine.anchor != theirs.anchor ||
+        (compareTop && mine.top != theirs.top))
+        return u"ours %1 text %2 clipboard %3, QPlainTextEdit %4 text %5 clipboard %6"_qs.arg(
+            shown(mine), escaped(mine.text), escaped(mine.clipboard), shown(theirs),
+            escaped(theirs.text), escaped(theirs.clipboard));
     return QString();
 }
 
@@ -81,16 +78,9 @@ QString shortest(Boxes& boxes, QString text, std::vector<Step> steps, Failure fa
     boxes.reset(text);
     for (size_t i = 0; i < steps.size(); ++i) {
         const bool made = boxes.apply(steps[i]);
-        const State mine = boxes.oursNow();
-        const State theirs = boxes.theirsNow();
-        report += u"  %1. %2%3: %4 %5 top %6, QPlainTextEdit %7 %8 top %9\n"_qs.arg(i + 1)
-                      .arg(describe(steps[i]) + boxes.hits, made ? QString() : u" (not made)"_qs)
-                      .arg(mine.cursor)
-                      .arg(mine.anchor)
-                      .arg(mine.top)
-                      .arg(theirs.cursor)
-                      .arg(theirs.anchor)
-                      .arg(theirs.top);
+        report += u"  %1. %2%3: %4, QPlainTextEdit %5\n"_qs.arg(i + 1).arg(
+            describe(steps[i]) + boxes.hits, made ? QString() : u" (not made)"_qs,
+            shown(boxes.oursNow()), shown(boxes.theirsNow()));
     }
     return report + u"then: "_qs + failure.why;
 }

@@ -17,6 +17,11 @@ void tst_TextViewDrag::selectionMovesOrCopiesInOneUndoStep() {
     Boxes boxes;
     QVERIFY(boxes.shown());
     const QString text = u"abcdef XYZ\nsecond"_qs;
+    const auto theirsAt = [&](int position) {
+        QTextCursor cursor(boxes.theirs.document());
+        cursor.setPosition(position);
+        return boxes.theirs.cursorRect(cursor).center();
+    };
     for (const Qt::KeyboardModifiers held : {Qt::NoModifier, Qt::ControlModifier}) {
         boxes.reset(text);
         boxes.ours.setSelection(7, 10);
@@ -25,20 +30,11 @@ void tst_TextViewDrag::selectionMovesOrCopiesInOneUndoStep() {
         selection.setPosition(10, QTextCursor::KeepAnchor);
         boxes.theirs.setTextCursor(selection);
         // Pressed on "Y", let go at the end of the second line.
-        QTextCursor end(boxes.theirs.document());
-        end.setPosition(17);
-        const QRect theirEnd = boxes.theirs.cursorRect(end);
-        const std::array<QPoint, 2> from = {pointAt(boxes.ours, 8),
-                                            boxes.theirs.cursorRect(selection).center()};
+        const std::array<QPoint, 2> press = {pointAt(boxes.ours, 8), theirsAt(8) + QPoint(2, 0)};
         const std::array<QPoint, 2> to = {pointAt(boxes.ours, 17) + QPoint(4, 0),
-                                          theirEnd.center() + QPoint(4, 0)};
-        std::array<QWidget*, 2> viewports = {boxes.ours.viewport(), boxes.theirs.viewport()};
-        QTextCursor y(boxes.theirs.document());
-        y.setPosition(8);
-        const std::array<QPoint, 2> press = {from[0],
-                                             boxes.theirs.cursorRect(y).center() + QPoint(2, 0)};
+                                          theirsAt(17) + QPoint(4, 0)};
         for (int i : {0, 1}) {
-            QWidget* viewport = viewports[i];
+            QWidget* viewport = boxes.viewport(i);
             mouse(viewport, QEvent::MouseButtonPress, press[i]);
             const QPoint until = to[i];
             QTimer::singleShot(50, viewport, [viewport, until, held] {
@@ -55,13 +51,7 @@ void tst_TextViewDrag::selectionMovesOrCopiesInOneUndoStep() {
         QCOMPARE(boxes.oursNow().anchor, boxes.theirsNow().anchor);
         // One step of undo takes it all back, one of redo does it again.
         for (const QKeySequence::StandardKey key : {QKeySequence::Undo, QKeySequence::Redo}) {
-            for (QWidget* box :
-                 {static_cast<QWidget*>(&boxes.ours), static_cast<QWidget*>(&boxes.theirs)}) {
-                const QKeyCombination combination = binding(key);
-                QKeyEvent press(QEvent::KeyPress, combination.key(),
-                                combination.keyboardModifiers());
-                QApplication::sendEvent(box, &press);
-            }
+            QVERIFY(boxes.apply({Action::Key, binding(key)}));
             QCOMPARE(boxes.oursNow().text, key == QKeySequence::Undo ? text : expected);
             QCOMPARE(boxes.oursNow().cursor, boxes.theirsNow().cursor);
         }
