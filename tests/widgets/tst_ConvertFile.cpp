@@ -45,13 +45,6 @@ private Q_SLOTS:
         f.run("mnuConvertFile");
         QCOMPARE(bytesOf(self), QByteArray("keep\r\n"));
 
-        const QString empty = f.path("empty");
-        writeBytes(empty, "");
-        f.t.dialogs.queuePath(empty);
-        f.t.dialogs.queuePath(f.path("empty.cfg"));
-        f.run("mnuConvertFile");
-        QCOMPARE(bytesOf(f.path("empty.cfg")), QByteArray("\r\n"));
-
         writeBytes(self, "no break");
         f.t.dialogs.queuePath(self);
         f.t.dialogs.queuePath(f.path("broken.dat"));

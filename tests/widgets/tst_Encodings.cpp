@@ -83,18 +83,6 @@ private Q_SLOTS:
         QCOMPARE(bytesOf(path), u"Привет, мир!\r\nВторая строкаж\r\n→\r\n"_qs.toUtf8());
     }
 
-    void japaneseNoteKeepsShiftJis() {
-        const Locale japanese("ja_JP.UTF-8");
-        DocumentWindow f;
-        const QString path = f.path("memo.txt");
-        writeBytes(path, encoded("Shift_JIS", u"日本語のテキストです。\n"_qs));
-        open(f, path);
-        QCOMPARE(f.w.txtMain().toPlainText(), u"日本語のテキストです。"_qs);
-        typeAtEnd(f, u"語"_qs);
-        f.run("mnuFileSave");
-        QCOMPARE(bytesOf(path), encoded("Shift_JIS", u"日本語のテキストです。語\n"_qs));
-    }
-
     // Stray bytes in UTF-8 show as marks, stay UTF-8, and go back exactly as they were.
     void strayBytesStayUtf8() {
         DocumentWindow f;
@@ -107,35 +95,6 @@ private Q_SLOTS:
         f.run("mnuFileSave");
         QCOMPARE(bytesOf(path), QByteArray("na\xC3\xAFve caf\xC3\xA9 \xE2\x80\x93 ok\xE9"
                                            "\xE2\x86\x92\n"));
-        // A mark followed by a bad byte: the mark is no text.
-        writeBytes(path, "\xEF\xBB\xBFok\xFF\r\n");
-        open(f, path);
-        QCOMPARE(f.w.txtMain().toPlainText(), u"ok"_qs + QChar(0xDCFF));
-        f.run("mnuFileSave");
-        QCOMPARE(bytesOf(path), QByteArray("\xEF\xBB\xBFok\xFF\r\n"));
-    }
-
-    // UTF-16 without a mark, UTF-32 with one, odd-length UTF-16: an unedited save keeps every
-    // byte, and the break added at the end is in the file's encoding.
-    void unicodeWithoutMarksAndOddLengths() {
-        DocumentWindow f;
-        const QString path = f.path("wide.txt");
-        const QList<QByteArray> files = {
-            encoded("UTF-16LE", u"Phone: 555-0100\r\nAddress: 1 Main Street, Springfield\r\n"_qs),
-            encoded("UTF-32LE", u"\uFEFFЖ note\n→ here\n"_qs),
-            encoded("UTF-32BE", u"\uFEFFmore\n"_qs),
-            encoded("UTF-16LE", u"\uFEFFodd\r\n"_qs) + "\x41",
-        };
-        for (const QByteArray& bytes : files) {
-            writeBytes(path, bytes);
-            open(f, path);
-            f.run("mnuFileSave");
-            QCOMPARE(bytesOf(path), bytes);
-        }
-        writeBytes(path, encoded("UTF-16LE", u"no final break"_qs));
-        open(f, path);
-        f.run("mnuFileSave");
-        QCOMPARE(bytesOf(path), encoded("UTF-16LE", u"no final break\r\n"_qs));
     }
 
     // Clear's save-first adds the text in the receiving file's own encoding and breaks.

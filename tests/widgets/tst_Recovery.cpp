@@ -60,13 +60,6 @@ private slots:
         QCOMPARE(bytesOf(path), QByteArray("changed by another program\n"));
         f.run("mnuFileSave");
         QCOMPARE(bytesOf(path), QByteArray("doc more\n"));
-        // A deliberate close leaves nothing to offer.
-        f.w.txtMain().setPlainText(u"unsaved"_qs);
-        synced(f);
-        f.w.close();
-        DocumentWindow next;
-        offerDocumentRecovery(next.w);
-        QCOMPARE(next.t.messages.calls.size(), 0);
     }
 
     void escapeKeepsItAndNoDropsIt() {
