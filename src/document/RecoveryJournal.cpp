@@ -267,8 +267,8 @@ bool RecoveryJournal::open() {
     lockName = name + ".lock";
     try {
         worker = std::make_unique<JournalWorker>(dir, name, [this](quint64 batch, int error) {
-            QMetaObject::invokeMethod(
-                this, [this, batch, error] { report(batch, error); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, "report", Qt::QueuedConnection, Q_ARG(quint64, batch),
+                                      Q_ARG(int, error));
         });
     } catch (const std::exception&) {
         // No thread or no memory for one (an address-space limit): the program goes on without.

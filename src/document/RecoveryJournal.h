@@ -79,7 +79,9 @@ private:
     void fileChanged();
     void changed();
     void takePendingInsert();
-    void report(quint64 batch, int error);
+    // Called from the worker through the event queue, by name: the arguments are copied inside
+    // Qt, where ThreadSanitizer sees the queue's lock, not in a functor built on the worker.
+    Q_INVOKABLE void report(quint64 batch, int error);
     JournalFormat::FileState fileState() const;
 
     Document& doc;
